@@ -1,0 +1,77 @@
+// CPiece: one jigsaw piece with its placement (home corners, centre,
+// offset, angle, zoom), its outline region and its cached image. The
+// outline itself comes from the derived CSplinePiece.
+#pragma once
+
+#include <vector>
+
+#include "platform/object.h"
+#include "platform/region.h"
+#include "platform/types.h"
+
+class CDC;
+
+// The 8-bit shading map of a piece while its image is built. Its memory is
+// kept between builds (DeleteObject only marks it gone), so rebuilding an
+// image does not fault in fresh pages.
+class CShadeBitmap {
+public:
+    BYTE* Create(std::size_t bytes);
+    void DeleteObject() { m_bValid = false; }
+    bool IsValid() const { return m_bValid; }
+
+private:
+    std::vector<BYTE> m_bits;
+    bool m_bValid = false;
+};
+
+class CPiece : public CObject {
+public:
+    CPiece() = default;
+    ~CPiece() override = default;
+
+    // Piece operations that the outline class provides.
+    virtual void Rotate(int nDelta, int nFlag) {}
+    virtual void DrawOutline(CDC* pDC, COLORREF crPen) {}
+    virtual void SetZoom(int nPercent);
+    virtual void CreateRegion() {}
+
+    // Placement (sub-pixel units).
+    void Translate(POINT d);
+    void MoveCentreTo(POINT p);
+    void UpdateCorners();
+    void UpdateRotatedBox();
+    void ScatterPiece(RECT rcArea, int nKind);
+    bool IsHome() const { return m_ptOffset.x == 0 && m_ptOffset.y == 0 && m_nAngle == 0; }
+
+    // Image and shading.
+    void RenderImage();
+    POINT GetPivot() const;
+    void BuildShadeMap();
+    void EmbossShadeMap();
+    void SmoothShadeMap();
+    void ApplyShade();
+
+    // Drawing.
+    void Draw(CDC* pDC, const RECT* prc);
+    RECT GetScreenRect() const;
+
+    RECT m_rcBounds{};      // outline box at zoom 100, angle 0 (picture pixels)
+    RECT m_rcRotated{};     // m_rcBounds turned about the centre
+    POINT m_ptHome[4]{};    // home corners TL, TR, BR, BL (sub-pixel units)
+    POINT m_ptCorner[4]{};  // current corners
+    POINT m_ptCentre{};     // centre of the home corners
+    POINT m_ptOffset{};     // displacement from home
+    CRgn m_rgn;             // outline at current angle and zoom, home place, board pixels
+    int m_nReduction = 1;
+    int m_nZoom = 100;
+    int m_nAngle = 0;
+    int m_nSin64 = 0;
+    int m_nCos64 = 64;
+
+    BITMAPINFOHEADER m_bihImage{};
+    std::vector<BYTE> m_pImage;      // image rows (empty: no image); capacity is reused
+    CShadeBitmap m_bmpShade;
+    std::vector<BYTE> m_pShadeInfo;  // 1068-byte BITMAPINFO of the shading map (empty: none)
+    BYTE* m_pShadeBits = nullptr;
+};

@@ -1,0 +1,15 @@
+// Writes a document field by field in stream order.
+#include "document/stored_document.h"
+
+#include "platform/archive.h"
+
+void StoredDocument::Store(CArchive& ar)
+{
+    ar << strSource << strTitle << strThird;
+    ar << nLeading << nPieces << DWORD(stream.size());
+    user.Serialize(ar);
+    ar << strMessage << strFontFace;
+    ar << crText << bBold << bItalic << nSpare;
+    ar.Write(&bih, sizeof bih);
+    ar.Write(stream.data(), stream.size());
+}

@@ -1,0 +1,24 @@
+// The process's platform pointer and the default bitmap-resource lookup.
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "resources/resources.h"
+
+namespace {
+IPlatform* g_pPlatform = nullptr;
+}
+
+IPlatform& AfxGetPlatform()
+{
+    if (!g_pPlatform) {
+        std::fprintf(stderr, "mosvik: no platform\n");
+        std::abort();
+    }
+    return *g_pPlatform;
+}
+
+void AfxSetPlatform(IPlatform* platform) { g_pPlatform = platform; }
+
+std::vector<BYTE> IPlatform::LoadBitmapResource(UINT id) { return res::BuiltinBitmap(id); }

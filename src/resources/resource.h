@@ -1,0 +1,24 @@
+/* Resource identifiers, shared by the C++ code and the Windows resource
+   script (so it stays plain preprocessor). */
+#ifndef MOSVIK_RESOURCE_H
+#define MOSVIK_RESOURCE_H
+
+#define IDS_SAVER_NAME 1
+#define IDS_STOCK_MESSAGE 123
+#define IDI_SAVER 128
+#define IDC_MOVE 129
+#define IDD_CONFIG 133
+#define IDB_TILE 229
+#define IDC_HOMEPAGE 1012
+#define IDC_SPEED 1013
+
+#define MOSVIK_NAME_TEXT "Mosvik"
+#define MOSVIK_STOCK_TEXT "\"Your message here.\""
+#define MOSVIK_VERSION_TEXT "Mosvik Version 1.0"
+#define MOSVIK_CONFIG_CAPTION "Mosvik configuration"
+#define MOSVIK_HOMEPAGE_TEXT "&Go to the Korvel Software home page"
+#define MOSVIK_NOTICE_TEXT "Copyright \251 Korvel Software"
+#define MOSVIK_HOMEPAGE_HOST "www.korvel-software.example"
+#define MOSVIK_REGISTRY_KEY "Korvel Screen Savers"
+
+#endif

@@ -5,8 +5,10 @@
 // window presents each change it makes at once (transitions rely on that).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "platform/cstring.h"
 #include "platform/object.h"
@@ -26,6 +28,25 @@ constexpr int WHITEONBLACK = 2;
 constexpr int COLORONCOLOR = 3;
 constexpr UINT DIB_RGB_COLORS = 0;
 constexpr int LOGPIXELSY = 90;
+
+// The nearest-neighbour mapping of StretchDIBits (COLORONCOLOR): index d of
+// a destination run of dstLen pixels (0 <= d < dstLen) takes index
+// d * srcLen / dstLen of the source run, truncated. Columns map this way
+// left to right, rows top to bottom; shrinking drops rows and columns,
+// enlarging repeats them, and no two source pixels are ever blended.
+constexpr std::int64_t StretchSourceIndex(std::int64_t d, std::int64_t srcLen, std::int64_t dstLen)
+{
+    return d * srcLen / dstLen;
+}
+
+// One channel of text drawn over a pixel with coverage a (0..255):
+// dst + (src - dst) * a / 255 rounded half up, computed as the
+// non-negative (dst * (255 - a) + src * a + 127) / 255 so that a = 255
+// gives exactly src and a = 0 exactly dst in both directions.
+constexpr std::uint32_t BlendChannel(std::uint32_t dst, std::uint32_t src, std::uint32_t a)
+{
+    return (dst * (255 - a) + src * a + 127) / 255;
+}
 
 // A bitmap compatible with the screen (32-bit surface), or one loaded from
 // a packed device-independent bitmap (converted to 32-bit on load).
@@ -80,14 +101,30 @@ public:
     // Clip region in device coordinates; null removes it.
     int SelectClipRgn(const CRgn* pRgn);
     int OffsetClipRgn(int dx, int dy);
+    // The DC's copy of the clip region (device coordinates), or null.
+    const CRgn* GetClipRgn() const { return m_bClip ? &m_clip : nullptr; }
 
     BOOL BitBlt(int x, int y, int w, int h, CDC* pSrcDC, int xSrc, int ySrc, DWORD rop);
     BOOL PatBlt(int x, int y, int w, int h, DWORD rop);
     // Copies a 24-bit bottom-up DIB (rows padded to 4 bytes) at (xDest, yDest).
+    // As on Windows, (xSrc, ySrc) is the source rectangle's lower-left corner
+    // with ySrc counted from the image's bottom row, and `bits` holds the
+    // scans startScan .. startScan + numScans - 1 (bottom-up). Returns the
+    // number of scans given (0 for an image that is not 24-bit, positive
+    // height, uncompressed). Only pixels inside the image are read.
     int SetDIBitsToDevice(int xDest, int yDest, DWORD w, DWORD h, int xSrc, int ySrc, UINT startScan,
                           UINT numScans, const void* bits, const BITMAPINFOHEADER* bmi, UINT usage);
     // Nearest-neighbour scaled copy of a 24-bit bottom-up DIB (COLORONCOLOR:
-    // rows and columns are dropped or repeated, never blended).
+    // rows and columns are dropped or repeated, never blended), drawn so in
+    // every stretch mode. The source rectangle is (xSrc, ySrc, wSrc, hSrc)
+    // with ySrc its lower edge counted from the image's bottom row, as on
+    // Windows; its top row, counted from the image's top, is
+    // T = biHeight - ySrc - hSrc. Destination pixel (dx, dy) of the wDest x
+    // hDest rectangle takes column xSrc + StretchSourceIndex(dx, wSrc, wDest)
+    // and top-down row T + StretchSourceIndex(dy, hSrc, hDest); pixels whose
+    // source lies outside the image are left alone. Sizes of 0 or less
+    // (mirroring) and raster operations other than SRCCOPY return 0;
+    // otherwise returns hSrc.
     int StretchDIBits(int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc, int wSrc, int hSrc,
                       const void* bits, const BITMAPINFOHEADER* bmi, UINT usage, DWORD rop);
     int SetStretchBltMode(int mode);
@@ -118,6 +155,7 @@ private:
     COLORREF m_crText = 0;
     int m_nBkMode = OPAQUE;
     TextMask m_textMask; // reused by DrawText
+    std::vector<std::uint32_t> m_stretchCols; // reused by StretchDIBits: source byte offset per column
 };
 
 // The client area of a window; every change is presented at once.

@@ -13,6 +13,10 @@ public:
     CSurface() = default;
     CSurface(int w, int h) { Resize(w, h); }
 
+    // Largest pixel count a surface may hold (512 MiB of pixels); Resize
+    // throws std::length_error beyond it or for a negative side.
+    static constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 27;
+
     void Resize(int w, int h); // contents undefined afterwards (black when new)
     int Width() const { return m_w; }
     int Height() const { return m_h; }

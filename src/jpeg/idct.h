@@ -1,0 +1,32 @@
+// Dequantisation and the Arai-Agui-Nakajima integer inverse DCT
+// (T.81 A.3.3 defines the transform; the AAN factorisation trades exactness
+// for five multiplications per row or column, each by a constant with 8
+// fractional bits). The AAN scale factors are folded into the dequantisation
+// table. Blocks are transformed in place: 64 coefficients in, 64 samples
+// (0 to 255) out, both row-major.
+#pragma once
+
+#include <cstdint>
+
+namespace Velt {
+
+struct QuantTable {
+    std::uint16_t values[64] = {}; // natural order
+    int precision = 8;             // 8 or 16 bits per value in the DQT segment
+};
+
+// dq[i] = q[i] * A[i]: 13 fractional bits (T.81 A.3.4 dequantisation with
+// the AAN scale folded in).
+void BuildDequantTable(const QuantTable& table, std::int32_t dq[64]);
+
+// Transforms `count` blocks in place, the i-th starting stride * i cells
+// after the first. Uses SSE2 when compiled in, else the scalar path.
+void InverseDct(std::int16_t* first, int stride, const std::int32_t* dq, int count);
+
+// The portable path on its own (the SSE2 path must match it bit for bit).
+void InverseDctScalar(std::int16_t* first, int stride, const std::int32_t* dq, int count);
+
+// Whether InverseDct uses the SSE2 path in this build.
+bool InverseDctUsesSse2();
+
+} // namespace Velt

@@ -1,0 +1,207 @@
+// SSE2 path of the AAN inverse DCT: the same 32-bit wrapping arithmetic as
+// the scalar path, four lanes at a time. Pass 1 runs on all eight rows at
+// once (the block is transposed on load), pass 2 on all eight columns after
+// a second transpose. SSE2 has no 32-bit multiply, so products are built
+// from 16-bit halves; every product is exact modulo 2^32. Without SSE2 the
+// scalar path is used.
+#include "jpeg/idct.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace Velt {
+
+#ifdef __SSE2__
+
+namespace {
+
+struct V8 { // eight 32-bit lanes: lanes 0-3 in lo, 4-7 in hi
+    __m128i lo, hi;
+};
+
+inline V8 Add(V8 a, V8 b) { return {_mm_add_epi32(a.lo, b.lo), _mm_add_epi32(a.hi, b.hi)}; }
+inline V8 Sub(V8 a, V8 b) { return {_mm_sub_epi32(a.lo, b.lo), _mm_sub_epi32(a.hi, b.hi)}; }
+
+// y * c modulo 2^32 for a constant 0 < c < 2^15: low halves times c plus the
+// high halves times c shifted up.
+inline __m128i MulSmall(__m128i y, __m128i c16)
+{
+    __m128i p = _mm_mullo_epi16(y, c16);
+    __m128i q = _mm_mulhi_epu16(y, c16);
+    return _mm_add_epi32(p, _mm_slli_epi32(q, 16));
+}
+
+inline __m128i M4(__m128i x, __m128i c16)
+{
+    return MulSmall(_mm_srai_epi32(_mm_add_epi32(x, _mm_set1_epi32(128)), 8), c16);
+}
+
+inline V8 M(V8 x, __m128i c16) { return {M4(x.lo, c16), M4(x.hi, c16)}; }
+
+inline void Butterfly(const V8 d[8], V8 out[8])
+{
+    const __m128i c362 = _mm_set1_epi16(362), c196 = _mm_set1_epi16(196);
+    const __m128i c277 = _mm_set1_epi16(277), c669 = _mm_set1_epi16(669);
+    V8 t10 = Add(d[0], d[4]);
+    V8 t11 = Sub(d[0], d[4]);
+    V8 t13 = Add(d[2], d[6]);
+    V8 t12 = Sub(M(Sub(d[2], d[6]), c362), t13);
+    V8 e0 = Add(t10, t13), e3 = Sub(t10, t13), e1 = Add(t11, t12), e2 = Sub(t11, t12);
+
+    V8 z13 = Add(d[5], d[3]);
+    V8 z10 = Sub(d[5], d[3]);
+    V8 z11 = Add(d[1], d[7]);
+    V8 z12 = Sub(d[1], d[7]);
+    V8 o7 = Add(z11, z13);
+    V8 z5 = M(Sub(z10, z12), c196);
+    V8 o6 = Sub(Sub(M(z12, c277), z5), o7);
+    V8 o5 = Sub(M(Sub(z11, z13), c362), o6);
+    V8 o4 = Sub(Sub(M(z10, c669), z5), o5);
+
+    out[0] = Add(e0, o7);
+    out[7] = Sub(e0, o7);
+    out[1] = Add(e1, o6);
+    out[6] = Sub(e1, o6);
+    out[2] = Add(e2, o5);
+    out[5] = Sub(e2, o5);
+    out[3] = Add(e3, o4);
+    out[4] = Sub(e3, o4);
+}
+
+inline void Transpose4(__m128i& a0, __m128i& a1, __m128i& a2, __m128i& a3)
+{
+    __m128i t0 = _mm_unpacklo_epi32(a0, a1), t1 = _mm_unpacklo_epi32(a2, a3);
+    __m128i t2 = _mm_unpackhi_epi32(a0, a1), t3 = _mm_unpackhi_epi32(a2, a3);
+    a0 = _mm_unpacklo_epi64(t0, t1);
+    a1 = _mm_unpackhi_epi64(t0, t1);
+    a2 = _mm_unpacklo_epi64(t2, t3);
+    a3 = _mm_unpackhi_epi64(t2, t3);
+}
+
+// v[k] (lanes r) -> v[r] (lanes k), 8x8 of 32-bit values.
+inline void Transpose8(V8 v[8])
+{
+    Transpose4(v[0].lo, v[1].lo, v[2].lo, v[3].lo);
+    Transpose4(v[4].hi, v[5].hi, v[6].hi, v[7].hi);
+    Transpose4(v[0].hi, v[1].hi, v[2].hi, v[3].hi);
+    Transpose4(v[4].lo, v[5].lo, v[6].lo, v[7].lo);
+    for (int i = 0; i < 4; ++i) {
+        __m128i t = v[i].hi;
+        v[i].hi = v[i + 4].lo;
+        v[i + 4].lo = t;
+    }
+}
+
+// Rows of 8 int16 -> columns: out[k] lane r = in[r] lane k.
+inline void Transpose16(const __m128i in[8], __m128i out[8])
+{
+    __m128i a0 = _mm_unpacklo_epi16(in[0], in[1]), a1 = _mm_unpackhi_epi16(in[0], in[1]);
+    __m128i a2 = _mm_unpacklo_epi16(in[2], in[3]), a3 = _mm_unpackhi_epi16(in[2], in[3]);
+    __m128i a4 = _mm_unpacklo_epi16(in[4], in[5]), a5 = _mm_unpackhi_epi16(in[4], in[5]);
+    __m128i a6 = _mm_unpacklo_epi16(in[6], in[7]), a7 = _mm_unpackhi_epi16(in[6], in[7]);
+    __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
+    __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
+    __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
+    __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
+    out[0] = _mm_unpacklo_epi64(b0, b4);
+    out[1] = _mm_unpackhi_epi64(b0, b4);
+    out[2] = _mm_unpacklo_epi64(b1, b5);
+    out[3] = _mm_unpackhi_epi64(b1, b5);
+    out[4] = _mm_unpacklo_epi64(b2, b6);
+    out[5] = _mm_unpackhi_epi64(b2, b6);
+    out[6] = _mm_unpacklo_epi64(b3, b7);
+    out[7] = _mm_unpackhi_epi64(b3, b7);
+}
+
+// Descale, level shift and clamp eight lanes to 0..255 as int16.
+inline __m128i P(V8 x)
+{
+    const __m128i round = _mm_set1_epi32(32768), shift = _mm_set1_epi32(128);
+    __m128i lo = _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(x.lo, round), 16), shift);
+    __m128i hi = _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(x.hi, round), 16), shift);
+    __m128i packed = _mm_packs_epi32(lo, hi);
+    return _mm_min_epi16(_mm_max_epi16(packed, _mm_setzero_si128()), _mm_set1_epi16(255));
+}
+
+struct DequantColumns { // dq transposed: column k, lanes r = dq[8r + k], split in 16-bit halves
+    __m128i lo[8], hi[8], loNegative[8];
+};
+
+void PrepareDequant(const std::int32_t* dq, DequantColumns& t)
+{
+    for (int k = 0; k < 8; ++k) {
+        alignas(16) std::int16_t lo[8], hi[8];
+        for (int r = 0; r < 8; ++r) {
+            auto v = std::uint32_t(dq[8 * r + k]);
+            lo[r] = std::int16_t(std::uint16_t(v & 0xFFFF));
+            hi[r] = std::int16_t(std::uint16_t(v >> 16));
+        }
+        t.lo[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(lo));
+        t.hi[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(hi));
+        t.loNegative[k] = _mm_srai_epi16(t.lo[k], 15);
+    }
+}
+
+void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0)
+{
+    __m128i rows[8], cols[8];
+    for (int r = 0; r < 8; ++r)
+        rows[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + 8 * r));
+
+    __m128i ac = _mm_or_si128(_mm_or_si128(rows[1], rows[2]), _mm_or_si128(rows[3], rows[4]));
+    ac = _mm_or_si128(ac, _mm_or_si128(_mm_or_si128(rows[5], rows[6]), rows[7]));
+    ac = _mm_or_si128(ac, _mm_srli_si128(rows[0], 2));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(ac, _mm_setzero_si128())) == 0xFFFF) {
+        // Only DC: every row and every column takes the single-value path.
+        auto d = std::int32_t(std::uint32_t(std::int32_t(c[0])) * std::uint32_t(dq0));
+        __m128i v = _mm_set1_epi32(d);
+        __m128i s = P({v, v});
+        for (int r = 0; r < 8; ++r)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * r), s);
+        return;
+    }
+
+    // Pass 1 on all rows: cols[k] lane r = c[8r + k]; d_k = c * dq, exact mod 2^32.
+    Transpose16(rows, cols);
+    V8 d[8], w[8];
+    for (int k = 0; k < 8; ++k) {
+        __m128i plo = _mm_mullo_epi16(cols[k], t.lo[k]);
+        __m128i phi = _mm_add_epi16(_mm_mulhi_epi16(cols[k], t.lo[k]), _mm_and_si128(cols[k], t.loNegative[k]));
+        phi = _mm_add_epi16(phi, _mm_mullo_epi16(cols[k], t.hi[k]));
+        d[k] = {_mm_unpacklo_epi16(plo, phi), _mm_unpackhi_epi16(plo, phi)};
+    }
+    Butterfly(d, w); // w[k] lane r = workspace[8r + k]
+
+    // Pass 2 on all columns: after the transpose w[k] lane j = workspace[8k + j].
+    Transpose8(w);
+    V8 out[8];
+    Butterfly(w, out);
+    for (int k = 0; k < 8; ++k)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * k), P(out[k]));
+}
+
+} // namespace
+
+void InverseDct(std::int16_t* first, int stride, const std::int32_t* dq, int count)
+{
+    DequantColumns t;
+    PrepareDequant(dq, t);
+    for (int i = 0; i < count; ++i)
+        InverseDctBlock(first + std::ptrdiff_t(stride) * i, t, dq[0]);
+}
+
+bool InverseDctUsesSse2() { return true; }
+
+#else
+
+void InverseDct(std::int16_t* first, int stride, const std::int32_t* dq, int count)
+{
+    InverseDctScalar(first, stride, dq, count);
+}
+
+bool InverseDctUsesSse2() { return false; }
+
+#endif
+
+} // namespace Velt

@@ -1,0 +1,167 @@
+// Block decoding (T.81 F.2.2.1, F.2.2.2), restart handling (T.81 E.2.4,
+// F.2.1.3.1) and the two scan decoders. Each row is decoded with a working
+// copy of the bit state, stored back only when the row succeeds.
+#include "jpeg/scan.h"
+
+#include "jpeg/tables.h"
+
+namespace Velt {
+
+void DecodeBlock(std::int16_t* cells, BitReader& bits, std::int16_t& predictor,
+                 const HuffmanDecoder& dc, const HuffmanDecoder& ac)
+{
+    constexpr int kFast = HuffmanDecoder::kFastBits;
+
+    // DC: difference category, then the difference itself (F.2.2.1).
+    if (bits.count < 32)
+        bits.Fill();
+    int diff;
+    std::int32_t entry = bits.count >= kFast ? dc.fastValue[bits.PeekFast()] : 0;
+    if (entry) {
+        bits.count -= entry & 31;
+        diff = entry >> 16;
+    } else {
+        int s = bits.DecodeSymbol(dc) & 0x0F;
+        diff = s ? bits.Receive(s) : 0;
+    }
+    predictor = static_cast<std::int16_t>(predictor + diff);
+    cells[0] = predictor;
+
+    // AC: run/size symbols (F.2.2.2).
+    for (int k = 1;;) {
+        if (bits.count < 32)
+            bits.Fill();
+        int r, s, value;
+        entry = bits.count >= kFast ? ac.fastValue[bits.PeekFast()] : 0;
+        if (entry) {
+            bits.count -= entry & 31;
+            r = (entry >> 8) & 15;
+            s = (entry >> 12) & 15;
+            value = entry >> 16;
+        } else {
+            int rs = bits.DecodeSymbol(ac);
+            r = rs >> 4;
+            s = rs & 15;
+            value = s ? bits.Receive(s) : 0;
+        }
+        if (s) {
+            k += r;
+            cells[kZigzag[k]] = static_cast<std::int16_t>(value);
+            if (k >= 63)
+                return;
+            ++k;
+        } else if (r == 15 && k < 48) {
+            k += 16; // ZRL: sixteen zeros
+        } else {
+            return;  // EOB, a late ZRL or an undefined s = 0 symbol
+        }
+    }
+}
+
+ScanDecoder::ScanDecoder(Source* src, unsigned short interval)
+    : source(src), bits(src), restartInterval(interval),
+      restartCountdown(static_cast<unsigned short>(interval + 1))
+{
+}
+
+ScanDecoder::~ScanDecoder() = default;
+
+void ScanDecoder::Restart(BitReader& working)
+{
+    ResetPredictors();
+    working.ReturnBytes();
+    if (source->NextMarker() != 0xD0 + nextRestart)
+        throw Error();
+    restartCountdown = restartInterval;
+    nextRestart = static_cast<unsigned short>((nextRestart + 1) & 7);
+}
+
+std::unique_ptr<HuffmanDecoder> ScanDecoder::Build(const TableSlots& slots, int number)
+{
+    if (number < 0 || number > 3 || !slots[number])
+        throw Error();
+    return std::make_unique<HuffmanDecoder>(*slots[number]);
+}
+
+InterleavedScan::InterleavedScan(Source* src, int cpm, int mcus, int count, const ScanComponent* list,
+                                 const TableSlots& dcSlots, const TableSlots& acSlots,
+                                 unsigned short interval)
+    : ScanDecoder(src, interval), coefficientsPerMcu(cpm), mcusPerRow(mcus), ns(count)
+{
+    if (ns < 1 || ns > 4)
+        throw Error();
+    for (int j = 0; j < ns; ++j) {
+        entries[j] = list[j];
+        const ScanComponent& e = entries[j];
+        if (e.predictor < 0 || e.predictor > 3 || e.dcTable < 0 || e.dcTable > 3 || e.acTable < 0 ||
+            e.acTable > 3 || !dcSlots[e.dcTable] || !acSlots[e.acTable])
+            throw Error();
+    }
+    for (int j = 0; j < ns; ++j) {
+        if (!dcDecoders[entries[j].dcTable])
+            dcDecoders[entries[j].dcTable] = Build(dcSlots, entries[j].dcTable);
+        if (!acDecoders[entries[j].acTable])
+            acDecoders[entries[j].acTable] = Build(acSlots, entries[j].acTable);
+    }
+}
+
+void InterleavedScan::ResetPredictors()
+{
+    for (auto& p : predictors)
+        p = 0;
+}
+
+void InterleavedScan::DecodeRow(std::int16_t* coefficients)
+{
+    BitReader working = bits.Detached();
+    std::int16_t* mcu = coefficients;
+    for (int m = 0; m < mcusPerRow; ++m, mcu += coefficientsPerMcu) {
+        HandleRestart(working);
+        for (int j = 0; j < ns; ++j) {
+            const ScanComponent& e = entries[j];
+            const HuffmanDecoder& dc = *dcDecoders[e.dcTable];
+            const HuffmanDecoder& ac = *acDecoders[e.acTable];
+            std::int16_t* block = mcu + e.offset;
+            for (int b = 0; b < e.blocks; ++b, block += 64)
+                DecodeBlock(block, working, predictors[e.predictor], dc, ac);
+        }
+    }
+    bits.accumulator = working.accumulator;
+    bits.count = working.count;
+}
+
+SingleScan::SingleScan(Source* src, int cpm, int widthBlocks, int heightBlocks, int firstOffset, int hFactor,
+                       int vFactor, int dcTable, int acTable, const TableSlots& dcSlots,
+                       const TableSlots& acSlots, unsigned short interval)
+    : ScanDecoder(src, interval), coefficientsPerMcu(cpm), widthInBlocks(widthBlocks),
+      remainingBlockRows(heightBlocks), offset(firstOffset), v(vFactor), h(hFactor)
+{
+    dcDecoders[0] = Build(dcSlots, dcTable);
+    acDecoders[0] = Build(acSlots, acTable);
+    dc = dcDecoders[0].get();
+    ac = acDecoders[0].get();
+}
+
+void SingleScan::ResetPredictors() { predictor = 0; }
+
+void SingleScan::DecodeRow(std::int16_t* coefficients)
+{
+    BitReader working = bits.Detached();
+    int rows = v < remainingBlockRows ? v : remainingBlockRows;
+    for (int r = 0; r < rows; ++r) {
+        int done = 0;
+        std::int16_t* mcu = coefficients;
+        for (; done < widthInBlocks; mcu += coefficientsPerMcu) {
+            std::int16_t* block = mcu + offset + 64 * (r * h);
+            for (int hb = 0; hb < h && done < widthInBlocks; ++hb, ++done, block += 64) {
+                HandleRestart(working);
+                DecodeBlock(block, working, predictor, *dc, *ac);
+            }
+        }
+    }
+    remainingBlockRows -= rows;
+    bits.accumulator = working.accumulator;
+    bits.count = working.count;
+}
+
+} // namespace Velt

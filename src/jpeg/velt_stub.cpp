@@ -1,2 +1,0 @@
-// Placeholder translation unit until the decoder's stages land.
-namespace Velt { int StubMarker() { return 0; } }

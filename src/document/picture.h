@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 
+#include "jpeg/source.h"
 #include "platform/types.h"
 
 // Row stride of a 24-bit picture row: 3 * width rounded up to 4 bytes.
@@ -15,3 +16,16 @@ inline std::size_t PictureStride(LONG width) { return (std::size_t(width) * 3 + 
 // header must already have been checked (positive size, 24 bits, BI_RGB,
 // biSizeImage >= stride * height).
 std::unique_ptr<BYTE[]> DecodePicture(const BITMAPINFOHEADER& header, const BYTE* bytes, std::size_t count);
+
+// The decoder's byte source over the stored bytes (not owned).
+class CMemorySource : public Velt::Source {
+public:
+    CMemorySource(const BYTE* data, int size) : m_nPosition(0), m_nSize(size < 0 ? 0 : size), m_pData(data) {}
+
+    // Copies min(maxCount, size - position) bytes; 0 at the end of the data.
+    int Read(unsigned char* dst, int maxCount) override;
+
+    int m_nPosition;
+    int m_nSize;
+    const BYTE* m_pData;
+};

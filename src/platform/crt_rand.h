@@ -6,7 +6,7 @@
 #include <cstdint>
 
 namespace crt {
-constexpr int RAND_MAX = 0x7FFF;
+constexpr int kRandMax = 0x7FFF;
 void srand(std::uint32_t seed);
 int rand();
 std::uint32_t state(); // for tests: the current state

@@ -1,0 +1,118 @@
+// A new board: a random piece count, a jittered lattice cut into spline
+// pieces, the board zoom for the saver window, the scatter and the shuffle.
+// Every draw of the shared generator happens in the fixed order below.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "board/board_globals.h"
+#include "board/board_host.h"
+#include "board/spline_piece.h"
+#include "document/jigsaw_doc.h"
+#include "platform/crt_rand.h"
+#include "resources/resources.h"
+
+namespace {
+RECT SaverClientRect()
+{
+    IBoardHost* host = GetBoardHost();
+    return host ? host->GetClientRect() : RECT{};
+}
+
+int Round(double x) { return int(x + 0.5); }
+} // namespace
+
+void CJigsawDoc::NewBoard()
+{
+    ClearBoard();
+    m_nPieces = 8 + crt::rand() % 30;
+    CutPicture();
+    ScatterPieces();
+    const RECT rc = SaverClientRect();
+    const SIZE board = GetBoardSize();
+    g_rcDirty = rc;
+    OffsetRect(g_rcDirty, (board.cx - rc.Width()) / 2, (board.cy - rc.Height()) / 2);
+}
+
+void CJigsawDoc::ClearBoard()
+{
+    while (!m_pieces.IsEmpty())
+        m_pieces.RemoveHead(); // deletes the group and its pieces
+}
+
+void CJigsawDoc::CutPicture()
+{
+    const int w = m_bih.biWidth, h = m_bih.biHeight;
+    const double cell = std::sqrt(double(w) * double(h) / m_nPieces);
+    int jitter = Round(cell) / 5;
+    if (jitter < 1)
+        jitter = 1;
+    // A picture shape so extreme that a side rounds to no cell at all
+    // still gets one row or column.
+    m_nRows = std::max(1, Round(h / cell));
+    m_nCols = std::max(1, Round(w / cell));
+
+    std::vector<POINT> lattice;
+    lattice.reserve(std::size_t(m_nRows + 1) * std::size_t(m_nCols + 1));
+    for (int r = 0; r <= m_nRows; ++r) {
+        for (int c = 0; c <= m_nCols; ++c) {
+            LONG x = LONG(std::int64_t(c) * w / m_nCols);
+            LONG y = LONG(std::int64_t(r) * h / m_nRows);
+            if (x != 0 && x != w)
+                x += crt::rand() % jitter - jitter / 2;
+            if (y != 0 && y != h)
+                y += crt::rand() % jitter - jitter / 2;
+            lattice.push_back(POINT{x * 64, y * 64});
+        }
+    }
+
+    g_bihActive = m_bih;
+    g_pActiveBits = m_pBits.get();
+
+    for (int k = 0; k < m_nRows * m_nCols; ++k) {
+        const int c = k % m_nCols, r = k / m_nCols;
+        const std::size_t t = std::size_t(r) * std::size_t(m_nCols + 1) + std::size_t(c);
+        const POINT corners[4] = {lattice[t], lattice[t + 1], lattice[t + std::size_t(m_nCols) + 2],
+                                  lattice[t + std::size_t(m_nCols) + 1]};
+        m_pieces.AddTail(std::make_unique<CPieceGroup>(new CSplinePiece(corners, TRUE)));
+    }
+
+    const RECT rc = SaverClientRect();
+    m_nBoardZoom = std::min(rc.Width() * 75 / w, rc.Height() * 75 / h);
+    if (m_nBoardZoom < 1)
+        m_nBoardZoom = 1; // a tiny preview: the board is drawn at 1 percent rather than dividing by zero
+    for (auto pos = m_pieces.GetHeadPosition(); pos;)
+        m_pieces.GetNext(pos)->SetZoom(m_nBoardZoom);
+}
+
+void CJigsawDoc::ScatterPieces()
+{
+    const RECT rc = SaverClientRect();
+    const LONG cw = rc.Width(), ch = rc.Height();
+    const SIZE b = GetBoardSize();
+    const LONG z = m_nBoardZoom;
+    RECT area{0, 0, cw * 100 / z, ch * 100 / z};
+    OffsetRect(area, (b.cx - cw) * 100 / (2 * z), (b.cy - ch) * 100 / (2 * z));
+    for (auto pos = m_pieces.GetHeadPosition(); pos;)
+        m_pieces.GetNext(pos)->Scatter(area, 2);
+
+    // Shuffle: reverse into a temporary list, then pick at random positions,
+    // each pick going to the head (the first pick ends at the tail).
+    CPieceList temp;
+    while (!m_pieces.IsEmpty())
+        temp.AddHead(m_pieces.RemoveHead());
+    for (int b2 = temp.GetCount(); b2 > 0; b2 = temp.GetCount()) {
+        const int i = crt::rand() % b2;
+        m_pieces.AddHead(temp.RemoveAt(temp.FindIndex(i)));
+    }
+}
+
+SIZE CJigsawDoc::GetBoardSize() const
+{
+    return SIZE{m_bih.biWidth * m_nBoardZoom / 100, m_bih.biHeight * m_nBoardZoom / 100};
+}
+
+BOOL CJigsawDoc::HasMessage() const
+{
+    return !m_strMessage.IsEmpty() && !(m_strMessage == res::LoadString(IDS_STOCK_MESSAGE));
+}

@@ -1,0 +1,78 @@
+// Board composition: every group is drawn, tail to head, with the board
+// centred in the saver window; a piece is drawn from its cached image at
+// its current place, clipped to its outline region. The dirty rectangle
+// does not clip drawing; it only decides what reaches the screen.
+#include "board/board_globals.h"
+#include "board/board_host.h"
+#include "board/piece_group.h"
+#include "document/jigsaw_doc.h"
+#include "platform/dc.h"
+
+void CJigsawDoc::DrawBoard(CDC* pDC, const RECT* prcDirty)
+{
+    IBoardHost* host = GetBoardHost();
+    const RECT rc = host ? host->GetClientRect() : RECT{};
+    const SIZE b = GetBoardSize();
+    const POINT old = pDC->SetWindowOrg((b.cx + rc.left - rc.right) / 2, (b.cy + rc.top - rc.bottom) / 2);
+    for (auto pos = m_pieces.GetTailPosition(); pos;)
+        m_pieces.GetPrev(pos)->Draw(pDC, prcDirty);
+    pDC->SetWindowOrg(old.x, old.y);
+}
+
+void CPiece::Draw(CDC* pDC, const RECT*)
+{
+    RenderImage();
+    const LONG z = m_nZoom;
+    const LONG ox = (m_ptOffset.x * z + 3200) / 6400, oy = (m_ptOffset.y * z + 3200) / 6400;
+    const POINT pt = pDC->GetWindowOrg();
+    pDC->SetWindowOrg(pt.x - ox, pt.y - oy);
+    pDC->SelectClipRgn(&m_rgn);
+    pDC->OffsetClipRgn(ox - pt.x, oy - pt.y);
+    const RECT& box = m_rcRotated;
+    const LONG W = m_bihImage.biWidth, H = m_bihImage.biHeight;
+    if (m_nReduction == 1) {
+        pDC->SetDIBitsToDevice((box.left * z + 50) / 100, (box.top * z + 50) / 100, DWORD(W), DWORD(H), 0, 0, 0,
+                               UINT(H), m_pImage.data(), &m_bihImage, DIB_RGB_COLORS);
+    } else {
+        const int oldMode = pDC->SetStretchBltMode(COLORONCOLOR);
+        pDC->StretchDIBits(box.left * z / 100, box.top * z / 100, (box.right - box.left) * z / 100,
+                           (box.bottom - box.top) * z / 100, 0, 0, W, H, m_pImage.data(), &m_bihImage,
+                           DIB_RGB_COLORS, SRCCOPY);
+        pDC->SetStretchBltMode(oldMode);
+    }
+    pDC->SelectClipRgn(nullptr);
+    pDC->SetWindowOrg(pt.x, pt.y);
+}
+
+RECT CPiece::GetScreenRect() const
+{
+    RECT rc;
+    if (!m_rgn.IsValid())
+        return RECT{};
+    m_rgn.GetRgnBox(&rc);
+    OffsetRect(rc, m_ptOffset.x * m_nZoom / 6400, m_ptOffset.y * m_nZoom / 6400);
+    InflateRect(rc, 2, 2);
+    return rc;
+}
+
+void CPieceGroup::Draw(CDC* pDC, const RECT* prc)
+{
+    for (int i = 0; i < m_arrPieces.GetSize(); ++i)
+        m_arrPieces[i]->Draw(pDC, prc);
+}
+
+RECT CPieceGroup::GetRect() const
+{
+    RECT rc{};
+    for (int i = 0; i < m_arrPieces.GetSize(); ++i)
+        UnionRect(rc, rc, m_arrPieces[i]->GetScreenRect());
+    return rc;
+}
+
+void CPieceGroup::AddDirty() const { UnionRect(g_rcDirty, g_rcDirty, GetRect()); }
+
+void CPieceGroup::Redraw() const
+{
+    if (IBoardHost* host = GetBoardHost())
+        host->RedrawBoard();
+}

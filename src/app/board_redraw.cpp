@@ -1,0 +1,84 @@
+// Background tiling and the board's presentation. Every board step is
+// composed in the board buffer (tile the dirty area, draw every piece) and
+// only the dirty area reaches the target; a step shown in the window waits
+// for the display's refresh first, which paces the animation.
+#include <algorithm>
+#include <cstdint>
+
+#include "app/board_buffer.h"
+#include "app/saver_app.h"
+#include "app/saver_wnd.h"
+#include "board/board_globals.h"
+#include "platform/dc.h"
+#include "platform/platform.h"
+
+bool CBoardBuffer::Ensure(CDC* pDC, int w, int h)
+{
+    if (m_bmp.IsValid() && (m_size.cx != w || m_size.cy != h))
+        m_bmp.DeleteObject();
+    if (m_bmp.IsValid())
+        return false;
+    m_bmp.CreateCompatibleBitmap(pDC, w, h);
+    m_size = SIZE{w, h};
+    return true;
+}
+
+void CSaverWnd::TileBackground(CDC* pDC, const RECT* prc)
+{
+    CBitmap& tile = GetSaverApp().GetTileBitmap();
+    const SIZE size = tile.GetSize();
+    if (size.cx <= 0 || size.cy <= 0)
+        return; // no tile: nothing to lay (and nothing to divide by)
+    const std::int64_t w = size.cx, h = size.cy;
+
+    // The grid is anchored at (0, 0); a tile is drawn whole when it starts
+    // inside the rectangle's rows and columns.
+    std::int64_t x0 = prc->left / w * w, y = prc->top / h * h;
+    std::int64_t right = prc->right, bottom = prc->bottom;
+    // Tiles wholly outside the target surface change nothing: skip them
+    // without leaving the grid.
+    if (const CSurface* s = pDC->GetSurface()) {
+        const POINT org = pDC->GetWindowOrg();
+        if (x0 + w <= org.x)
+            x0 += (org.x - x0) / w * w;
+        if (y + h <= org.y)
+            y += (org.y - y) / h * h;
+        right = std::min<std::int64_t>(right, std::int64_t(org.x) + s->Width());
+        bottom = std::min<std::int64_t>(bottom, std::int64_t(org.y) + s->Height());
+    }
+
+    CDC tileDC;
+    tileDC.CreateCompatibleDC(pDC);
+    CBitmap* pOld = tileDC.SelectObject(&tile);
+    for (; y < bottom; y += h)
+        for (std::int64_t x = x0; x < right; x += w)
+            pDC->BitBlt(int(x), int(y), int(w), int(h), &tileDC, 0, 0, SRCCOPY);
+    tileDC.SelectObject(pOld);
+}
+
+void CSaverWnd::RedrawBoard(CDC* pDC, const RECT* prcClient)
+{
+    static CBoardBuffer s_bmpBoard;
+    const int W = prcClient->right - prcClient->left, H = prcClient->bottom - prcClient->top;
+    s_bmpBoard.Ensure(pDC, W, H);
+
+    CDC memDC;
+    memDC.CreateCompatibleDC(pDC);
+    CBitmap* pOld = memDC.SelectObject(s_bmpBoard.Bitmap());
+
+    CJigsawDoc& doc = GetSaverApp().m_doc;
+    const SIZE board = doc.GetBoardSize();
+    RECT d = g_rcDirty; // board coordinates; the board is centred in the window
+    OffsetRect(d, (W - board.cx) / 2, (H - board.cy) / 2);
+
+    TileBackground(&memDC, &d);
+    doc.DrawBoard(&memDC, &d);
+    if (!IsRectEmpty(d)) {
+        // A board step shown in the window waits for the display's refresh.
+        if (dynamic_cast<CClientDC*>(pDC) && m_hWnd)
+            AfxGetPlatform().WaitForRefresh(m_hWnd);
+        pDC->BitBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, &memDC, d.left, d.top, SRCCOPY);
+    }
+    memDC.SelectObject(pOld);
+    SetRectEmpty(g_rcDirty);
+}

@@ -1,0 +1,128 @@
+// Start-up of the application object: the speed setting, the embedded
+// document, then one of the three run modes. Failures that leave no window
+// to run are thrown to AfxWinMain, which turns them into the exit status.
+#include "app/saver_app.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "app/board_host_impl.h"
+#include "app/saver_wnd.h"
+#include "board/board_host.h"
+#include "document/container.h"
+#include "platform/file.h"
+#include "platform/platform.h"
+#include "resources/resource.h"
+
+CSaverApp& GetSaverApp()
+{
+    static CSaverApp theApp;
+    return theApp;
+}
+
+BOOL CSaverApp::InitInstance()
+{
+    // The board reaches the saver window, the speed and the pump through this.
+    SetBoardHost(&SaverBoardHost());
+
+    // Three-dimensional dialog controls: every backend draws its own, so
+    // there is nothing to switch on.
+    LoadSettings();
+    LoadDocument();
+
+    const char* arg = m_argc > 1 ? m_argv[1] : nullptr;
+    if (MatchSwitch(arg, 'p')) {
+        StartPreview();
+        return TRUE;
+    }
+    if (MatchSwitch(arg, 's')) {
+        StartFullScreen();
+        return TRUE;
+    }
+    m_bPreview = FALSE;
+    RunConfigDialog();
+    return FALSE;
+}
+
+int CSaverApp::ExitInstance() { return CWinApp::ExitInstance(); }
+
+void CSaverApp::LoadSettings()
+{
+    SetRegistryKey(MOSVIK_REGISTRY_KEY);
+    // A stored value outside the dialog's range is pulled into it: the
+    // animation divides by the speed, so 0 must never reach it.
+    m_nSpeed = std::clamp(GetProfileInt(kSpeedSection, kSpeedEntry, kDefaultSpeed), kMinSpeed, kMaxSpeed);
+}
+
+void CSaverApp::LoadDocument()
+{
+    CMemFile file(1024);
+    ReadEmbeddedDocument(&file);
+    file.Seek(0, CFile::begin);
+    m_doc.Load(&file);
+}
+
+void CSaverApp::ReadEmbeddedDocument(CFile* pFile)
+{
+    ::ReadEmbeddedDocument(AfxGetPlatform().GetModuleFileName(), pFile);
+}
+
+namespace {
+// A window object whose window could not be made: nothing refers to it any
+// more once the application forgets it.
+void DiscardWindow(CSaverApp& app, std::unique_ptr<CSaverWnd> pWnd)
+{
+    if (app.m_pSaverWnd == pWnd.get())
+        app.m_pSaverWnd = nullptr;
+}
+} // namespace
+
+void CSaverApp::StartPreview()
+{
+    m_bPreview = TRUE;
+    IPlatform& platform = AfxGetPlatform();
+
+    const char* text = m_argc > 2 ? m_argv[2] : nullptr;
+    std::int64_t value = 0;
+    if (!text || !ParsePreviewHandle(text, value))
+        throw CStartupError(kExitBadPreviewParent,
+                            std::string("preview needs the parent window's handle, got \"") + (text ? text : "") +
+                                "\"");
+    HWND hParent = nullptr;
+    if (value != 0 && value >= INTPTR_MIN && value <= INTPTR_MAX)
+        hParent = reinterpret_cast<HWND>(static_cast<std::intptr_t>(value));
+    if (!hParent || !platform.IsWindow(hParent))
+        throw CStartupError(kExitBadPreviewParent, "preview parent " + std::string(text) + " is not a window");
+
+    RECT rc{};
+    platform.GetClientRect(hParent, &rc);
+    auto pWnd = std::make_unique<CSaverWnd>(TRUE);
+    if (!pWnd->CreateSaver(0, WS_CHILD | WS_VISIBLE, rc, hParent)) {
+        DiscardWindow(*this, std::move(pWnd));
+        throw CStartupError(kExitNoWindow, "cannot create the preview window");
+    }
+    m_pMainWnd = pWnd.release(); // deletes itself once its window is gone
+}
+
+void CSaverApp::StartFullScreen()
+{
+    m_bPreview = FALSE;
+    auto pWnd = std::make_unique<CFullScreenWnd>(TRUE);
+    m_pFullScreenWnd = pWnd.get();
+    if (!pWnd->CreateFullScreen()) {
+        m_pFullScreenWnd = nullptr;
+        DiscardWindow(*this, std::move(pWnd));
+        throw CStartupError(kExitNoWindow, "cannot create the full-screen window");
+    }
+    m_pMainWnd = pWnd.release(); // deletes itself once its window is gone
+}
+
+CBitmap& CSaverApp::GetTileBitmap()
+{
+    if (!m_bmpTile.IsValid()) {
+        const std::vector<BYTE> dib = AfxGetPlatform().LoadBitmapResource(IDB_TILE);
+        m_bmpTile.LoadPackedDib(dib.data(), dib.size());
+    }
+    return m_bmpTile;
+}

@@ -1,0 +1,87 @@
+// CSaverApp: the saver's one application object. Start-up reads the speed
+// setting, loads the jigsaw document embedded in the executable and then,
+// by the first argument, opens the full-screen window, the preview window
+// or the configuration dialog. It also holds what the windows and the board
+// share: the speed, the preview flag, the current saver window and the
+// background tile. AfxWinMain is the process entry the backends call.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "document/jigsaw_doc.h"
+#include "platform/dc.h"
+#include "platform/wnd.h"
+
+class CFile;
+class CFullScreenWnd;
+class CSaverWnd;
+
+// Section, entry and default of the speed setting; the range the dialog
+// produces and start-up enforces.
+inline constexpr const char* kSpeedSection = "MOSVIK";
+inline constexpr const char* kSpeedEntry = "Speed";
+constexpr int kDefaultSpeed = 8;
+constexpr int kMinSpeed = 1;
+constexpr int kMaxSpeed = 64;
+
+class CSaverApp : public CWinApp {
+public:
+    CSaverApp() = default;
+    ~CSaverApp() override = default;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    void RunConfigDialog();
+    CBitmap& GetTileBitmap();
+    // Copies the document appended to the running executable into pFile.
+    void ReadEmbeddedDocument(CFile* pFile);
+
+    CFullScreenWnd* m_pFullScreenWnd = nullptr;
+    CSaverWnd* m_pSaverWnd = nullptr;
+    std::string m_strWndClass;
+    int m_nSpeed = kDefaultSpeed;
+    CJigsawDoc m_doc;
+    BOOL m_bPreview = FALSE;
+    CBitmap m_bmpTile;
+
+private:
+    void LoadSettings();
+    void LoadDocument();
+    void StartPreview();
+    void StartFullScreen();
+};
+
+// The process's application object (made on first use, destroyed at exit).
+CSaverApp& GetSaverApp();
+
+// True when `arg`, after at most one leading '-' or '/', is exactly the
+// letter, compared without regard to case ("/S", "-s", "s"; not "/s:1").
+bool MatchSwitch(const char* arg, char letter);
+
+// Reads a preview window handle the C library's way: leading blanks, an
+// optional sign, then decimal digits up to the first non-digit ("4711abc"
+// is 4711). False when no digit follows; values beyond 64 bits saturate.
+bool ParsePreviewHandle(const char* text, std::int64_t& value);
+
+// A start-up failure that ends the process with its status and one line on
+// stderr (no window could be opened, no usable preview parent).
+class CStartupError : public std::runtime_error {
+public:
+    CStartupError(int status, const std::string& what) : std::runtime_error(what), m_nStatus(status) {}
+    int Status() const { return m_nStatus; }
+
+private:
+    int m_nStatus;
+};
+
+// Exit statuses of start-up failures.
+constexpr int kExitNoDocument = 2;
+constexpr int kExitNoWindow = 3;
+constexpr int kExitBadPreviewParent = 4;
+
+// The process entry: runs start-up and, when a saver window opened, the
+// message loop. Returns the process status.
+int AfxWinMain(int argc, char** argv);

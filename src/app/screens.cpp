@@ -1,0 +1,116 @@
+// The picture screen and the message screen. Each is composed off-screen
+// over the tiled background and revealed through a transition.
+#include "app/screens.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "app/saver_app.h"
+#include "app/saver_wnd.h"
+#include "app/transitions.h"
+#include "platform/dc.h"
+
+namespace {
+constexpr int kMeasureSize = 100; // 10 points, in tenths
+} // namespace
+
+RECT PictureRect(int W, int H, LONG pw, LONG ph)
+{
+    std::int64_t dw = std::int64_t(W) * 3 / 4, dh = std::int64_t(H) * 3 / 4;
+    if (dw * ph < dh * pw)
+        dh = dw * ph / pw;
+    else
+        dw = dh * pw / ph;
+    const LONG x = LONG((W - dw) / 2), y = LONG((H - dh) / 2);
+    return RECT{x, y, LONG(x + dw), LONG(y + dh)};
+}
+
+int FitMessageSize(SIZE t, SIZE m)
+{
+    const std::int64_t byWidth = std::int64_t(t.cx) * 100 / m.cx;
+    const std::int64_t byHeight = std::int64_t(t.cy) * 100 / m.cy;
+    return int(std::clamp<std::int64_t>(std::min(byWidth, byHeight), INT32_MIN, INT32_MAX));
+}
+
+void CSaverWnd::ShowPicture(CDC* pDC)
+{
+    RECT rc;
+    GetClientRect(&rc);
+    const int W = rc.right - rc.left, H = rc.bottom - rc.top;
+    CDC memDC;
+    memDC.CreateCompatibleDC(pDC);
+    CBitmap bmp;
+    bmp.CreateCompatibleBitmap(pDC, W, H);
+    CBitmap* pOld = memDC.SelectObject(&bmp);
+    TileBackground(&memDC, &rc);
+
+    const CJigsawDoc& doc = GetSaverApp().m_doc;
+    const LONG pw = doc.m_bih.biWidth, ph = doc.m_bih.biHeight;
+    if (doc.m_pBits && pw > 0 && ph > 0) {
+        const RECT pic = PictureRect(W, H, pw, ph);
+        const int nOldMode = memDC.SetStretchBltMode(COLORONCOLOR);
+        memDC.StretchDIBits(pic.left, pic.top, pic.right - pic.left, pic.bottom - pic.top, 0, 0, pw, ph,
+                            doc.m_pBits.get(), &doc.m_bih, DIB_RGB_COLORS, SRCCOPY);
+        memDC.SetStretchBltMode(nOldMode);
+    }
+    RunTransition(pDC, &memDC, W, H, 0);
+    memDC.SelectObject(pOld);
+}
+
+BOOL CSaverWnd::ShowMessage(CDC* pDC)
+{
+    RECT rc;
+    GetClientRect(&rc);
+    const int W = rc.right - rc.left, H = rc.bottom - rc.top;
+    RECT t = rc;
+    InflateRect(t, -(W / 8), -(H / 8));
+
+    CDC memDC;
+    memDC.CreateCompatibleDC(pDC);
+    CBitmap bmp;
+    bmp.CreateCompatibleBitmap(pDC, W, H);
+    CBitmap* pOld = memDC.SelectObject(&bmp);
+    TileBackground(&memDC, &rc);
+
+    const CJigsawDoc& doc = GetSaverApp().m_doc;
+    // Measure at 10 points, only the text's own line breaks starting lines.
+    RECT m = t;
+    {
+        CFont measure;
+        measure.CreatePointFont(kMeasureSize, doc.m_strFontFace, pDC);
+        CFont* pOldFont = memDC.SelectObject(&measure);
+        memDC.DrawText(doc.m_strMessage, &m, DT_CALCRECT | DT_NOCLIP);
+        memDC.SelectObject(pOldFont);
+    }
+    const SIZE measured{m.right - m.left, m.bottom - m.top};
+    if (measured.cx <= 0 || measured.cy <= 0) {
+        // Nothing to scale (a text of line breaks only): no message screen.
+        memDC.SelectObject(pOld);
+        return FALSE;
+    }
+    const int nSize = FitMessageSize(SIZE{t.right - t.left, t.bottom - t.top}, measured);
+
+    LOGFONT lf{};
+    {
+        CFont sized;
+        sized.CreatePointFont(nSize, doc.m_strFontFace, pDC);
+        sized.GetLogFont(&lf);
+    }
+    lf.lfWeight = doc.m_bBold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = BYTE(doc.m_bItalic & 0xFF);
+    CFont font;
+    font.CreateFontIndirect(lf);
+
+    const int nOldBk = memDC.SetBkMode(TRANSPARENT);
+    CFont* pOldFont = memDC.SelectObject(&font);
+    const COLORREF crOld = memDC.SetTextColor(doc.m_crText);
+    memDC.DrawText(doc.m_strMessage, &t, DT_CENTER | DT_NOCLIP);
+    memDC.SetTextColor(crOld);
+    memDC.SelectObject(pOldFont);
+    memDC.SetBkMode(nOldBk);
+
+    RunTransition(pDC, &memDC, W, H, 0);
+    memDC.SelectObject(pOld);
+    return TRUE;
+}

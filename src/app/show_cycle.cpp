@@ -1,0 +1,59 @@
+// One show cycle, run by timer 1 of the saver window: a fresh board is cut
+// and scattered, revealed by a transition, assembled piece by piece, then
+// the whole picture and the author's message are shown, each followed by a
+// pause. User input ends it through the user interrupt, which destroys the
+// main window and so ends the process.
+#include "app/pump.h"
+#include "app/saver_app.h"
+#include "app/saver_wnd.h"
+#include "app/transitions.h"
+#include "platform/crt_rand.h"
+#include "platform/dc.h"
+#include "platform/exceptions.h"
+#include "platform/platform.h"
+
+namespace {
+constexpr int kScreenPause = 5; // seconds each screen stays
+} // namespace
+
+void CSaverWnd::RunShowCycle()
+{
+    // The scattered board as first composed; made at the first cycle's size.
+    static CBitmap s_bmpScene;
+    CSaverApp& app = GetSaverApp();
+    try {
+        KillTimer(kCycleTimerId);
+        crt::srand(DWORD(AfxGetPlatform().GetTime()));
+
+        CClientDC dc(this);
+        RECT rc;
+        GetClientRect(&rc);
+        const int W = rc.right - rc.left, H = rc.bottom - rc.top;
+        TileBackground(&dc, &rc);
+
+        CDC memDC;
+        memDC.CreateCompatibleDC(&dc);
+        if (!s_bmpScene.IsValid())
+            s_bmpScene.CreateCompatibleBitmap(&dc, W, H);
+        CBitmap* pOld = memDC.SelectObject(&s_bmpScene);
+        app.m_doc.NewBoard();
+        RedrawBoard(&memDC, &rc);
+        RunTransition(&dc, &memDC, W, H, 0);
+        memDC.SelectObject(pOld);
+
+        app.m_doc.Autoplay();
+        Pause(kScreenPause);
+        ShowPicture(&dc);
+        Pause(kScreenPause);
+        if (app.m_doc.HasMessage()) {
+            ShowMessage(&dc);
+            Pause(kScreenPause);
+        }
+        if (IsWindow())
+            SetTimer(kCycleTimerId, kCycleTimerPeriod, nullptr);
+    } catch (const CUserException&) {
+        // Input ended the show: its destruction ends the process.
+        if (app.m_pMainWnd)
+            app.m_pMainWnd->DestroyWindow();
+    }
+}

@@ -1,0 +1,33 @@
+// The transition effects that reveal each new screen: a finished off-screen
+// image (source) is copied onto the window (target) rectangle by rectangle,
+// each copy followed by a busy wait on the millisecond tick count. Every
+// effect leaves the target equal to the source over (0, 0, W, H).
+#pragma once
+
+#include "platform/types.h"
+
+class CDC;
+
+constexpr int kTransitionCount = 17;
+
+// Picks one of the 17 variants with the next random number and runs it.
+void RunTransition(CDC* pDst, CDC* pSrc, int W, int H, DWORD dwDuration);
+
+// Vertical (0) or horizontal (1) blinds in 16 bands.
+void TransBlinds(CDC* pDst, CDC* pSrc, int W, int H, int nVariant, DWORD dwDuration);
+// 64-pixel squares: rows from the top (0), columns from the right (1),
+// columns from the left (2), rows from the bottom (3).
+void TransBlocks(CDC* pDst, CDC* pSrc, int W, int H, int nVariant, DWORD dwDuration);
+// 8-pixel strips: vertical from the centre (0) or from both sides (1),
+// horizontal from the centre (2) or from top and bottom (3).
+void TransSplit(CDC* pDst, CDC* pSrc, int W, int H, int nVariant, DWORD dwDuration);
+// 8-pixel strips: top to bottom (0), right to left (1), left to right (2),
+// bottom to top (3).
+void TransWipe(CDC* pDst, CDC* pSrc, int W, int H, int nVariant, DWORD dwDuration);
+// Concentric frames growing from the centre (0) or closing in (1).
+void TransFrames(CDC* pDst, CDC* pSrc, int W, int H, int nVariant, DWORD dwDuration);
+// 32-pixel squares in random order (reseeds the shared random generator).
+void TransDissolve(CDC* pDst, CDC* pSrc, int W, int H, DWORD dwDuration);
+
+// Spins until the tick count has passed start + ms, or has wrapped.
+void WaitTicks(DWORD ms);

@@ -1,0 +1,34 @@
+// A walk over a JPEG stream's markers: frame type and geometry, sampling,
+// the number of scans, the JFIF segment and the EXIF orientation. The pack
+// tool uses it to decide whether an input can be flipped without loss, and
+// to check that what it stores is the kind of stream the saver decodes.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+struct JpegLayout {
+    int frameMarker = 0; // 0xC0 for baseline, 0xC2 progressive, ...
+    int precision = 0;
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    int sampling[4] = {}; // H << 4 | V per component (first four)
+    int scans = 0;
+    int firstScanComponents = 0;
+    bool jfif = false;
+    bool endSeen = false; // EOI reached
+    int orientation = 1;  // EXIF orientation, 1 = as stored
+};
+
+// Nothing when the stream does not start with SOI or a segment runs past
+// the end of the data. Entropy-coded data is skipped, not decoded.
+std::optional<JpegLayout> ProbeJpeg(const unsigned char* data, std::size_t size);
+
+// The stream the saver wants: baseline, 8-bit, JFIF, three components
+// sampled 2x2/1x1/1x1, one scan holding all three, complete.
+bool IsSaverReady(const JpegLayout& layout);
+
+// The orientation tag (0x0112) of an EXIF APP1 body (starting "Exif\0\0"),
+// or 1 when there is none or it is out of range.
+int ExifOrientation(const unsigned char* data, std::size_t size);

@@ -1,0 +1,135 @@
+// Hand-rolled option parsing: the tool has a dozen options and no
+// dependency beyond the standard library is wanted for them.
+#include "pack_options.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "pack_error.h"
+
+namespace {
+
+int ParseMaxSide(const std::string& text)
+{
+    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        throw PackError("bad --max-side value: " + text);
+    return std::stoi(text);
+}
+
+} // namespace
+
+COLORREF ParseColour(const std::string& text)
+{
+    std::string hex = text.size() == 7 && text[0] == '#' ? text.substr(1) : text;
+    if (hex.size() != 6 || !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+        throw PackError("bad colour \"" + text + "\" (expected #RRGGBB)");
+    const unsigned long v = std::stoul(hex, nullptr, 16);
+    return RGB(BYTE(v >> 16), BYTE(v >> 8), BYTE(v));
+}
+
+PackOptions ParsePackOptions(const std::vector<std::string>& args)
+{
+    PackOptions opt;
+    bool outGiven = false, infoGiven = false, optionsEnded = false;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg, inlineValue;
+        bool hasInline = false;
+        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+            hasInline = true;
+        }
+        auto value = [&]() -> std::string {
+            if (hasInline)
+                return inlineValue;
+            if (i + 1 >= args.size())
+                throw PackError("option " + name + " needs a value");
+            return args[++i];
+        };
+        auto flag = [&]() {
+            if (hasInline)
+                throw PackError("option " + name + " takes no value");
+        };
+        if (name == "-o" || name == "--output") {
+            opt.out = value();
+            outGiven = true;
+        } else if (name == "--message") {
+            opt.message = value();
+        } else if (name == "--font") {
+            opt.face = value();
+        } else if (name == "--color" || name == "--colour") {
+            opt.color = ParseColour(value());
+        } else if (name == "--bold") {
+            flag();
+            opt.bold = true;
+        } else if (name == "--italic") {
+            flag();
+            opt.italic = true;
+        } else if (name == "--saver") {
+            opt.saver = value();
+        } else if (name == "--max-side") {
+            opt.maxSide = ParseMaxSide(value());
+        } else if (name == "--info") {
+            opt.infoSaver = value();
+            infoGiven = true;
+        } else if (name == "--help" || name == "-h") {
+            opt.action = PackOptions::Action::help;
+            return opt;
+        } else if (name == "--version") {
+            opt.action = PackOptions::Action::version;
+            return opt;
+        } else {
+            throw PackError("unknown option " + name + " (see mosvik-pack --help)");
+        }
+    }
+    if (infoGiven) {
+        if (outGiven || !positional.empty())
+            throw PackError("--info takes only the saver to read");
+        opt.action = PackOptions::Action::info;
+        return opt;
+    }
+    if (positional.size() > 1)
+        throw PackError("more than one picture given: " + positional[0] + ", " + positional[1]);
+    if (positional.size() == 1)
+        opt.picture = positional[0];
+    if (!outGiven || opt.out.empty())
+        throw PackError("no output given (use -o OUT; see mosvik-pack --help)");
+    if (opt.face.size() > kMaxFaceLength)
+        throw PackError("font face is longer than 31 characters: " + opt.face);
+    return opt;
+}
+
+const char* PackUsage()
+{
+    return "usage: mosvik-pack [PICTURE] -o OUT [options]\n"
+           "       mosvik-pack --info SAVER\n"
+           "\n"
+           "Makes a Mosvik screen saver: a copy of the saver executable carrying the\n"
+           "picture PICTURE (JPEG or PNG; the built-in default picture when omitted)\n"
+           "and a closing message. A document the saver already carries is replaced.\n"
+           "\n"
+           "  -o, --output OUT    the saver to write (replaced atomically)\n"
+           "  --message TEXT      closing message, UTF-8, Windows-1252 characters only\n"
+           "                      (default: the built-in message; \"\" for none)\n"
+           "  --font FACE         font face of the message (default Arial)\n"
+           "  --color #RRGGBB     message colour (default #FFFF00)\n"
+           "  --bold, --italic    message style\n"
+           "  --saver EXE         saver executable to copy (default: mosvik beside this tool;\n"
+           "                      mosvik.scr on Windows)\n"
+           "  --max-side N        largest picture side in pixels (default 2048, at most 16384);\n"
+           "                      larger pictures are scaled down\n"
+           "  --info SAVER        print what a saver carries\n"
+           "  --help, --version\n"
+           "\n"
+           "Exit status: 0 on success, 2 on any error (the output is then left untouched).\n";
+}

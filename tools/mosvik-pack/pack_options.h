@@ -1,0 +1,40 @@
+// The command line of mosvik-pack:
+//   mosvik-pack [PICTURE] -o OUT [--message TEXT] [--font FACE] [--color #RRGGBB]
+//               [--bold] [--italic] [--saver EXE] [--max-side N]
+//   mosvik-pack --info SAVER | --help | --version
+// Options take their value as the next argument or after '='; "--" ends
+// the options. Texts arrive in UTF-8.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+struct PackOptions {
+    enum class Action { pack, info, help, version };
+    Action action = Action::pack;
+    std::optional<std::filesystem::path> picture; // none: the built-in default picture
+    std::filesystem::path out;
+    std::optional<std::string> message;           // none: the default message
+    std::string face = "Arial";
+    COLORREF color = RGB(255, 255, 0);
+    bool bold = false;
+    bool italic = false;
+    std::optional<std::filesystem::path> saver;   // none: the saver beside the tool
+    int maxSide = 2048;
+    std::filesystem::path infoSaver;
+};
+
+// PackError for unknown options, missing values, a bad colour or size.
+PackOptions ParsePackOptions(const std::vector<std::string>& args);
+
+// "#RRGGBB" (or "RRGGBB"), hex digits in either case, as a COLORREF.
+COLORREF ParseColour(const std::string& text);
+
+// Longest font face the system keeps (LOGFONT holds 31 characters).
+constexpr std::size_t kMaxFaceLength = 31;
+
+const char* PackUsage();

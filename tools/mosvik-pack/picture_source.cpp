@@ -1,0 +1,164 @@
+// Reading the input picture and decoding it with libjpeg-turbo (TurboJPEG
+// API) or libpng (simplified API). Both decoders get their whole input in
+// memory; sizes are checked before any pixel buffer is allocated.
+#include "picture_source.h"
+
+#include <png.h>
+#include <turbojpeg.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "default_resources.h"
+#include "pack_error.h"
+
+namespace fs = std::filesystem;
+
+RgbImage::RgbImage(int w, int h) : width(w), height(h), rgb(std::size_t(w) * std::size_t(h) * 3) {}
+
+std::vector<unsigned char> ReadWholeFile(const fs::path& path, std::uintmax_t limit, const char* what)
+{
+    std::error_code ec;
+    const auto status = fs::status(path, ec);
+    if (ec || !fs::exists(status))
+        throw PackError(std::string(what) + " not found: " + path.string());
+    if (fs::is_directory(status))
+        throw PackError(std::string(what) + " is a directory: " + path.string());
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw PackError("cannot open " + std::string(what) + " " + path.string() + ": " + std::strerror(errno));
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0)
+        throw PackError("cannot read " + std::string(what) + " " + path.string());
+    if (std::uintmax_t(size) > limit)
+        throw PackError(std::string(what) + " is too large: " + path.string());
+    in.seekg(0, std::ios::beg);
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
+        throw PackError("cannot read " + std::string(what) + " " + path.string());
+    return bytes;
+}
+
+namespace {
+
+PictureFormat DetectFormat(const std::vector<unsigned char>& b, const fs::path& path)
+{
+    static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
+        return PictureFormat::jpeg;
+    if (b.size() >= 8 && std::memcmp(b.data(), kPng, 8) == 0)
+        return PictureFormat::png;
+    throw PackError("unsupported picture format (JPEG or PNG expected): " + path.string());
+}
+
+struct TjDeleter {
+    void operator()(void* h) const { tjDestroy(h); }
+};
+using TjHandle = std::unique_ptr<void, TjDeleter>;
+
+std::string TjError(tjhandle h) { return tjGetErrorStr2(h); }
+
+void CheckPixelCount(int w, int h)
+{
+    if (w <= 0 || h <= 0 || std::uint64_t(w) * std::uint64_t(h) > kMaxDecodedPixels)
+        throw PackError("picture is too large to decode (" + std::to_string(w) + " x " + std::to_string(h) + ")");
+}
+
+} // namespace
+
+PictureFile ReadPictureFile(const fs::path& path)
+{
+    PictureFile file;
+    file.bytes = ReadWholeFile(path, kMaxPictureFileBytes, "picture");
+    file.format = DetectFormat(file.bytes, path);
+    file.name = path.filename().string();
+    return file;
+}
+
+PictureFile DefaultPictureFile()
+{
+    EmbeddedBytes png = DefaultPicturePng();
+    PictureFile file;
+    file.name = "default-picture.png";
+    file.format = PictureFormat::png;
+    file.bytes.assign(png.data, png.data + png.size);
+    return file;
+}
+
+RgbImage DecodeJpeg(const std::vector<unsigned char>& jpeg, int minWidth, int minHeight,
+                    std::vector<std::string>& warnings)
+{
+    TjHandle h(tjInitDecompress());
+    if (!h)
+        throw PackError("cannot start the JPEG decoder");
+    int w = 0, ht = 0, subsamp = 0, colorspace = 0;
+    if (tjDecompressHeader3(h.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), &w, &ht, &subsamp,
+                            &colorspace) != 0)
+        throw PackError("not a readable JPEG: " + TjError(h.get()));
+
+    // The smallest DCT scale that still covers the size asked for.
+    int count = 0;
+    const tjscalingfactor* factors = tjGetScalingFactors(&count);
+    tjscalingfactor best{1, 1};
+    for (int i = 0; i < count; ++i) {
+        const tjscalingfactor f = factors[i];
+        if (f.num > f.denom)
+            continue;
+        if (TJSCALED(w, f) >= minWidth && TJSCALED(ht, f) >= minHeight &&
+            TJSCALED(w, f) * std::int64_t(TJSCALED(ht, f)) < TJSCALED(w, best) * std::int64_t(TJSCALED(ht, best)))
+            best = f;
+    }
+    const int sw = TJSCALED(w, best), sh = TJSCALED(ht, best);
+    CheckPixelCount(sw, sh);
+
+    const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
+    RgbImage image(sw, sh);
+    std::vector<unsigned char> cmykRows;
+    unsigned char* dst = image.rgb.data();
+    if (cmyk) {
+        cmykRows.resize(std::size_t(sw) * std::size_t(sh) * 4);
+        dst = cmykRows.data();
+    }
+    if (tjDecompress2(h.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), dst, sw, 0, sh,
+                      cmyk ? TJPF_CMYK : TJPF_RGB, TJFLAG_ACCURATEDCT) != 0) {
+        if (tjGetErrorCode(h.get()) != TJERR_WARNING)
+            throw PackError("cannot decode the JPEG: " + TjError(h.get()));
+        warnings.push_back("JPEG decoder: " + TjError(h.get()));
+    }
+    if (cmyk) {
+        // CMYK JPEGs are written with inverted values (the common Adobe
+        // convention), so each channel times K gives the RGB value.
+        for (std::size_t i = 0, n = std::size_t(sw) * std::size_t(sh); i < n; ++i) {
+            const unsigned char* p = &cmykRows[i * 4];
+            image.rgb[i * 3 + 0] = static_cast<unsigned char>((p[0] * p[3] + 127) / 255);
+            image.rgb[i * 3 + 1] = static_cast<unsigned char>((p[1] * p[3] + 127) / 255);
+            image.rgb[i * 3 + 2] = static_cast<unsigned char>((p[2] * p[3] + 127) / 255);
+        }
+    }
+    return image;
+}
+
+RgbImage DecodePng(const std::vector<unsigned char>& png)
+{
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    // png_image_free releases what the reader holds, also after a failure.
+    struct Guard {
+        png_image* p;
+        ~Guard() { png_image_free(p); }
+    } guard{&img};
+    if (!png_image_begin_read_from_memory(&img, png.data(), png.size()))
+        throw PackError(std::string("not a readable PNG: ") + img.message);
+    if (img.width > 0x7FFFFFFF || img.height > 0x7FFFFFFF)
+        throw PackError("picture is too large to decode");
+    CheckPixelCount(int(img.width), int(img.height));
+    img.format = PNG_FORMAT_RGB;
+    RgbImage image(int(img.width), int(img.height));
+    png_color white{255, 255, 255};
+    if (!png_image_finish_read(&img, &white, image.rgb.data(), 0, nullptr))
+        throw PackError(std::string("cannot decode the PNG: ") + img.message);
+    return image;
+}

@@ -1,0 +1,55 @@
+// The picture a saver is made from: the input file's bytes with their
+// format (told by the leading bytes, not the name), and the decoders that
+// turn a JPEG or PNG into plain RGB rows. Decoding is done by libjpeg-turbo
+// and libpng; nothing here knows about the saver's own decoder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+enum class PictureFormat { jpeg, png };
+
+struct PictureFile {
+    std::string name; // file name without directories (stored in the document)
+    PictureFormat format = PictureFormat::jpeg;
+    std::vector<unsigned char> bytes;
+};
+
+// RGB rows, top row first, 3 * width bytes per row, no padding.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    RgbImage() = default;
+    RgbImage(int w, int h);
+    unsigned char* Row(int y) { return rgb.data() + std::size_t(y) * std::size_t(width) * 3; }
+    const unsigned char* Row(int y) const { return rgb.data() + std::size_t(y) * std::size_t(width) * 3; }
+};
+
+// Largest input file and largest decoded picture the tool accepts.
+constexpr std::uintmax_t kMaxPictureFileBytes = 512u << 20;
+constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t(1) << 27;
+
+// Reads a whole file; PackError when it is missing, unreadable or too large.
+std::vector<unsigned char> ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, const char* what);
+
+// Reads the input picture; PackError for a missing or unreadable file or a
+// format other than JPEG and PNG.
+PictureFile ReadPictureFile(const std::filesystem::path& path);
+
+// The project's own default picture, built into the tool.
+PictureFile DefaultPictureFile();
+
+// Decodes a JPEG at the smallest of libjpeg-turbo's DCT scales that is still
+// at least minWidth x minHeight (the full size when nothing smaller fits).
+// Warnings from a slightly damaged stream are appended to `warnings`.
+RgbImage DecodeJpeg(const std::vector<unsigned char>& jpeg, int minWidth, int minHeight,
+                    std::vector<std::string>& warnings);
+
+// Decodes a PNG of any kind into 8-bit RGB; transparent parts are laid
+// over white.
+RgbImage DecodePng(const std::vector<unsigned char>& png);

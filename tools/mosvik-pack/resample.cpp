@@ -1,0 +1,154 @@
+// Lanczos-3 resampling: for each output column (then row) a list of source
+// taps with normalised weights, computed once per axis. The horizontal pass
+// writes floats for every source row; the vertical pass rounds and clamps.
+#include "resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+double Lanczos3(double x)
+{
+    x = std::fabs(x);
+    if (x < 1e-9)
+        return 1.0;
+    if (x >= 3.0)
+        return 0.0;
+    const double px = std::numbers::pi * x;
+    return 3.0 * std::sin(px) * std::sin(px / 3.0) / (px * px);
+}
+
+struct Taps {
+    int first = 0;
+    std::vector<float> weights;
+};
+
+// Taps for every destination index along one axis of `srcLen` samples.
+std::vector<Taps> MakeTaps(int srcLen, int dstLen)
+{
+    const double scale = double(srcLen) / dstLen;
+    const double support = 3.0 * std::max(scale, 1.0);
+    const double stretch = std::max(scale, 1.0);
+    std::vector<Taps> taps(static_cast<std::size_t>(dstLen));
+    for (int i = 0; i < dstLen; ++i) {
+        const double centre = (i + 0.5) * scale - 0.5;
+        const int lo = std::max(0, int(std::floor(centre - support)));
+        const int hi = std::min(srcLen - 1, int(std::ceil(centre + support)));
+        Taps& t = taps[std::size_t(i)];
+        t.first = lo;
+        double sum = 0;
+        std::vector<double> w;
+        for (int j = lo; j <= hi; ++j) {
+            w.push_back(Lanczos3((j - centre) / stretch));
+            sum += w.back();
+        }
+        for (double v : w)
+            t.weights.push_back(float(sum != 0 ? v / sum : 0));
+    }
+    return taps;
+}
+
+unsigned char ToByte(float v) { return static_cast<unsigned char>(std::clamp(v + 0.5f, 0.0f, 255.0f)); }
+
+} // namespace
+
+PictureSize FitWithin(PictureSize size, int maxSide)
+{
+    if (size.width <= maxSide && size.height <= maxSide)
+        return size;
+    PictureSize out;
+    if (size.width >= size.height) {
+        out.width = maxSide;
+        out.height = int(std::lround(double(size.height) * maxSide / size.width));
+    } else {
+        out.height = maxSide;
+        out.width = int(std::lround(double(size.width) * maxSide / size.height));
+    }
+    out.width = std::max(out.width, 1);
+    out.height = std::max(out.height, 1);
+    return out;
+}
+
+PictureSize OrientedSize(PictureSize stored, int orientation)
+{
+    return orientation >= 5 && orientation <= 8 ? PictureSize{stored.height, stored.width} : stored;
+}
+
+RgbImage Orient(const RgbImage& src, int orientation)
+{
+    if (orientation < 2 || orientation > 8)
+        return src;
+    const int w = src.width, h = src.height;
+    const PictureSize size = OrientedSize({w, h}, orientation);
+    RgbImage out(size.width, size.height);
+    for (int y = 0; y < out.height; ++y) {
+        unsigned char* dst = out.Row(y);
+        for (int x = 0; x < out.width; ++x, dst += 3) {
+            int sx = x, sy = y;
+            switch (orientation) {
+            case 2: sx = w - 1 - x; break;                  // mirrored
+            case 3: sx = w - 1 - x; sy = h - 1 - y; break;  // turned half round
+            case 4: sy = h - 1 - y; break;                  // upside down
+            case 5: sx = y; sy = x; break;                  // transposed
+            case 6: sx = y; sy = h - 1 - x; break;          // needs a quarter turn clockwise
+            case 7: sx = w - 1 - y; sy = h - 1 - x; break;  // transverse
+            case 8: sx = w - 1 - y; sy = x; break;          // needs a quarter turn anticlockwise
+            }
+            const unsigned char* s = src.Row(sy) + std::size_t(sx) * 3;
+            dst[0] = s[0];
+            dst[1] = s[1];
+            dst[2] = s[2];
+        }
+    }
+    return out;
+}
+
+RgbImage Downscale(const RgbImage& src, int width, int height)
+{
+    if (width == src.width && height == src.height)
+        return src;
+    const std::vector<Taps> across = MakeTaps(src.width, width);
+    const std::vector<Taps> down = MakeTaps(src.height, height);
+
+    // Horizontal pass over every source row.
+    std::vector<float> mid(std::size_t(width) * std::size_t(src.height) * 3);
+    for (int y = 0; y < src.height; ++y) {
+        const unsigned char* row = src.Row(y);
+        float* out = &mid[std::size_t(y) * std::size_t(width) * 3];
+        for (int x = 0; x < width; ++x, out += 3) {
+            const Taps& t = across[std::size_t(x)];
+            float r = 0, g = 0, b = 0;
+            const unsigned char* s = row + std::size_t(t.first) * 3;
+            for (float wgt : t.weights) {
+                r += wgt * s[0];
+                g += wgt * s[1];
+                b += wgt * s[2];
+                s += 3;
+            }
+            out[0] = r;
+            out[1] = g;
+            out[2] = b;
+        }
+    }
+
+    // Vertical pass into the result.
+    RgbImage dst(width, height);
+    const std::size_t midStride = std::size_t(width) * 3;
+    std::vector<float> acc(midStride);
+    for (int y = 0; y < height; ++y) {
+        const Taps& t = down[std::size_t(y)];
+        std::fill(acc.begin(), acc.end(), 0.0f);
+        for (std::size_t k = 0; k < t.weights.size(); ++k) {
+            const float wgt = t.weights[k];
+            const float* m = &mid[(std::size_t(t.first) + k) * midStride];
+            for (std::size_t i = 0; i < midStride; ++i)
+                acc[i] += wgt * m[i];
+        }
+        unsigned char* out = dst.Row(y);
+        for (std::size_t i = 0; i < midStride; ++i)
+            out[i] = ToByte(acc[i]);
+    }
+    return dst;
+}

@@ -1,0 +1,38 @@
+// What a saver carries, read back field by field exactly as the saver reads
+// it (through the same archive and user record), without decoding the
+// picture: for `mosvik-pack --info`.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jpeg_probe.h"
+#include "platform/cstring.h"
+#include "platform/types.h"
+
+struct SaverInfo {
+    std::uint64_t executableBytes = 0; // bytes before the marker
+    CString source;
+    CString title;
+    DWORD pieces = 0;
+    CString message;
+    CString face;
+    COLORREF color = 0;
+    DWORD bold = 0;
+    DWORD italic = 0;
+    BITMAPINFOHEADER bih{};
+    std::uint32_t streamBytes = 0;
+    std::vector<BYTE> streamData;     // the stored JPEG stream
+    std::uint64_t trailingBytes = 0;  // after the stream (ignored by the saver)
+    std::optional<JpegLayout> stream; // the marker walk over the stored stream
+};
+
+// PackError when the file cannot be read, carries no document, or the
+// document is damaged (ends early, or its picture header is unusable).
+SaverInfo ReadSaverInfo(const std::filesystem::path& saver);
+
+void PrintSaverInfo(std::ostream& out, const SaverInfo& info);

@@ -1,0 +1,148 @@
+// Board benchmarks at 1920 x 1080: a new board (cut, outlines, regions,
+// scatter), its first composition (every image built with shading), and
+// one autoplay step (one piece moved, its dirty area refreshed, every piece
+// drawn into the buffer), against one full-frame memory copy as reference.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "board/board_globals.h"
+#include "board/board_host.h"
+#include "document/jigsaw_doc.h"
+#include "document/picture.h"
+#include "platform/crt_rand.h"
+#include "platform/dc.h"
+
+namespace {
+constexpr LONG kW = 1920, kH = 1080;
+
+struct Host : IBoardHost {
+    RECT GetClientRect() override { return RECT{0, 0, kW, kH}; }
+    int GetSpeed() override { return 8; }
+    void RedrawBoard() override {}
+    void PumpMessages() override {}
+    void SetRefineTimer() override {}
+    void KillRefineTimer() override {}
+};
+
+// An 800 x 600 picture with structure in every direction.
+void Picture(CJigsawDoc& doc)
+{
+    doc.m_bih = BITMAPINFOHEADER{40, 800, 600, 1, 24, 0, DWORD(PictureStride(800) * 600), 0, 0, 0, 0};
+    doc.m_pBits = std::make_unique<BYTE[]>(doc.m_bih.biSizeImage);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+            BYTE* p = doc.m_pBits.get() + std::size_t(y) * PictureStride(800) + std::size_t(x) * 3;
+            p[0] = BYTE(x ^ y);
+            p[1] = BYTE(x * 3);
+            p[2] = BYTE(y * 5);
+        }
+}
+
+void Cut(CJigsawDoc& doc, int pieces)
+{
+    doc.ClearBoard();
+    doc.m_nPieces = pieces;
+    doc.CutPicture();
+    doc.ScatterPieces();
+}
+
+// The composition path of one presentation: background over the dirty
+// area, every piece drawn, the dirty area copied to the window.
+void Present(CJigsawDoc& doc, CDC& buffer, CDC& window)
+{
+    const SIZE b = doc.GetBoardSize();
+    RECT d = g_rcDirty;
+    OffsetRect(d, (kW - b.cx) / 2, (kH - b.cy) / 2);
+    buffer.PatBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, BLACKNESS);
+    doc.DrawBoard(&buffer, &g_rcDirty);
+    window.BitBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, &buffer, d.left, d.top, SRCCOPY);
+    SetRectEmpty(g_rcDirty);
+}
+
+void BM_NewBoard37(benchmark::State& state)
+{
+    Host host;
+    SetBoardHost(&host);
+    CJigsawDoc doc;
+    Picture(doc);
+    crt::srand(1);
+    int pieces = 0;
+    for (auto _ : state) {
+        Cut(doc, 37);
+        pieces = doc.m_pieces.GetCount();
+    }
+    state.counters["pieces"] = pieces;
+    state.counters["per_piece_us"] = benchmark::Counter(double(pieces) * double(state.iterations()),
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    SetBoardHost(nullptr);
+}
+BENCHMARK(BM_NewBoard37)->Unit(benchmark::kMillisecond);
+
+void BM_FirstComposition(benchmark::State& state)
+{
+    Host host;
+    SetBoardHost(&host);
+    CJigsawDoc doc;
+    Picture(doc);
+    CSurface buf(kW, kH), win(kW, kH);
+    CDC bdc, wdc;
+    bdc.AttachSurface(&buf);
+    wdc.AttachSurface(&win);
+    crt::srand(2);
+    for (auto _ : state) {
+        state.PauseTiming();
+        Cut(doc, 32);
+        g_rcDirty = RECT{-1000, -1000, 3000, 3000};
+        state.ResumeTiming();
+        Present(doc, bdc, wdc);
+    }
+    SetBoardHost(nullptr);
+}
+BENCHMARK(BM_FirstComposition)->Unit(benchmark::kMillisecond);
+
+void BM_AutoplayStep(benchmark::State& state)
+{
+    Host host;
+    SetBoardHost(&host);
+    CJigsawDoc doc;
+    Picture(doc);
+    crt::srand(3);
+    Cut(doc, 32); // 5 x 7 = 35 pieces
+    CSurface buf(kW, kH), win(kW, kH);
+    CDC bdc, wdc;
+    bdc.AttachSurface(&buf);
+    wdc.AttachSurface(&win);
+    g_rcDirty = RECT{-1000, -1000, 3000, 3000};
+    Present(doc, bdc, wdc);
+    CPieceGroup* g = doc.m_pieces.GetAt(doc.m_pieces.GetHeadPosition());
+    for (auto& p : {g->m_arrPieces[0]}) {
+        p->Rotate(-p->m_nAngle, 1); // upright, full resolution, as when sliding home
+        p->m_nReduction = 1;
+    }
+    Present(doc, bdc, wdc);
+    LONG dir = 1;
+    for (auto _ : state) {
+        dir = -dir;
+        g->Translate(POINT{dir * 1200, dir * 600});
+        Present(doc, bdc, wdc);
+    }
+    SetBoardHost(nullptr);
+}
+BENCHMARK(BM_AutoplayStep)->Unit(benchmark::kMicrosecond);
+
+void BM_FrameCopyReference(benchmark::State& state)
+{
+    std::vector<std::uint32_t> a(std::size_t(kW) * kH, 1), b(std::size_t(kW) * kH, 2);
+    for (auto _ : state) {
+        std::memcpy(b.data(), a.data(), a.size() * 4);
+        benchmark::DoNotOptimize(b.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FrameCopyReference)->Unit(benchmark::kMicrosecond);
+} // namespace
+
+BENCHMARK_MAIN();

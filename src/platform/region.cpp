@@ -7,9 +7,16 @@
 #include "platform/region.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
+// Limits on what one region may hold. Regions are piece outlines and
+// screen rectangles; the caps keep every crossing product inside 64 bits
+// and refuse outlines that would need gigabytes of spans.
+constexpr std::int64_t kMaxRows = std::int64_t(1) << 20;
+constexpr std::int64_t kMaxCrossings = std::int64_t(1) << 23;
+
 std::int64_t CeilDiv(std::int64_t num, std::int64_t den) // den > 0
 {
     std::int64_t q = num / den;
@@ -49,13 +56,20 @@ BOOL CRgn::CreatePolygonRgn(const POINT* pts, int count, int /*fillMode*/)
     if (count < 3)
         return TRUE; // a valid, empty region
     LONG ymin = pts[0].y, ymax = pts[0].y;
-    for (int i = 1; i < count; ++i) {
+    std::int64_t crossings = 0;
+    for (int i = 0; i < count; ++i) {
         ymin = std::min(ymin, pts[i].y);
         ymax = std::max(ymax, pts[i].y);
+        crossings += std::abs(std::int64_t(pts[(i + 1) % count].y) - pts[i].y);
     }
-    // Crossings as (row, x) packed into one sortable key.
+    if (std::int64_t(ymax) - ymin > kMaxRows || crossings > kMaxCrossings) {
+        m_bValid = false; // too large to hold: refused like a failed creation
+        return FALSE;
+    }
+    // Every edge's crossing of every row it spans, sorted by row, then x.
     struct Crossing { LONG row; LONG x; };
     std::vector<Crossing> xs;
+    xs.reserve(std::size_t(crossings));
     for (int i = 0; i < count; ++i) {
         POINT a = pts[i], b = pts[(i + 1) % count];
         if (a.y == b.y)
@@ -112,6 +126,10 @@ BOOL CRgn::CreateRectRgn(int left, int top, int right, int bottom)
     m_bValid = true;
     if (right <= left || bottom <= top)
         return TRUE;
+    if (std::int64_t(bottom) - top > kMaxRows) {
+        m_bValid = false;
+        return FALSE;
+    }
     m_top = top;
     m_rowStart.resize(std::size_t(bottom - top) + 1);
     for (int y = top; y < bottom; ++y) {
@@ -125,6 +143,8 @@ BOOL CRgn::CreateRectRgn(int left, int top, int right, int bottom)
 
 int CRgn::OffsetRgn(int dx, int dy)
 {
+    if (!m_bValid)
+        return RGN_ERROR;
     m_dx += dx;
     m_dy += dy;
     return m_spans.empty() ? NULLREGION : COMPLEXREGION;

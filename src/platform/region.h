@@ -26,6 +26,8 @@ public:
     CRgn& operator=(const CRgn& other);
 
     // Builds the region from a closed polygon (the last point joins the first).
+    // Both creators refuse (FALSE, region invalid) more than 2^20 rows, and
+    // the polygon one more than 2^23 edge crossings in all.
     BOOL CreatePolygonRgn(const POINT* pts, int count, int fillMode);
     BOOL CreateRectRgn(int left, int top, int right, int bottom);
     void DeleteObject();

@@ -178,6 +178,27 @@ TEST(Region, EmptyAndInvalidRegions)
     EXPECT_EQ(rect.GetRgnBox(&box), NULLREGION);
 }
 
+TEST(Region, RefusesOutlinesTooLargeToHold)
+{
+    CRgn r;
+    const POINT tall[3] = {{0, -2000000000}, {5, 2000000000}, {-5, 0}};
+    EXPECT_FALSE(r.CreatePolygonRgn(tall, 3, ALTERNATE));
+    EXPECT_FALSE(r.IsValid());
+    EXPECT_EQ(r.OffsetRgn(1, 1), RGN_ERROR);
+    // Few rows but a zigzag crossing them millions of times in all.
+    std::vector<POINT> zigzag;
+    for (int i = 0; i < 40; ++i)
+        zigzag.push_back({i, i % 2 ? 500000 : 0});
+    EXPECT_FALSE(r.CreatePolygonRgn(zigzag.data(), int(zigzag.size()), ALTERNATE));
+    EXPECT_FALSE(r.CreateRectRgn(0, -2000000000, 10, 2000000000));
+    // Wide extremes with few rows are fine and exact.
+    const POINT wide[4] = {{-2000000000, 0}, {2000000000, 0}, {2000000000, 3}, {-2000000000, 3}};
+    ASSERT_TRUE(r.CreatePolygonRgn(wide, 4, ALTERNATE));
+    RECT box;
+    r.GetRgnBox(&box);
+    EXPECT_EQ(box, (RECT{-2000000000, 0, 2000000000, 3}));
+}
+
 TEST(Region, FillMaskTopDownAndBottomUp)
 {
     CRgn tri = Poly({{0, 0}, {4, 0}, {0, 4}}); // rows: [0,3) [0,2) [0,1)

@@ -1,9 +1,15 @@
-// The entropy-coded segment's bit reader (T.81 F.2.2.5 and F.2.2.3):
-// byte unstuffing, marker detection, bit extraction and Huffman symbol
-// decoding. The accumulator is 64 bits wide: a fill always brings at least
-// 25 bits (refilling the source as needed) and then reads further ahead only
-// from bytes already in the source buffer, so that every whole unread byte
-// still fits into the source's put-back room when it is returned.
+// The entropy-coded segment's bit reader (T.81 F.2.2.5, F.2.2.3): byte
+// unstuffing, marker detection, bit extraction and Huffman symbol decoding.
+//
+// The reference behaviour is a 32-bit reader that fills, whenever it holds
+// fewer bits than it needs, until it holds at least 25. For speed this
+// reader keeps 64 bits and reads further ahead ("prefetch") from bytes that
+// are already in the source buffer, never past a marker and never by
+// refilling the source. `lag` counts the prefetched bits that the reference
+// reader would not have read yet; the reference fill points are kept exactly
+// (Need), so that a stream which runs dry without a marker fails at the same
+// symbol, and ReturnBytes leaves the source exactly where the reference
+// reader would.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +38,8 @@ public:
             try {
                 ReturnBytes();
             } catch (const Error&) {
-                // Only after a failed row can the room run out; the decoder is
-                // being destroyed then and nobody reads the source any more.
+                // Only after a failed row (stale state): the decoder is being
+                // destroyed and nobody reads the source any more.
             }
         }
     }
@@ -41,62 +47,89 @@ public:
     BitReader(const BitReader&) = default;
     BitReader& operator=(const BitReader&) = default;
 
-    // Brings the accumulator to at least 25 bits unless a marker stops it.
-    void Fill()
+    // Reads ahead from the source buffer (at least 2 bytes there, so that a
+    // 0xFF can be told from a marker); no refill, no failure.
+    void Prefetch()
     {
         Source& s = *source;
-        while (count <= 56) {
-            unsigned char* p = s.readPos;
-            if (s.dataEnd - p < 2) {
-                if (count >= 25)
-                    return; // read-ahead beyond the minimum stays inside the buffer
-                if (!FillByteSlow())
-                    return;
-                continue;
-            }
+        unsigned char* p = s.readPos;
+        unsigned char* const end = s.dataEnd - 1;
+        while (count <= 56 && p < end) {
             unsigned byte = p[0];
             if (byte == 0xFF) {
                 if (p[1] != 0x00)
-                    return; // a marker: leave the source positioned at its 0xFF
-                p += 1;     // stuffed 0xFF 0x00
+                    break; // a marker
+                p += 2;
+                lagRaw += 2;
+            } else {
+                p += 1;
+                lagRaw += 1;
             }
-            s.readPos = p + 1;
             accumulator = (accumulator << 8) | byte;
             count += 8;
+            lag += 8;
+        }
+        s.readPos = p;
+    }
+
+    // A reference fill point: the reference reader fills when it holds fewer
+    // than n bits.
+    void Need(int n)
+    {
+        if (count - lag < n)
+            Fill();
+    }
+
+    // The reference fill: until 25 bits are held, taking prefetched bytes
+    // first, then reading the source (refilling it; running dry throws).
+    void Fill()
+    {
+        while (count - lag < 25) {
+            if (lag > 0) {
+                unsigned byte = unsigned(accumulator >> (lag - 8)) & 0xFF;
+                lag -= 8;
+                lagRaw -= byte == 0xFF ? 2 : 1; // a held 0xFF came from 0xFF 0x00
+                continue;
+            }
+            if (!ReadByteAtMarker())
+                return;
         }
     }
 
     // n = 1 to 16 bits, oldest bit highest.
     unsigned GetBits(int n)
     {
-        if (count < n) {
-            Fill();
-            if (count < n)
-                throw Error();
-        }
+        Need(n);
+        if (count < n)
+            throw Error();
         count -= n;
         return unsigned(accumulator >> count) & ((1u << n) - 1);
     }
 
-    int PeekFast()
-    {
-        return int(accumulator >> (count - HuffmanDecoder::kFastBits)) & ((1 << HuffmanDecoder::kFastBits) - 1);
-    }
+    int Peek(int bits) const { return int(accumulator >> (count - bits)) & ((1 << bits) - 1); }
 
-    // One Huffman symbol (T.81 F.2.2.3, DECODE), fast tables first.
-    int DecodeSymbol(const HuffmanDecoder& h)
+    // The reference decoder (T.81 F.2.2.3 with an 8-bit lookahead).
+    int DecodeSymbolReference(const HuffmanDecoder& h)
     {
-        if (count < HuffmanDecoder::kFastBits) {
-            Fill();
-            if (count < HuffmanDecoder::kFastBits)
-                return DecodeSlow(h, 1);
+        Need(8);
+        int l;
+        if (count - lag >= 8) {
+            int index = Peek(8);
+            if (int length = h.lookLength[index]) {
+                count -= length;
+                return h.lookSymbol[index];
+            }
+            l = 9;
+        } else { // a marker stopped the fill: only the present bits, zeros below
+            int index = int(accumulator << (8 - count)) & 0xFF;
+            int length = h.lookLength[index];
+            if (length > 0 && length <= count) {
+                count -= length;
+                return h.lookSymbol[index];
+            }
+            l = count + 1;
         }
-        unsigned entry = h.fastCode[PeekFast()];
-        if (entry) {
-            count -= int(entry >> 8);
-            return int(entry & 0xFF);
-        }
-        return DecodeSlow(h, HuffmanDecoder::kFastBits + 1);
+        return DecodeSlow(h, l);
     }
 
     // DECODE of Figure F.16 entered at length l.
@@ -112,6 +145,36 @@ public:
         return h.values[(code - h.valueOffset[l]) & 0xFF];
     }
 
+    // Consumes a code of `length` bits already identified from the held
+    // bits, passing through the reference fill points of its decoding.
+    void ConsumeCode(int length)
+    {
+        // Need(8) has been done by the caller.
+        if (length <= 8) {
+            count -= length;
+            return;
+        }
+        Need(9);
+        count -= 9;
+        for (int l = 9; l < length; ++l) {
+            Need(1);
+            count -= 1;
+        }
+    }
+
+    // One symbol: the fast table when 10 bits are held, else the reference.
+    int DecodeSymbol(const HuffmanDecoder& h)
+    {
+        Need(8);
+        if (count >= HuffmanDecoder::kFastBits) {
+            if (unsigned entry = h.fastCode[Peek(HuffmanDecoder::kFastBits)]) {
+                ConsumeCode(int(entry >> 8));
+                return int(entry & 0xFF);
+            }
+        }
+        return DecodeSymbolReference(h);
+    }
+
     // EXTEND of Figure F.12 applied to s (1 to 15) bits.
     int Receive(int s)
     {
@@ -120,9 +183,16 @@ public:
     }
 
     // Gives the whole unread bytes back to the source, in the order they
-    // were read; the bits of a partly used byte are dropped.
+    // were read (a stuffed 0xFF 0x00 goes back as 0xFF); the bits of a
+    // partly used byte are dropped. Prefetched bytes are simply unread.
     void ReturnBytes()
     {
+        if (lagRaw > source->readPos - source->buffer)
+            throw Error();
+        source->readPos -= lagRaw;
+        accumulator >>= lag;
+        count -= lag;
+        lag = lagRaw = 0;
         count &= ~7;
         while (count > 0) {
             source->PutBack(static_cast<unsigned char>(accumulator & 0xFF)); // newest first
@@ -132,14 +202,25 @@ public:
         accumulator = 0;
     }
 
+    void StoreState(const BitReader& working)
+    {
+        accumulator = working.accumulator;
+        count = working.count;
+        lag = working.lag;
+        lagRaw = working.lagRaw;
+    }
+
     std::uint64_t accumulator = 0; // valid bits are the lowest `count`, oldest highest
     int count = 0;
+    int lag = 0;                   // prefetched bits (a multiple of 8), the newest ones
+    int lagRaw = 0;                // source bytes they took (stuffing counted)
     Source* source = nullptr;
     unsigned char detached = 0;
 
 private:
-    // One byte through the source's refilling read; false at a marker.
-    bool FillByteSlow()
+    // One byte through the source's refilling read; false at a marker, which
+    // is left in the source.
+    bool ReadByteAtMarker()
     {
         Source& s = *source;
         unsigned byte = s.ReadByte();

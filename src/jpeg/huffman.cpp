@@ -73,7 +73,7 @@ HuffmanDecoder::HuffmanDecoder(const HuffmanTable& table)
                             if (value < (1 << (s - 1)))
                                 value = value - (1 << s) + 1;
                         }
-                        fastValue[index] = std::int32_t(std::uint32_t(value) << 16) | (s << 12) | (r << 8) | (l + s);
+                        fastValue[index] = std::int32_t(std::uint32_t(value) << 16) | (s << 12) | (r << 8) | l;
                     }
                 }
             }

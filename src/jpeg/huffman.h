@@ -38,7 +38,7 @@ public:
     // Indexed by the next kFastBits bits.
     // fastCode: symbol | length << 8, 0 when no code of <= kFastBits bits matches.
     std::uint16_t fastCode[1 << kFastBits];
-    // fastValue: value << 16 | s << 12 | r << 8 | (code length + s), where the
+    // fastValue: value << 16 | s << 12 | r << 8 | code length, where the
     // symbol is r << 4 | s and value is its s appended bits extended (T.81
     // F.12); 0 when code and value bits together exceed kFastBits.
     std::int32_t fastValue[1 << kFastBits];

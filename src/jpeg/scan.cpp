@@ -14,11 +14,16 @@ void DecodeBlock(std::int16_t* cells, BitReader& bits, std::int16_t& predictor,
 
     // DC: difference category, then the difference itself (F.2.2.1).
     if (bits.count < 32)
-        bits.Fill();
+        bits.Prefetch();
+    bits.Need(8);
     int diff;
-    std::int32_t entry = bits.count >= kFast ? dc.fastValue[bits.PeekFast()] : 0;
+    std::int32_t entry = bits.count >= kFast ? dc.fastValue[bits.Peek(kFast)] : 0;
     if (entry) {
-        bits.count -= entry & 31;
+        bits.ConsumeCode(entry & 15);
+        if (int s = (entry >> 12) & 15) {
+            bits.Need(s);
+            bits.count -= s;
+        }
         diff = entry >> 16;
     } else {
         int s = bits.DecodeSymbol(dc) & 0x0F;
@@ -30,13 +35,18 @@ void DecodeBlock(std::int16_t* cells, BitReader& bits, std::int16_t& predictor,
     // AC: run/size symbols (F.2.2.2).
     for (int k = 1;;) {
         if (bits.count < 32)
-            bits.Fill();
+            bits.Prefetch();
+        bits.Need(8);
         int r, s, value;
-        entry = bits.count >= kFast ? ac.fastValue[bits.PeekFast()] : 0;
+        entry = bits.count >= kFast ? ac.fastValue[bits.Peek(kFast)] : 0;
         if (entry) {
-            bits.count -= entry & 31;
+            bits.ConsumeCode(entry & 15);
             r = (entry >> 8) & 15;
             s = (entry >> 12) & 15;
+            if (s) {
+                bits.Need(s);
+                bits.count -= s;
+            }
             value = entry >> 16;
         } else {
             int rs = bits.DecodeSymbol(ac);
@@ -126,8 +136,7 @@ void InterleavedScan::DecodeRow(std::int16_t* coefficients)
                 DecodeBlock(block, working, predictors[e.predictor], dc, ac);
         }
     }
-    bits.accumulator = working.accumulator;
-    bits.count = working.count;
+    bits.StoreState(working);
 }
 
 SingleScan::SingleScan(Source* src, int cpm, int widthBlocks, int heightBlocks, int firstOffset, int hFactor,
@@ -160,8 +169,7 @@ void SingleScan::DecodeRow(std::int16_t* coefficients)
         }
     }
     remainingBlockRows -= rows;
-    bits.accumulator = working.accumulator;
-    bits.count = working.count;
+    bits.StoreState(working);
 }
 
 } // namespace Velt

@@ -1,0 +1,73 @@
+// The fixture of the shell's tests: a fresh fake platform per test and the
+// application singleton put back into its start-up state.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "app/board_host_impl.h"
+#include "app/saver_app.h"
+#include "app/saver_wnd.h"
+#include "board/board_globals.h"
+#include "board/board_host.h"
+#include "document/picture.h"
+#include "fake_platform.h"
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        AfxSetPlatform(&fake);
+        CSaverApp& app = GetSaverApp();
+        app.m_pFullScreenWnd = nullptr;
+        app.m_pSaverWnd = nullptr;
+        app.m_pMainWnd = nullptr;
+        app.m_nSpeed = kDefaultSpeed;
+        app.m_bPreview = FALSE;
+        app.m_argc = 0;
+        app.m_argv = nullptr;
+        app.m_doc.ClearBoard();
+        app.m_doc.m_strMessage = CString();
+        app.m_doc.m_strFontFace = CString("Arial");
+        app.m_doc.m_bBold = 0;
+        app.m_doc.m_bItalic = 0;
+        app.m_doc.m_crText = 0;
+        app.m_doc.m_nBoardZoom = 100;
+        SetPicture(64, 48, 0x20);
+        SetRectEmpty(g_rcDirty);
+        SetBoardHost(&SaverBoardHost());
+    }
+    void TearDown() override
+    {
+        SetBoardHost(nullptr);
+        AfxSetPlatform(nullptr);
+    }
+
+    // A picture of one grey level, w by h.
+    static void SetPicture(LONG w, LONG h, BYTE level)
+    {
+        CJigsawDoc& doc = GetSaverApp().m_doc;
+        doc.m_bih = BITMAPINFOHEADER{};
+        doc.m_bih.biSize = 40;
+        doc.m_bih.biWidth = w;
+        doc.m_bih.biHeight = h;
+        doc.m_bih.biPlanes = 1;
+        doc.m_bih.biBitCount = 24;
+        doc.m_bih.biSizeImage = DWORD(PictureStride(w) * std::size_t(h));
+        doc.m_pBits = std::make_unique<BYTE[]>(doc.m_bih.biSizeImage);
+        std::memset(doc.m_pBits.get(), level, doc.m_bih.biSizeImage);
+    }
+
+    // A heap saver window (it would delete itself after WM_NCDESTROY) of the
+    // given client size, made the way start-up makes the preview.
+    CSaverWnd* MakeSaverWnd(int w, int h)
+    {
+        auto* pWnd = new CSaverWnd(TRUE);
+        EXPECT_TRUE(pWnd->CreateSaver(0, WS_CHILD | WS_VISIBLE, RECT{0, 0, w, h}, nullptr));
+        return pWnd;
+    }
+
+    FakePlatform fake;
+};

@@ -1,0 +1,162 @@
+// PNG frames through libpng's simplified writer; the WebP animation
+// through libwebp's animation encoder.
+#include "platform/headless/frame_output.h"
+
+#include <png.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+namespace {
+
+// WebP frame times are int milliseconds.
+constexpr std::int64_t kMaxTimestampMs = std::numeric_limits<int>::max();
+
+void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    // Written beside the target and renamed, so a reader never sees half a file.
+    const std::string tmp = path + ".part";
+    std::FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f)
+        throw std::runtime_error("cannot write " + path);
+    const bool ok = std::fwrite(data, 1, size, f) == size;
+    if (std::fclose(f) != 0 || !ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+} // namespace
+
+void WritePng(const std::string& path, const CSurface& frame, std::vector<std::uint8_t>& rgb,
+              std::vector<std::uint8_t>& encoded)
+{
+    const std::size_t w = std::size_t(frame.Width()), h = std::size_t(frame.Height());
+    if (w == 0 || h == 0)
+        throw std::runtime_error("empty frame");
+    rgb.resize(w * h * 3);
+    std::uint8_t* d = rgb.data();
+    for (std::size_t y = 0; y < h; ++y) {
+        const std::uint32_t* s = frame.Row(int(y));
+        for (std::size_t x = 0; x < w; ++x) {
+            *d++ = std::uint8_t(s[x] >> 16);
+            *d++ = std::uint8_t(s[x] >> 8);
+            *d++ = std::uint8_t(s[x]);
+        }
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(w);
+    image.height = png_uint_32(h);
+    image.format = PNG_FORMAT_RGB;
+    image.flags = PNG_IMAGE_FLAG_FAST;
+    png_alloc_size_t size = 0;
+    // Encoded to memory first (size query, then the data), then written whole.
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr))
+        throw std::runtime_error("cannot encode " + path + ": " + image.message);
+    encoded.resize(size);
+    if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), 0, nullptr))
+        throw std::runtime_error("cannot encode " + path + ": " + image.message);
+    WriteFile(path, encoded.data(), size);
+}
+
+CPngFrameWriter::CPngFrameWriter(std::string dir) : m_dir(std::move(dir))
+{
+    std::error_code ec;
+    std::filesystem::create_directories(m_dir, ec);
+    if (ec || !std::filesystem::is_directory(m_dir))
+        throw std::runtime_error("cannot make frame directory " + m_dir);
+}
+
+std::string CPngFrameWriter::FileName(std::int64_t index)
+{
+    char name[40];
+    std::snprintf(name, sizeof name, "frame-%05lld.png", static_cast<long long>(index));
+    return name;
+}
+
+void CPngFrameWriter::Add(const CSurface& frame, std::int64_t index, std::int64_t)
+{
+    WritePng(m_dir + "/" + FileName(index), frame, m_rgb, m_encoded);
+}
+
+struct CWebpRecorder::Impl {
+    std::string path;
+    int width = 0, height = 0;
+    WebPAnimEncoder* encoder = nullptr;
+    WebPConfig config{};
+    WebPPicture picture{};
+    bool any = false;
+
+    ~Impl()
+    {
+        WebPPictureFree(&picture);
+        if (encoder)
+            WebPAnimEncoderDelete(encoder);
+    }
+};
+
+CWebpRecorder::CWebpRecorder(std::string path, int width, int height) : m(std::make_unique<Impl>())
+{
+    m->path = std::move(path);
+    m->width = width;
+    m->height = height;
+    WebPAnimEncoderOptions options;
+    if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&m->config) || !WebPPictureInit(&m->picture))
+        throw std::runtime_error("libwebp version mismatch");
+    m->config.quality = 80;
+    m->config.method = 2; // quicker than the default, a little larger
+    m->config.thread_level = 0;
+    m->encoder = WebPAnimEncoderNew(width, height, &options);
+    if (!m->encoder)
+        throw std::runtime_error("cannot start the WebP recording");
+    m->picture.use_argb = 1;
+    m->picture.width = width;
+    m->picture.height = height;
+    if (!WebPPictureAlloc(&m->picture))
+        throw std::bad_alloc();
+}
+
+CWebpRecorder::~CWebpRecorder() = default;
+
+void CWebpRecorder::Add(const CSurface& frame, std::int64_t, std::int64_t timestampMs)
+{
+    if (frame.Width() != m->width || frame.Height() != m->height)
+        throw std::runtime_error("frame size changed during the recording");
+    if (timestampMs > kMaxTimestampMs)
+        throw std::runtime_error("recording longer than the WebP format allows");
+    for (int y = 0; y < m->height; ++y) {
+        const std::uint32_t* s = frame.Row(y);
+        std::uint32_t* d = m->picture.argb + std::size_t(y) * std::size_t(m->picture.argb_stride);
+        for (int x = 0; x < m->width; ++x)
+            d[x] = 0xFF000000u | s[x];
+    }
+    if (!WebPAnimEncoderAdd(m->encoder, &m->picture, int(timestampMs), &m->config))
+        throw std::runtime_error("cannot encode a WebP frame: " + std::string(WebPAnimEncoderGetError(m->encoder)));
+    m->any = true;
+}
+
+void CWebpRecorder::Finish(std::int64_t endMs)
+{
+    if (!m->any)
+        return;
+    endMs = std::min(endMs, kMaxTimestampMs);
+    WebPData data;
+    WebPDataInit(&data);
+    if (!WebPAnimEncoderAdd(m->encoder, nullptr, int(endMs), nullptr) || !WebPAnimEncoderAssemble(m->encoder, &data))
+        throw std::runtime_error("cannot finish " + m->path + ": " + std::string(WebPAnimEncoderGetError(m->encoder)));
+    try {
+        WriteFile(m->path, data.bytes, data.size);
+    } catch (...) {
+        WebPDataClear(&data);
+        throw;
+    }
+    WebPDataClear(&data);
+    m->any = false;
+}

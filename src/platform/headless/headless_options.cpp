@@ -1,0 +1,110 @@
+// Parsing the headless backend's options.
+#include "platform/headless/headless_options.h"
+
+#include <charconv>
+#include <vector>
+
+#include "platform/headless/input_script.h"
+#include "platform/surface.h"
+
+namespace {
+
+constexpr std::string_view kNames[] = {"--headless", "--clock",      "--input",        "--frames",
+                                       "--fps",      "--record",     "--stop-after",   "--config-answer"};
+
+template <typename T>
+bool ParseNumber(std::string_view s, T& v)
+{
+    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && ptr == s.data() + s.size() && !s.empty();
+}
+
+void ParseSize(const std::string& value, HeadlessOptions& o)
+{
+    const std::size_t x = value.find('x');
+    if (x == std::string::npos || !ParseNumber(std::string_view(value).substr(0, x), o.width) ||
+        !ParseNumber(std::string_view(value).substr(x + 1), o.height))
+        throw OptionError("--headless needs WIDTHxHEIGHT, got \"" + value + "\"");
+    if (o.width < 1 || o.height < 1 || o.width > HeadlessOptions::kMaxSide || o.height > HeadlessOptions::kMaxSide ||
+        std::uint64_t(o.width) * std::uint64_t(o.height) > CSurface::kMaxPixels)
+        throw OptionError("--headless size out of range: " + value);
+}
+
+void ParseAnswer(const std::string& value, HeadlessOptions& o)
+{
+    if (value == "cancel") {
+        o.configOk = false;
+        return;
+    }
+    if (value.rfind("ok:", 0) == 0 && ParseNumber(std::string_view(value).substr(3), o.configPosition)) {
+        o.configOk = true;
+        return;
+    }
+    throw OptionError("--config-answer needs ok:POSITION or cancel, got \"" + value + "\"");
+}
+
+} // namespace
+
+bool IsHeadlessOption(std::string_view arg)
+{
+    for (std::string_view name : kNames) {
+        if (arg.substr(0, name.size()) == name && (arg.size() == name.size() || arg[name.size()] == '='))
+            return true;
+    }
+    return false;
+}
+
+HeadlessOptions ParseHeadlessOptions(int& argc, char** argv)
+{
+    HeadlessOptions o;
+    bool sized = false;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            ++i;
+            break;
+        }
+        if (arg.substr(0, 2) != "--")
+            break;
+        const std::size_t eq = arg.find('=');
+        const std::string_view name = arg.substr(0, eq);
+        if (!IsHeadlessOption(name))
+            throw OptionError("unknown option " + std::string(arg));
+        if (eq == std::string_view::npos || eq + 1 == arg.size())
+            throw OptionError(std::string(name) + " needs a value");
+        const std::string value(arg.substr(eq + 1));
+        if (name == "--headless") {
+            ParseSize(value, o);
+            sized = true;
+        } else if (name == "--clock") {
+            if (!ParseNumber(value, o.clockStart) || o.clockStart < 0 || o.clockStart > HeadlessOptions::kMaxClock)
+                throw OptionError("--clock needs whole seconds, got \"" + value + "\"");
+        } else if (name == "--input") {
+            o.inputFile = value;
+        } else if (name == "--frames") {
+            o.framesDir = value;
+        } else if (name == "--fps") {
+            if (!ParseNumber(value, o.fps) || o.fps < 1 || o.fps > HeadlessOptions::kMaxFps)
+                throw OptionError("--fps needs 1 to 1000, got \"" + value + "\"");
+        } else if (name == "--record") {
+            o.recordFile = value;
+        } else if (name == "--stop-after") {
+            std::int64_t units = 0;
+            if (!ParseSeconds(value, kMaxInputSeconds, units))
+                throw OptionError("--stop-after needs seconds, got \"" + value + "\"");
+            o.stopAfter = units;
+        } else {
+            ParseAnswer(value, o);
+        }
+    }
+    if (!sized)
+        throw OptionError("--headless=WIDTHxHEIGHT is required");
+    // Keep argv[0] and everything from the first non-option on.
+    const int removed = i - 1;
+    for (int k = 1; k + removed < argc; ++k)
+        argv[k] = argv[k + removed];
+    argc -= removed;
+    argv[argc] = nullptr;
+    return o;
+}

@@ -1,0 +1,129 @@
+// main() of the POSIX saver `mosvik`: picks the backend from the leading
+// options (--headless for the virtual display, otherwise the desktop
+// backend), removes the backend's options from argv, installs the platform
+// and runs the application. The platform object is never destroyed: the
+// process ends through IPlatform::Exit, and static destructors that run
+// then may still reach it.
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/saver_app.h"
+#include "platform/headless/headless_options.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/headless/input_script.h"
+#include "platform/posix/desktop.h"
+
+#ifndef MOSVIK_VERSION
+#define MOSVIK_VERSION "unknown"
+#endif
+
+namespace {
+
+void PrintUsage()
+{
+    std::printf(
+        "usage: mosvik --headless=WIDTHxHEIGHT [OPTIONS] SWITCH [HANDLE]\n"
+        "       mosvik [DESKTOP OPTIONS] SWITCH [HANDLE]\n"
+        "\n"
+        "SWITCH (one leading - or / allowed, any case):\n"
+        "  s            run the saver full screen\n"
+        "  p HANDLE     run the preview inside window HANDLE (a decimal number)\n"
+        "  other/none   open the configuration dialog\n"
+        "\n"
+        "Headless options (a virtual display and clock; same options, same frames):\n"
+        "  --headless=WxH           the virtual display (the preview parent's client size for p)\n"
+        "  --clock=SECONDS          calendar time at start (default 1000000000)\n"
+        "  --input=FILE             timed input, one event a line: T mousemove X Y | T keydown |\n"
+        "                           T lbuttondown | T rbuttondown | T mbuttondown | T deactivate |\n"
+        "                           T close | T destroy-parent   (T in seconds of virtual time)\n"
+        "  --frames=DIR             write samples as DIR/frame-00000.png, ...\n"
+        "  --fps=N                  samples per second of virtual time (default 10)\n"
+        "  --record=FILE.webp       write the samples as an animated WebP\n"
+        "  --stop-after=SECONDS     end with status 0 after that much virtual time\n"
+        "  --config-answer=ok:POS|cancel   how the configuration dialog is answered (default cancel)\n"
+        "\n"
+        "  --help, --version\n");
+    const char* desktop = DesktopUsage();
+    if (desktop && *desktop)
+        std::printf("\nDesktop options:\n%s", desktop);
+}
+
+std::unique_ptr<CPosixPlatform> MakeHeadless(int& argc, char** argv)
+{
+    const HeadlessOptions options = ParseHeadlessOptions(argc, argv);
+    std::vector<InputEvent> input;
+    if (!options.inputFile.empty())
+        input = LoadInputScript(options.inputFile);
+    auto platform =
+        std::make_unique<CHeadlessPlatform>(options, std::move(input), CHeadlessPlatform::PreviewHandleFromArgs(argc, argv));
+    try {
+        platform->OpenOutputs();
+    } catch (const std::exception& e) {
+        throw OptionError(e.what());
+    }
+    return platform;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool headless = false, help = false, version = false;
+    std::string headlessOnly;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--" || arg.substr(0, 2) != "--")
+            break;
+        if (arg == "--help")
+            help = true;
+        else if (arg == "--version")
+            version = true;
+        else if (arg == "--headless" || arg.substr(0, 11) == "--headless=")
+            headless = true;
+        else if (IsHeadlessOption(arg) && headlessOnly.empty())
+            headlessOnly = std::string(arg.substr(0, arg.find('=')));
+    }
+    if (help) {
+        PrintUsage();
+        return 0;
+    }
+    if (version) {
+        std::printf("mosvik %s\n", MOSVIK_VERSION);
+        return 0;
+    }
+
+    CPosixPlatform* platform = nullptr;
+    try {
+        if (headless) {
+            platform = MakeHeadless(argc, argv).release();
+        } else {
+            if (!headlessOnly.empty())
+                throw OptionError(headlessOnly + " needs --headless=WIDTHxHEIGHT");
+            platform = CreateDesktopPlatform(argc, argv).release();
+        }
+    } catch (const OptionError& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        return 2;
+    } catch (const InputScriptError& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        return 2;
+    }
+    if (!platform)
+        return 2;
+
+    AfxSetPlatform(platform);
+    int status = 1;
+    try {
+        status = AfxWinMain(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+    }
+    platform->Exit(status);
+}

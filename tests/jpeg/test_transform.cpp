@@ -1,0 +1,298 @@
+// Dequantisation, the AAN inverse DCT (vector path against the scalar path
+// against a literal reference), colour tables, line conversion, upsampling
+// maps and the row builders against their per-pixel map versions.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "jpeg/colour.h"
+#include "jpeg/idct.h"
+#include "jpeg/tables.h"
+
+namespace {
+
+// The transform written out literally, 64-bit intermediates wrapped to 32.
+std::int32_t W(std::int64_t v) { return std::int32_t(std::uint32_t(std::uint64_t(v))); }
+std::int32_t M(std::int32_t x, int c) { return W(std::int64_t(W(std::int64_t(x) + 128) >> 8) * c); }
+std::int16_t P(std::int32_t x)
+{
+    std::int32_t v = (W(std::int64_t(x) + 32768) >> 16) + 128;
+    return std::int16_t(std::min(255, std::max(0, v)));
+}
+
+void ReferenceButterfly(const std::int32_t* d, std::int32_t* o)
+{
+    std::int32_t t10 = W(std::int64_t(d[0]) + d[4]), t11 = W(std::int64_t(d[0]) - d[4]);
+    std::int32_t t13 = W(std::int64_t(d[2]) + d[6]);
+    std::int32_t t12 = W(std::int64_t(M(W(std::int64_t(d[2]) - d[6]), 362)) - t13);
+    std::int32_t e0 = W(std::int64_t(t10) + t13), e3 = W(std::int64_t(t10) - t13);
+    std::int32_t e1 = W(std::int64_t(t11) + t12), e2 = W(std::int64_t(t11) - t12);
+    std::int32_t z13 = W(std::int64_t(d[5]) + d[3]), z10 = W(std::int64_t(d[5]) - d[3]);
+    std::int32_t z11 = W(std::int64_t(d[1]) + d[7]), z12 = W(std::int64_t(d[1]) - d[7]);
+    std::int32_t o7 = W(std::int64_t(z11) + z13);
+    std::int32_t z5 = M(W(std::int64_t(z10) - z12), 196);
+    std::int32_t o6 = W(std::int64_t(M(z12, 277)) - z5 - o7);
+    std::int32_t o5 = W(std::int64_t(M(W(std::int64_t(z11) - z13), 362)) - o6);
+    std::int32_t o4 = W(std::int64_t(M(z10, 669)) - z5 - o5);
+    o[0] = W(std::int64_t(e0) + o7);
+    o[7] = W(std::int64_t(e0) - o7);
+    o[1] = W(std::int64_t(e1) + o6);
+    o[6] = W(std::int64_t(e1) - o6);
+    o[2] = W(std::int64_t(e2) + o5);
+    o[5] = W(std::int64_t(e2) - o5);
+    o[3] = W(std::int64_t(e3) + o4);
+    o[4] = W(std::int64_t(e3) - o4);
+}
+
+void ReferenceIdct(std::int16_t* c, const std::int32_t* dq)
+{
+    std::int32_t w[64];
+    for (int r = 0; r < 8; ++r) {
+        std::int32_t d[8];
+        for (int k = 0; k < 8; ++k)
+            d[k] = W(std::int64_t(c[8 * r + k]) * dq[8 * r + k]);
+        ReferenceButterfly(d, w + 8 * r);
+    }
+    for (int j = 0; j < 8; ++j) {
+        std::int32_t d[8], o[8];
+        for (int k = 0; k < 8; ++k)
+            d[k] = w[8 * k + j];
+        ReferenceButterfly(d, o);
+        for (int k = 0; k < 8; ++k)
+            c[8 * k + j] = P(o[k]);
+    }
+}
+
+std::vector<std::int32_t> FlatDq(int q)
+{
+    Velt::QuantTable t;
+    for (auto& v : t.values)
+        v = std::uint16_t(q);
+    std::vector<std::int32_t> dq(64);
+    Velt::BuildDequantTable(t, dq.data());
+    return dq;
+}
+
+} // namespace
+
+TEST(VeltIdct, DcOnlyBlocksAreFlat)
+{
+    auto dq = FlatDq(16);
+    for (auto [dc, expected] : {std::pair{10, 148}, {-100, 0}, {0, 128}, {200, 255}}) {
+        std::int16_t block[64] = {};
+        block[0] = std::int16_t(dc);
+        Velt::InverseDct(block, 64, dq.data(), 1);
+        for (int i = 0; i < 64; ++i)
+            ASSERT_EQ(block[i], expected) << dc;
+    }
+    // A quantiser of 0 makes its coefficient contribute nothing.
+    Velt::QuantTable t;
+    t.values[0] = 16;
+    std::int32_t zeroAc[64];
+    Velt::BuildDequantTable(t, zeroAc);
+    std::int16_t block[64] = {};
+    block[0] = 10;
+    block[9] = 500;
+    Velt::InverseDct(block, 64, zeroAc, 1);
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(block[i], 148);
+}
+
+TEST(VeltIdct, AanScaleTable)
+{
+    const std::int32_t firstRow[8] = {8192, 11363, 10703, 9633, 8192, 6436, 4433, 2260};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(Velt::kAanScale[i], firstRow[i]);
+        EXPECT_EQ(Velt::kAanScale[8 * i], firstRow[i]);
+    }
+    EXPECT_EQ(Velt::kAanScale[63], 624);
+}
+
+TEST(VeltIdct, ScalarAndVectorPathsMatchTheReference)
+{
+    std::mt19937 rng(42);
+    // Realistic ranges, sparse blocks, and wild values that overflow 32 bits.
+    for (int round = 0; round < 3000; ++round) {
+        Velt::QuantTable q;
+        int mode = round % 3;
+        for (auto& v : q.values)
+            v = std::uint16_t(mode == 2 ? rng() & 0xFFFF : 1 + rng() % 64);
+        std::int32_t dq[64];
+        Velt::BuildDequantTable(q, dq);
+        std::vector<std::int16_t> blocks(64 * 5);
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            if (mode == 0)
+                blocks[i] = rng() % 4 ? 0 : std::int16_t(int(rng() % 64) - 32);
+            else if (mode == 1)
+                blocks[i] = std::int16_t(int(rng() % 256) - 128);
+            else
+                blocks[i] = std::int16_t(rng());
+        }
+        if (round % 7 == 0) // DC-only blocks and all-zero rows or columns
+            for (std::size_t i = 0; i < blocks.size(); ++i)
+                if (i % 64 != 0 && (round % 14 == 0 || (i % 64) / 8 > 3))
+                    blocks[i] = 0;
+        auto reference = blocks, scalar = blocks, fast = blocks;
+        for (int b = 0; b < 5; ++b)
+            ReferenceIdct(reference.data() + 64 * b, dq);
+        Velt::InverseDctScalar(scalar.data(), 64, dq, 5);
+        Velt::InverseDct(fast.data(), 64, dq, 5);
+        ASSERT_EQ(scalar, reference) << round;
+        ASSERT_EQ(fast, reference) << round;
+        for (auto v : fast)
+            ASSERT_TRUE(v >= 0 && v <= 255);
+    }
+}
+
+TEST(VeltIdct, StrideWalksEveryMcu)
+{
+    auto dq = FlatDq(8);
+    std::vector<std::int16_t> buffer(3 * 128, 0);
+    buffer[0] = 16;
+    buffer[128] = 32;
+    buffer[256] = -16;
+    Velt::InverseDct(buffer.data(), 128, dq.data(), 3);
+    EXPECT_EQ(buffer[63], 144);
+    EXPECT_EQ(buffer[128 + 5], 160);
+    EXPECT_EQ(buffer[256 + 60], 112);
+    EXPECT_EQ(buffer[64], 0); // the other block position is untouched
+}
+
+TEST(VeltColour, TablesReferenceValues)
+{
+    const Velt::ColourTables& t = Velt::kColour;
+    EXPECT_EQ(t.red[0], -179);
+    EXPECT_EQ(t.red[255], 178);
+    EXPECT_EQ(t.blue[0], -227);
+    EXPECT_EQ(t.blue[255], 225);
+    EXPECT_EQ(t.green1[0], 366);
+    EXPECT_EQ(t.green1[255], -363);
+    EXPECT_EQ(t.green2[0], 178);
+    EXPECT_EQ(t.green2[255], -173);
+    EXPECT_EQ(t.green2[128], 2);
+    for (int v : {t.red[128], t.blue[128], t.green1[128]})
+        EXPECT_TRUE(v == 0 || v == 2);
+}
+
+TEST(VeltColour, LineConversionMatchesTablesForEverySample)
+{
+    // Every (Y, Cb, Cr) triple, 256 lines of 65536 pixels... in chunks per Y.
+    std::vector<std::int16_t> y(65536), cb(65536), cr(65536);
+    std::vector<std::uint8_t> fast(3 * 65536 + 32), scalar(3 * 65536 + 32);
+    for (int i = 0; i < 65536; ++i) {
+        cb[std::size_t(i)] = std::int16_t(i & 0xFF);
+        cr[std::size_t(i)] = std::int16_t(i >> 8);
+    }
+    for (int yy = 0; yy < 256; ++yy) {
+        std::fill(y.begin(), y.end(), std::int16_t(yy));
+        Velt::ConvertLine(y.data(), cb.data(), cr.data(), 65536, fast.data());
+        Velt::ConvertLineScalar(y.data(), cb.data(), cr.data(), 65536, scalar.data());
+        ASSERT_EQ(0, std::memcmp(fast.data(), scalar.data(), 3 * 65536)) << yy;
+    }
+    std::int16_t a[8] = {255, 0, 128, 128, 128, 128, 128, 128}, b[8] = {128, 0, 128, 128, 128, 128, 128, 128},
+                 r[8] = {255, 128, 128, 128, 128, 128, 128, 128};
+    std::uint8_t out[24 + 32];
+    Velt::ConvertLine(a, b, r, 8, out);
+    EXPECT_EQ(out[0], 255); // Y 255, Cr 255: red clamps
+    EXPECT_EQ(out[5], 0);   // Y 0, Cb 0: blue clamps
+    EXPECT_EQ(out[6], 128);
+    EXPECT_EQ(out[7], 128);
+    EXPECT_EQ(out[8], 128);
+}
+
+TEST(VeltColour, UpsamplingMaps)
+{
+    Velt::IndexRows map;
+    Velt::BuildMap(map, 2, 1, 0, 3, 1, 24, 8);
+    const int cols23[6] = {0, 1, 1, 2, 3, 3};
+    for (int x = 0; x < 6; ++x)
+        EXPECT_EQ(map[0][x], cols23[x]);
+    Velt::IndexRows third;
+    Velt::BuildMap(third, 1, 1, 2, 3, 1, 24, 8);
+    const int cols13[6] = {0, 0, 0, 1, 1, 1};
+    for (int x = 0; x < 6; ++x)
+        EXPECT_EQ(third[0][x], 128 + cols13[x]);
+    // 4:2:0 chroma: a 2 x 2 square per sample; luma is the identity over its blocks.
+    Velt::IndexRows chroma, luma;
+    Velt::BuildMap(chroma, 1, 1, 4, 2, 2, 16, 16);
+    Velt::BuildMap(luma, 2, 2, 0, 2, 2, 16, 16);
+    EXPECT_EQ(chroma[15][15], 4 * 64 + 63);
+    EXPECT_EQ(chroma[2][3], 4 * 64 + 8 + 1);
+    EXPECT_EQ(luma[9][10], 64 * 3 + 8 * 1 + 2);
+    EXPECT_THROW(luma.Allocate(1, 1), Velt::Error); // a second allocation
+    Velt::IndexRows big;
+    EXPECT_THROW(big.Allocate(33, 1), Velt::Error);
+}
+
+TEST(VeltColour, LineBuildersMatchPerPixelMapBuilders)
+{
+    struct Case {
+        int h[3], v[3];
+    };
+    const Case cases[] = {
+        {{1, 1, 1}, {1, 1, 1}}, {{2, 1, 1}, {1, 1, 1}}, {{2, 1, 1}, {2, 1, 1}}, {{1, 1, 1}, {2, 1, 1}},
+        {{3, 2, 1}, {1, 2, 3}}, {{4, 1, 1}, {4, 1, 1}}, {{1, 2, 2}, {1, 2, 2}}, {{4, 2, 1}, {1, 1, 1}},
+    };
+    std::mt19937 rng(3);
+    for (const Case& k : cases) {
+        int hmax = std::max({k.h[0], k.h[1], k.h[2]}), vmax = std::max({k.v[0], k.v[1], k.v[2]});
+        int blocks = 0, first[3];
+        for (int i = 0; i < 3; ++i) {
+            first[i] = blocks;
+            blocks += k.h[i] * k.v[i];
+        }
+        const int mcus = 3, mcuW = 8 * hmax, mcuH = 8 * vmax, cpm = 64 * blocks;
+        std::vector<std::int16_t> samples(std::size_t(mcus * cpm));
+        for (auto& s : samples)
+            s = std::int16_t(rng() % 256);
+        Velt::IndexRows maps[3];
+        std::vector<std::int16_t> lines(3 * std::size_t(mcus * mcuW));
+        Velt::RowContext c;
+        c.coefficients = samples.data();
+        c.mcusPerRow = mcus;
+        c.coefficientsPerMcu = cpm;
+        c.mcuWidth = mcuW;
+        c.mcuHeight = mcuH;
+        c.nf = 3;
+        c.hmax = hmax;
+        c.lines = lines.data();
+        for (int i = 0; i < 3; ++i) {
+            Velt::BuildMap(maps[i], k.h[i], k.v[i], first[i], hmax, vmax, mcuW, mcuH);
+            c.maps[i] = &maps[i];
+            c.h[i] = k.h[i];
+        }
+        const std::size_t rowBytes = std::size_t(3 * mcus * mcuW);
+        for (bool convert : {true, false}) {
+            Velt::ByteRows fast, slow;
+            fast.Allocate(mcuH, rowBytes, Velt::kRowSlack);
+            slow.Allocate(mcuH, rowBytes, Velt::kRowSlack);
+            c.rows = &fast;
+            (convert ? Velt::BuildRowsYCbCr : Velt::BuildRowsDirect)(c);
+            c.rows = &slow;
+            (convert ? Velt::BuildRowsYCbCrMapped : Velt::BuildRowsDirectMapped)(c);
+            for (int y = 0; y < mcuH; ++y)
+                ASSERT_EQ(0, std::memcmp(fast[y], slow[y], rowBytes)) << k.h[0] << k.v[0] << " y " << y;
+        }
+    }
+}
+
+TEST(VeltColour, GreyBuilderCopiesBlockRows)
+{
+    std::vector<std::int16_t> samples(64 * 3);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = std::int16_t(i % 251);
+    Velt::ByteRows rows;
+    rows.Allocate(8, 24, Velt::kRowSlack);
+    Velt::RowContext c;
+    c.coefficients = samples.data();
+    c.mcusPerRow = 3;
+    c.coefficientsPerMcu = 64;
+    c.mcuWidth = c.mcuHeight = 8;
+    c.nf = 1;
+    c.rows = &rows;
+    Velt::BuildRowsGrey(c);
+    EXPECT_EQ(rows[2][17], samples[128 + 16 + 1]);
+    EXPECT_EQ(rows[7][7], samples[63]);
+}

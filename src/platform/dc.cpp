@@ -1,7 +1,9 @@
 // The device context's state: the selected bitmap and font, the logical
 // window origin, the clip region (a private copy, in device coordinates),
 // the modes, and the window DC that presents every change. The drawing
-// operations live in dc_blit.cpp, dc_dib.cpp and dc_text.cpp.
+// operations live in dc_blit.cpp, dc_dib.cpp and dc_text.cpp. A memory DC
+// starts with no bitmap and draws nothing until one is selected; only
+// LOGPIXELSY is a known device capability.
 #include "platform/dc.h"
 
 #include "platform/platform.h"

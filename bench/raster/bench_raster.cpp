@@ -117,6 +117,7 @@ BENCHMARK(BM_SetDIBitsPiece)->Unit(benchmark::kMicrosecond);
 // Console output as usual, keeping each benchmark's time per iteration.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {} // plain text, also in logs
     std::map<std::string, double> ns;
     void ReportRuns(const std::vector<Run>& runs) override
     {

@@ -4,13 +4,13 @@
 // SSE2 the table-driven scalar path runs.
 #include "jpeg/colour.h"
 
-#ifdef __SSE2__
+#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
 namespace Velt {
 
-#ifdef __SSE2__
+#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
 
 namespace {
 

@@ -6,13 +6,13 @@
 // scalar path is used.
 #include "jpeg/idct.h"
 
-#ifdef __SSE2__
+#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
 namespace Velt {
 
-#ifdef __SSE2__
+#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
 
 namespace {
 

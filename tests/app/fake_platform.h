@@ -84,6 +84,8 @@ public:
     {
         sleeps.push_back(ms);
         ticks += ms;
+        if (onSleep)
+            onSleep();
     }
     std::int64_t GetTime() override { return now; }
 
@@ -226,6 +228,8 @@ public:
     BOOL FindExecutable(const std::string& file, std::string& program) override
     {
         lookups.push_back(file);
+        if (onFindExecutable)
+            onFindExecutable(file);
         if (!browserFound)
             return FALSE;
         program = "browser";
@@ -259,6 +263,8 @@ public:
     bool failCreate = false;
     bool browserFound = true;
     std::function<int(CDialog&)> runDialog;
+    std::function<void(const std::string&)> onFindExecutable;
+    std::function<void()> onSleep;
     std::map<HWND, RECT> foreign; // windows of other processes (preview parents)
     std::map<std::string, int> profile;
 

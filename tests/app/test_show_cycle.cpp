@@ -1,0 +1,109 @@
+// Whole show cycles on a small board: the screens and pauses in order, the
+// message screen only for an author's message, the timer stopped and armed
+// again, board steps paced to the display, and user input ending the
+// process through the main window's destruction.
+#include "app_fixture.h"
+
+#include <algorithm>
+
+#include "resources/resource.h"
+
+namespace {
+class ShowCycleTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        fake.screen = SIZE{160, 120};
+        wnd = new CFullScreenWnd(TRUE);
+        ASSERT_TRUE(wnd->CreateFullScreen());
+        GetSaverApp().m_pMainWnd = wnd;
+        fake.timerKills.clear();
+        fake.timerSets.clear();
+    }
+    void RunCycle() { wnd->OnMessageGuarded(wnd->m_hWnd, WM_TIMER, 1, 0); }
+
+    CFullScreenWnd* wnd = nullptr;
+};
+} // namespace
+
+TEST_F(ShowCycleTest, CycleEndsOnThePictureAndArmsTheTimerAgain)
+{
+    RunCycle();
+    ASSERT_FALSE(fake.timerKills.empty());
+    EXPECT_EQ(fake.timerKills.front(), 1u);
+    EXPECT_TRUE(fake.HasTimer(wnd->m_hWnd, 1));
+    EXPECT_EQ(fake.timers.at({wnd->m_hWnd, 1}).elapse, 500u);
+    EXPECT_EQ(fake.TotalSleep(), 10000u); // two pauses of 5 s
+    EXPECT_TRUE(fake.text.rendered.empty());
+    // The picture at three quarters of 160 x 120: (20, 15) to (140, 105).
+    const CSurface& s = fake.SurfaceOf(wnd->m_hWnd);
+    EXPECT_EQ(s.Pixel(20, 15), 0x202020u);
+    EXPECT_EQ(s.Pixel(139, 104), 0x202020u);
+    EXPECT_EQ(GetSaverApp().m_doc.m_nRows * GetSaverApp().m_doc.m_nCols,
+              GetSaverApp().m_doc.m_pieces.GetCount());
+    EXPECT_TRUE(fake.exitStatuses.empty());
+}
+
+TEST_F(ShowCycleTest, AuthorsMessageAddsItsScreenAndPause)
+{
+    GetSaverApp().m_doc.m_strMessage = "Hello";
+    RunCycle();
+    EXPECT_EQ(fake.TotalSleep(), 15000u);
+    ASSERT_EQ(fake.text.renderedText.size(), 1u);
+    EXPECT_EQ(fake.text.renderedText[0], "Hello");
+
+    // The stock text is no message.
+    fake.sleeps.clear();
+    fake.text.renderedText.clear();
+    GetSaverApp().m_doc.m_strMessage = MOSVIK_STOCK_TEXT;
+    RunCycle();
+    EXPECT_EQ(fake.TotalSleep(), 10000u);
+    EXPECT_TRUE(fake.text.renderedText.empty());
+}
+
+TEST_F(ShowCycleTest, BoardStepsWaitForTheDisplayBeforeTheyAreShown)
+{
+    RunCycle();
+    ASSERT_FALSE(fake.refreshWaits.empty());
+    for (const auto& [hwnd, before] : fake.refreshWaits) {
+        EXPECT_EQ(hwnd, wnd->m_hWnd);
+        ASSERT_LT(before, fake.presents.size()); // a presentation follows each wait
+    }
+}
+
+TEST_F(ShowCycleTest, InputDuringTheCycleEndsTheProcessWithStatusZero)
+{
+    fake.Post(nullptr, WM_KEYDOWN);
+    try {
+        RunCycle();
+        FAIL() << "the process did not end";
+    } catch (const FakeExit& e) {
+        EXPECT_EQ(e.status, 0);
+    }
+    EXPECT_EQ(fake.destroyed, std::vector<HWND>{wnd->m_hWnd});
+    EXPECT_FALSE(fake.HasTimer(wnd->m_hWnd, 1));
+    EXPECT_TRUE(fake.sleeps.empty()); // it ended inside the assembling
+}
+
+TEST_F(ShowCycleTest, InputDuringAPauseEndsItToo)
+{
+    fake.onSleep = [this] {
+        if (fake.sleeps.size() == 3)
+            fake.Post(nullptr, WM_LBUTTONDOWN);
+    };
+    EXPECT_THROW(RunCycle(), FakeExit);
+    EXPECT_EQ(fake.sleeps.size(), 3u);
+    EXPECT_EQ(fake.destroyed, std::vector<HWND>{wnd->m_hWnd});
+}
+
+TEST_F(ShowCycleTest, PreviewDispatchesInputAndGoesOn)
+{
+    GetSaverApp().m_bPreview = TRUE;
+    fake.Post(wnd->m_hWnd, WM_MBUTTONDOWN);
+    fake.Post(wnd->m_hWnd, WM_PAINT);
+    RunCycle();
+    EXPECT_TRUE(fake.exitStatuses.empty());
+    EXPECT_EQ(fake.dispatched, (std::vector<UINT>{WM_MBUTTONDOWN, WM_PAINT}));
+    EXPECT_TRUE(fake.HasTimer(wnd->m_hWnd, 1));
+}

@@ -156,7 +156,7 @@ std::filesystem::path CIniProfile::DefaultConfigHome()
 
 std::filesystem::path CIniProfile::FilePath(const std::string& registryKey, const std::string& appName) const
 {
-    if (m_home.empty() || !IsComponent(registryKey) || !IsComponent(appName + ".ini"))
+    if (m_home.empty() || !IsComponent(registryKey) || !IsComponent(appName))
         return {};
     return m_home / registryKey / (appName + ".ini");
 }

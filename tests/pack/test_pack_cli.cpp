@@ -224,6 +224,19 @@ TEST_F(PackCli, InfoFailures)
     EXPECT_NE(r.err.find("not found"), std::string::npos) << r.err;
 }
 
+TEST_F(PackCli, RealSaverRunsWithItsDocument)
+{
+    const fs::path saver = fs::path(MOSVIK_BINARY_DIR) / "mosvik";
+    if (!fs::exists(saver))
+        GTEST_SKIP() << saver << " is not built in this build folder";
+    const RunResult r = RunPack(dir.path(), {"-o", "mine", "--saver", saver.string(), "--max-side", "200"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // One show cycle and more on a small virtual display, in virtual time.
+    const RunResult run = RunProgram(dir.path(), dir / "mine", {"--headless=160x120", "--stop-after=40", "/s"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+}
+
 TEST_F(PackCli, HelpAndVersion)
 {
     RunResult r = RunPack(dir.path(), {"--version"});

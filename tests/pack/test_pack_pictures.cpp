@@ -57,6 +57,20 @@ TEST_F(PackPictures, BaselineFourTwoZeroIsFlippedLosslessly)
     EXPECT_LT(RowDiff(stored, 0, source, 47), 4.0);
 }
 
+TEST_F(PackPictures, CameraStyleJpegWithoutJfifIsFlippedLosslesslyAndGainsJfif)
+{
+    std::vector<BYTE> jpeg = EncodeJpeg(Gradient(64, 32), TJSAMP_420);
+    ASSERT_EQ(jpeg[3], 0xE0); // drop the APP0 segment that follows SOI
+    const std::size_t len = std::size_t(jpeg[4]) << 8 | jpeg[5];
+    jpeg.erase(jpeg.begin() + 2, jpeg.begin() + 2 + 2 + std::ptrdiff_t(len));
+    ASSERT_FALSE(ProbeJpeg(jpeg.data(), jpeg.size())->jfif);
+    WriteJpeg("camera.jpg", jpeg);
+    std::string report;
+    const RgbImage stored = PackAndDecode("camera.jpg", {}, &report); // checks the stored stream is JFIF
+    EXPECT_NE(report.find("flipped losslessly"), std::string::npos) << report;
+    EXPECT_LT(MeanDiff(stored, FlipRows(DecodeTopDown(jpeg))), 0.5);
+}
+
 TEST_F(PackPictures, OtherJpegsAreReencodedUpsideDown)
 {
     struct Case {

@@ -94,7 +94,11 @@ StoredPicture MakeStoredPicture(const PictureFile& input, int maxSide)
             throw PackError("not a readable JPEG (damaged headers): " + input.name);
         const int orientation = layout->orientation;
         const PictureSize size{layout->width, layout->height};
-        if (orientation == 1 && size.width <= maxSide && size.height <= maxSide && IsSaverReady(*layout)) {
+        // The input needs no JFIF segment of its own (camera files carry
+        // EXIF instead): the flip writes one, and its output is checked.
+        JpegLayout asStored = *layout;
+        asStored.jfif = true;
+        if (orientation == 1 && size.width <= maxSide && size.height <= maxSide && IsSaverReady(asStored)) {
             if (auto flipped = FlipLosslessly(input.bytes)) {
                 const auto check = ProbeJpeg(flipped->data(), flipped->size());
                 if (check && IsSaverReady(*check) && check->width == size.width && check->height == size.height) {

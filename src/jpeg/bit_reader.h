@@ -13,11 +13,28 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "jpeg/huffman.h"
 #include "jpeg/source.h"
 
 namespace Velt {
+
+inline std::uint64_t BigEndian(std::uint64_t v)
+{
+#if defined(__GNUC__)
+    if constexpr (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__)
+        return __builtin_bswap64(v);
+    return v;
+#else
+    unsigned char b[8];
+    std::memcpy(b, &v, 8);
+    std::uint64_t r = 0;
+    for (unsigned char c : b)
+        r = (r << 8) | c;
+    return r;
+#endif
+}
 
 class BitReader {
 public:
@@ -54,16 +71,31 @@ public:
         Source& s = *source;
         unsigned char* p = s.readPos;
         unsigned char* const end = s.dataEnd - 1;
+        if (end - p >= 8 && count <= 56) {
+            // Whole bytes at once while none of them is 0xFF.
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            word = BigEndian(word);
+            const int n = (64 - count) >> 3;
+            const std::uint64_t inverted = ~word;
+            const std::uint64_t zeroBytes = (inverted - 0x0101010101010101ull) & word & 0x8080808080808080ull;
+            const std::uint64_t taken = n == 8 ? ~0ull : ~(~0ull >> (8 * n));
+            if ((zeroBytes & taken) == 0) {
+                accumulator = n == 8 ? word : (accumulator << (8 * n)) | (word >> (64 - 8 * n));
+                count += 8 * n;
+                lag += 8 * n;
+                s.readPos = p + n;
+                return;
+            }
+        }
         while (count <= 56 && p < end) {
             unsigned byte = p[0];
             if (byte == 0xFF) {
                 if (p[1] != 0x00)
                     break; // a marker
                 p += 2;
-                lagRaw += 2;
             } else {
                 p += 1;
-                lagRaw += 1;
             }
             accumulator = (accumulator << 8) | byte;
             count += 8;
@@ -80,20 +112,24 @@ public:
             Fill();
     }
 
-    // The reference fill: until 25 bits are held, taking prefetched bytes
-    // first, then reading the source (refilling it; running dry throws).
+    // The reference fill: whole bytes until 25 bits are held. Prefetched
+    // bytes are taken first (all of them data bytes: prefetching stops at
+    // markers); then the source is read, refilled as needed, and running dry
+    // throws.
     void Fill()
     {
-        while (count - lag < 25) {
-            if (lag > 0) {
-                unsigned byte = unsigned(accumulator >> (lag - 8)) & 0xFF;
-                lag -= 8;
-                lagRaw -= byte == 0xFF ? 2 : 1; // a held 0xFF came from 0xFF 0x00
-                continue;
-            }
+        const int held = count - lag;
+        if (held >= 25)
+            return;
+        const int wanted = ((32 - held) >> 3) << 3;
+        if (lag >= wanted) {
+            lag -= wanted;
+            return;
+        }
+        lag = 0;
+        while (count < 25)
             if (!ReadByteAtMarker())
                 return;
-        }
     }
 
     // n = 1 to 16 bits, oldest bit highest.
@@ -187,12 +223,17 @@ public:
     // partly used byte are dropped. Prefetched bytes are simply unread.
     void ReturnBytes()
     {
-        if (lagRaw > source->readPos - source->buffer)
+        // Prefetched bytes are still in the source buffer: step back over
+        // them (a held 0xFF took two bytes there, 0xFF 0x00).
+        std::ptrdiff_t raw = 0;
+        for (int i = 0; i < lag; i += 8)
+            raw += ((accumulator >> i) & 0xFF) == 0xFF ? 2 : 1;
+        if (raw > source->readPos - source->buffer)
             throw Error();
-        source->readPos -= lagRaw;
-        accumulator >>= lag;
+        source->readPos -= raw;
+        accumulator = lag >= 64 ? 0 : accumulator >> lag;
         count -= lag;
-        lag = lagRaw = 0;
+        lag = 0;
         count &= ~7;
         while (count > 0) {
             source->PutBack(static_cast<unsigned char>(accumulator & 0xFF)); // newest first
@@ -207,13 +248,11 @@ public:
         accumulator = working.accumulator;
         count = working.count;
         lag = working.lag;
-        lagRaw = working.lagRaw;
     }
 
     std::uint64_t accumulator = 0; // valid bits are the lowest `count`, oldest highest
     int count = 0;
     int lag = 0;                   // prefetched bits (a multiple of 8), the newest ones
-    int lagRaw = 0;                // source bytes they took (stuffing counted)
     Source* source = nullptr;
     unsigned char detached = 0;
 

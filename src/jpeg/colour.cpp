@@ -8,6 +8,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
+#include <emmintrin.h>
+#endif
+
 #include "jpeg/tables.h"
 
 namespace Velt {
@@ -32,8 +36,14 @@ void GatherLine(const RowContext& c, int comp, int y, std::int16_t* line)
             for (int b = 0; b < h; ++b) {
                 const std::int16_t* s = mcu + rowBase + 64 * b;
                 std::int16_t* d = line + 16 * b;
+#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
+                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi16(v, v));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi16(v, v));
+#else
                 for (int i = 0; i < 8; ++i)
                     d[2 * i] = d[2 * i + 1] = s[i];
+#endif
             }
     } else {
         for (int m = 0; m < c.mcusPerRow; ++m, mcu += c.coefficientsPerMcu, line += c.mcuWidth)

@@ -12,6 +12,12 @@ namespace {
 
 using U = std::uint32_t;
 
+#if defined(__GNUC__)
+#define VELT_INLINE inline __attribute__((always_inline))
+#else
+#define VELT_INLINE inline
+#endif
+
 // M(x, C) = ((x + 128) >> 8) * C, arithmetic shift, 8 fractional bits.
 inline U M(U x, U c) { return U(std::int32_t(x + 128u) >> 8) * c; }
 
@@ -23,7 +29,7 @@ inline std::int16_t P(U x)
 }
 
 // The AAN butterfly (even and odd parts) on d[0..7], results in out[0..7].
-inline void Butterfly(const U d[8], U out[8])
+VELT_INLINE void Butterfly(const U d[8], U out[8])
 {
     U t10 = d[0] + d[4];
     U t11 = d[0] - d[4];

@@ -16,30 +16,36 @@ namespace Velt {
 
 namespace {
 
+#if defined(__GNUC__)
+#define VELT_INLINE inline __attribute__((always_inline))
+#else
+#define VELT_INLINE inline
+#endif
+
 struct V8 { // eight 32-bit lanes: lanes 0-3 in lo, 4-7 in hi
     __m128i lo, hi;
 };
 
-inline V8 Add(V8 a, V8 b) { return {_mm_add_epi32(a.lo, b.lo), _mm_add_epi32(a.hi, b.hi)}; }
-inline V8 Sub(V8 a, V8 b) { return {_mm_sub_epi32(a.lo, b.lo), _mm_sub_epi32(a.hi, b.hi)}; }
+VELT_INLINE V8 Add(V8 a, V8 b) { return {_mm_add_epi32(a.lo, b.lo), _mm_add_epi32(a.hi, b.hi)}; }
+VELT_INLINE V8 Sub(V8 a, V8 b) { return {_mm_sub_epi32(a.lo, b.lo), _mm_sub_epi32(a.hi, b.hi)}; }
 
 // y * c modulo 2^32 for a constant 0 < c < 2^15: low halves times c plus the
 // high halves times c shifted up.
-inline __m128i MulSmall(__m128i y, __m128i c16)
+VELT_INLINE __m128i MulSmall(__m128i y, __m128i c16)
 {
     __m128i p = _mm_mullo_epi16(y, c16);
     __m128i q = _mm_mulhi_epu16(y, c16);
     return _mm_add_epi32(p, _mm_slli_epi32(q, 16));
 }
 
-inline __m128i M4(__m128i x, __m128i c16)
+VELT_INLINE __m128i M4(__m128i x, __m128i c16)
 {
     return MulSmall(_mm_srai_epi32(_mm_add_epi32(x, _mm_set1_epi32(128)), 8), c16);
 }
 
-inline V8 M(V8 x, __m128i c16) { return {M4(x.lo, c16), M4(x.hi, c16)}; }
+VELT_INLINE V8 M(V8 x, __m128i c16) { return {M4(x.lo, c16), M4(x.hi, c16)}; }
 
-inline void Butterfly(const V8 d[8], V8 out[8])
+VELT_INLINE void Butterfly(const V8 d[8], V8 out[8])
 {
     const __m128i c362 = _mm_set1_epi16(362), c196 = _mm_set1_epi16(196);
     const __m128i c277 = _mm_set1_epi16(277), c669 = _mm_set1_epi16(669);
@@ -69,7 +75,7 @@ inline void Butterfly(const V8 d[8], V8 out[8])
     out[4] = Sub(e3, o4);
 }
 
-inline void Transpose4(__m128i& a0, __m128i& a1, __m128i& a2, __m128i& a3)
+VELT_INLINE void Transpose4(__m128i& a0, __m128i& a1, __m128i& a2, __m128i& a3)
 {
     __m128i t0 = _mm_unpacklo_epi32(a0, a1), t1 = _mm_unpacklo_epi32(a2, a3);
     __m128i t2 = _mm_unpackhi_epi32(a0, a1), t3 = _mm_unpackhi_epi32(a2, a3);
@@ -80,7 +86,7 @@ inline void Transpose4(__m128i& a0, __m128i& a1, __m128i& a2, __m128i& a3)
 }
 
 // v[k] (lanes r) -> v[r] (lanes k), 8x8 of 32-bit values.
-inline void Transpose8(V8 v[8])
+VELT_INLINE void Transpose8(V8 v[8])
 {
     Transpose4(v[0].lo, v[1].lo, v[2].lo, v[3].lo);
     Transpose4(v[4].hi, v[5].hi, v[6].hi, v[7].hi);
@@ -94,7 +100,7 @@ inline void Transpose8(V8 v[8])
 }
 
 // Rows of 8 int16 -> columns: out[k] lane r = in[r] lane k.
-inline void Transpose16(const __m128i in[8], __m128i out[8])
+VELT_INLINE void Transpose16(const __m128i in[8], __m128i out[8])
 {
     __m128i a0 = _mm_unpacklo_epi16(in[0], in[1]), a1 = _mm_unpackhi_epi16(in[0], in[1]);
     __m128i a2 = _mm_unpacklo_epi16(in[2], in[3]), a3 = _mm_unpackhi_epi16(in[2], in[3]);
@@ -115,7 +121,7 @@ inline void Transpose16(const __m128i in[8], __m128i out[8])
 }
 
 // Descale, level shift and clamp eight lanes to 0..255 as int16.
-inline __m128i P(V8 x)
+VELT_INLINE __m128i P(V8 x)
 {
     const __m128i round = _mm_set1_epi32(32768), shift = _mm_set1_epi32(128);
     __m128i lo = _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(x.lo, round), 16), shift);

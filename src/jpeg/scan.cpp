@@ -3,69 +3,173 @@
 // copy of the bit state, stored back only when the row succeeds.
 #include "jpeg/scan.h"
 
+#include <cstring>
+
 #include "jpeg/tables.h"
 
 namespace Velt {
+
+namespace {
+
+#if defined(__GNUC__)
+#define VELT_INLINE inline __attribute__((always_inline))
+#else
+#define VELT_INLINE inline
+#endif
+
+// The bit state of one block held in locals (registers), synchronised with
+// the reader only around its out-of-line paths.
+struct LocalBits {
+    BitReader& r;
+    std::uint64_t acc;
+    int count, lag;
+
+    explicit LocalBits(BitReader& b) : r(b), acc(b.accumulator), count(b.count), lag(b.lag) {}
+
+    VELT_INLINE void Save()
+    {
+        r.accumulator = acc;
+        r.count = count;
+        r.lag = lag;
+    }
+    VELT_INLINE void Load()
+    {
+        acc = r.accumulator;
+        count = r.count;
+        lag = r.lag;
+    }
+    // BitReader::Prefetch's whole-word step, else the reader's own loop.
+    VELT_INLINE void Prefetch()
+    {
+        Source& s = *r.source;
+        unsigned char* p = s.readPos;
+        if (s.dataEnd - p >= 9) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            word = BigEndian(word);
+            const int n = (64 - count) >> 3;
+            const std::uint64_t zeroBytes = (~word - 0x0101010101010101ull) & word & 0x8080808080808080ull;
+            const std::uint64_t taken = n == 8 ? ~0ull : ~(~0ull >> (8 * n));
+            if ((zeroBytes & taken) == 0) {
+                acc = n == 8 ? word : (acc << (8 * n)) | (word >> (64 - 8 * n));
+                count += 8 * n;
+                lag += 8 * n;
+                s.readPos = p + n;
+                return;
+            }
+        }
+        Save();
+        r.Prefetch();
+        Load();
+    }
+    // BitReader::Need, with its common case (the bytes are prefetched) inline.
+    VELT_INLINE void Need(int n)
+    {
+        const int held = count - lag;
+        if (held < n) {
+            const int wanted = ((32 - held) >> 3) << 3;
+            if (lag >= wanted) {
+                lag -= wanted;
+                return;
+            }
+            Save();
+            r.Fill();
+            Load();
+        }
+    }
+    VELT_INLINE int Peek() const
+    {
+        return int(acc >> (count - HuffmanDecoder::kFastBits)) & ((1 << HuffmanDecoder::kFastBits) - 1);
+    }
+    VELT_INLINE void ConsumeCode(int length)
+    {
+        if (length <= 8) {
+            count -= length;
+            return;
+        }
+        Save();
+        r.ConsumeCode(length);
+        Load();
+    }
+    int DecodeSymbol(const HuffmanDecoder& h)
+    {
+        Save();
+        int v = r.DecodeSymbol(h);
+        Load();
+        return v;
+    }
+    int Receive(int s)
+    {
+        Save();
+        int v = r.Receive(s);
+        Load();
+        return v;
+    }
+};
+
+} // namespace
 
 void DecodeBlock(std::int16_t* cells, BitReader& bits, std::int16_t& predictor,
                  const HuffmanDecoder& dc, const HuffmanDecoder& ac)
 {
     constexpr int kFast = HuffmanDecoder::kFastBits;
+    LocalBits b(bits);
 
     // DC: difference category, then the difference itself (F.2.2.1).
-    if (bits.count < 32)
-        bits.Prefetch();
-    bits.Need(8);
+    if (b.count < 32)
+        b.Prefetch();
+    b.Need(8);
     int diff;
-    std::int32_t entry = bits.count >= kFast ? dc.fastValue[bits.Peek(kFast)] : 0;
+    std::int32_t entry = b.count >= kFast ? dc.fastValue[b.Peek()] : 0;
     if (entry) {
-        bits.ConsumeCode(entry & 15);
+        b.ConsumeCode(entry & 15);
         if (int s = (entry >> 12) & 15) {
-            bits.Need(s);
-            bits.count -= s;
+            b.Need(s);
+            b.count -= s;
         }
         diff = entry >> 16;
     } else {
-        int s = bits.DecodeSymbol(dc) & 0x0F;
-        diff = s ? bits.Receive(s) : 0;
+        int s = b.DecodeSymbol(dc) & 0x0F;
+        diff = s ? b.Receive(s) : 0;
     }
     predictor = static_cast<std::int16_t>(predictor + diff);
     cells[0] = predictor;
 
     // AC: run/size symbols (F.2.2.2).
     for (int k = 1;;) {
-        if (bits.count < 32)
-            bits.Prefetch();
-        bits.Need(8);
+        if (b.count < 32)
+            b.Prefetch();
+        b.Need(8);
         int r, s, value;
-        entry = bits.count >= kFast ? ac.fastValue[bits.Peek(kFast)] : 0;
+        entry = b.count >= kFast ? ac.fastValue[b.Peek()] : 0;
         if (entry) {
-            bits.ConsumeCode(entry & 15);
+            b.ConsumeCode(entry & 15);
             r = (entry >> 8) & 15;
             s = (entry >> 12) & 15;
             if (s) {
-                bits.Need(s);
-                bits.count -= s;
+                b.Need(s);
+                b.count -= s;
             }
             value = entry >> 16;
         } else {
-            int rs = bits.DecodeSymbol(ac);
+            int rs = b.DecodeSymbol(ac);
             r = rs >> 4;
             s = rs & 15;
-            value = s ? bits.Receive(s) : 0;
+            value = s ? b.Receive(s) : 0;
         }
         if (s) {
             k += r;
             cells[kZigzag[k]] = static_cast<std::int16_t>(value);
             if (k >= 63)
-                return;
+                break;
             ++k;
         } else if (r == 15 && k < 48) {
             k += 16; // ZRL: sixteen zeros
         } else {
-            return;  // EOB, a late ZRL or an undefined s = 0 symbol
+            break;   // EOB, a late ZRL or an undefined s = 0 symbol
         }
     }
+    b.Save();
 }
 
 ScanDecoder::ScanDecoder(Source* src, unsigned short interval)

@@ -183,7 +183,7 @@ std::vector<std::array<std::int16_t, 64>> RandomBlocks(std::mt19937& rng, int n)
 
 // Entropy data for blocks with an optional restart interval (in blocks).
 Bytes EncodeBlocks(const std::vector<std::array<std::int16_t, 64>>& blocks, int restart, int wrongAt = -1,
-                   bool fillBytes = false)
+                   bool fillBytes = false, bool junk = false)
 {
     BitWriter bw;
     HuffEncoder dc(SimpleDc()), ac(SimpleAc());
@@ -193,6 +193,8 @@ Bytes EncodeBlocks(const std::vector<std::array<std::int16_t, 64>>& blocks, int 
             bw.Flush();
             if (fillBytes)
                 bw.bytes.insert(bw.bytes.end(), {0xFF, 0xFF});
+            if (junk) // whole bytes nobody decodes: returned to the source, skipped by the marker search
+                bw.bytes.insert(bw.bytes.end(), {0x12, 0x00, 0x34, 0x56, 0x78, 0x9A, 0xBC});
             bw.Marker(0xD0 + (int(i / std::size_t(restart)) - 1 == wrongAt ? (rst + 1) & 7 : rst));
             rst = (rst + 1) & 7;
             pred = 0;
@@ -395,6 +397,9 @@ TEST(VeltRestart, IntervalsReproduceTheUninterruptedPicture)
     }
     Decoded fill = DecodeAll(GreyFrame(80, 32, EncodeBlocks(blocks, 2, -1, true), 2));
     EXPECT_EQ(fill.pixels, plain.pixels);
+    for (int interval : {1, 4})
+        EXPECT_EQ(DecodeAll(GreyFrame(80, 32, EncodeBlocks(blocks, interval, -1, false, true), interval)).pixels,
+                  plain.pixels);
     // A later DRI replaces an earlier one.
     Writer w = Writer::Standard(80, 32, {{1, 1, 1, 0}}, 2);
     w.Dri(5).Dri(3);

@@ -36,13 +36,22 @@ inline void StoreRgb8(__m128i r, __m128i g, __m128i b, std::uint8_t* out)
 
 inline __m128i Load(const std::int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
-// (c * x + add) >> shift on eight 16-bit x, through 32-bit products.
-inline __m128i Term(__m128i x, int c, int add, int shift)
+// Eight 16-bit x as (x, 1) pairs in two halves, for _mm_madd_epi16.
+struct Pairs {
+    __m128i lo, hi;
+};
+inline Pairs MakePairs(__m128i x)
+{
+    const __m128i ones = _mm_set1_epi16(1);
+    return {_mm_unpacklo_epi16(x, ones), _mm_unpackhi_epi16(x, ones)};
+}
+
+// (c * x + add) >> shift on the eight x of p, through 32-bit products.
+inline __m128i Term(const Pairs& p, int c, int add, int shift)
 {
     const __m128i k = _mm_set1_epi32(int((std::uint32_t(add) << 16) | std::uint16_t(c)));
-    const __m128i ones = _mm_set1_epi16(1);
-    __m128i lo = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(x, ones), k), shift);
-    __m128i hi = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(x, ones), k), shift);
+    __m128i lo = _mm_srai_epi32(_mm_madd_epi16(p.lo, k), shift);
+    __m128i hi = _mm_srai_epi32(_mm_madd_epi16(p.hi, k), shift);
     return _mm_packs_epi32(lo, hi);
 }
 
@@ -59,8 +68,8 @@ void ConvertLine(const std::int16_t* y, const std::int16_t* cb, const std::int16
     const __m128i c128 = _mm_set1_epi16(128);
     for (int i = 0; i < count; i += 8, out += 24) {
         __m128i yy = Load(y + i);
-        __m128i b = _mm_sub_epi16(Load(cb + i), c128);
-        __m128i r = _mm_sub_epi16(Load(cr + i), c128);
+        Pairs b = MakePairs(_mm_sub_epi16(Load(cb + i), c128));
+        Pairs r = MakePairs(_mm_sub_epi16(Load(cr + i), c128));
         __m128i red = Term(r, 1436, 512, 10);   // table red:    (1436 i - 183296) >> 10
         __m128i blue = Term(b, 1815, 512, 10);  // table blue:   (1815 i - 231808) >> 10
         __m128i g = _mm_add_epi16(Term(r, -731, 128, 8), Term(b, -352, 128, 8)); // green1 + green2 - 2

@@ -45,25 +45,34 @@ VELT_INLINE __m128i M4(__m128i x, __m128i c16)
 
 VELT_INLINE V8 M(V8 x, __m128i c16) { return {M4(x.lo, c16), M4(x.hi, c16)}; }
 
-VELT_INLINE void Butterfly(const V8 d[8], V8 out[8])
+// Four 32-bit lanes; V8 runs it on both halves.
+struct V4 {
+    __m128i v;
+};
+VELT_INLINE V4 Add(V4 a, V4 b) { return {_mm_add_epi32(a.v, b.v)}; }
+VELT_INLINE V4 Sub(V4 a, V4 b) { return {_mm_sub_epi32(a.v, b.v)}; }
+VELT_INLINE V4 M(V4 x, __m128i c16) { return {M4(x.v, c16)}; }
+
+template <typename V>
+VELT_INLINE void Butterfly(const V d[8], V out[8])
 {
     const __m128i c362 = _mm_set1_epi16(362), c196 = _mm_set1_epi16(196);
     const __m128i c277 = _mm_set1_epi16(277), c669 = _mm_set1_epi16(669);
-    V8 t10 = Add(d[0], d[4]);
-    V8 t11 = Sub(d[0], d[4]);
-    V8 t13 = Add(d[2], d[6]);
-    V8 t12 = Sub(M(Sub(d[2], d[6]), c362), t13);
-    V8 e0 = Add(t10, t13), e3 = Sub(t10, t13), e1 = Add(t11, t12), e2 = Sub(t11, t12);
+    V t10 = Add(d[0], d[4]);
+    V t11 = Sub(d[0], d[4]);
+    V t13 = Add(d[2], d[6]);
+    V t12 = Sub(M(Sub(d[2], d[6]), c362), t13);
+    V e0 = Add(t10, t13), e3 = Sub(t10, t13), e1 = Add(t11, t12), e2 = Sub(t11, t12);
 
-    V8 z13 = Add(d[5], d[3]);
-    V8 z10 = Sub(d[5], d[3]);
-    V8 z11 = Add(d[1], d[7]);
-    V8 z12 = Sub(d[1], d[7]);
-    V8 o7 = Add(z11, z13);
-    V8 z5 = M(Sub(z10, z12), c196);
-    V8 o6 = Sub(Sub(M(z12, c277), z5), o7);
-    V8 o5 = Sub(M(Sub(z11, z13), c362), o6);
-    V8 o4 = Sub(Sub(M(z10, c669), z5), o5);
+    V z13 = Add(d[5], d[3]);
+    V z10 = Sub(d[5], d[3]);
+    V z11 = Add(d[1], d[7]);
+    V z12 = Sub(d[1], d[7]);
+    V o7 = Add(z11, z13);
+    V z5 = M(Sub(z10, z12), c196);
+    V o6 = Sub(Sub(M(z12, c277), z5), o7);
+    V o5 = Sub(M(Sub(z11, z13), c362), o6);
+    V o4 = Sub(Sub(M(z10, c669), z5), o5);
 
     out[0] = Add(e0, o7);
     out[7] = Sub(e0, o7);
@@ -169,7 +178,10 @@ void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0)
     }
 
     // Pass 1 on all rows: cols[k] lane r = c[8r + k]; d_k = c * dq, exact mod 2^32.
+    // Rows 4 to 7 are often all zero: their workspace rows are then zero too.
     Transpose16(rows, cols);
+    __m128i lower = _mm_or_si128(_mm_or_si128(rows[4], rows[5]), _mm_or_si128(rows[6], rows[7]));
+    const bool upperOnly = _mm_movemask_epi8(_mm_cmpeq_epi16(lower, _mm_setzero_si128())) == 0xFFFF;
     V8 d[8], w[8];
     for (int k = 0; k < 8; ++k) {
         __m128i plo = _mm_mullo_epi16(cols[k], t.lo[k]);
@@ -177,7 +189,16 @@ void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0)
         phi = _mm_add_epi16(phi, _mm_mullo_epi16(cols[k], t.hi[k]));
         d[k] = {_mm_unpacklo_epi16(plo, phi), _mm_unpackhi_epi16(plo, phi)};
     }
-    Butterfly(d, w); // w[k] lane r = workspace[8r + k]
+    if (upperOnly) {
+        V4 d4[8], w4[8];
+        for (int k = 0; k < 8; ++k)
+            d4[k] = {d[k].lo};
+        Butterfly(d4, w4);
+        for (int k = 0; k < 8; ++k)
+            w[k] = {w4[k].v, _mm_setzero_si128()};
+    } else {
+        Butterfly(d, w); // w[k] lane r = workspace[8r + k]
+    }
 
     // Pass 2 on all columns: after the transpose w[k] lane j = workspace[8k + j].
     Transpose8(w);

@@ -50,9 +50,6 @@ SaverInfo ReadSaverInfo(const fs::path& saver)
             throw PackError("no document in " + saver.string());
         throw PackError("cannot read " + saver.string() + ": " + e.what());
     }
-    const std::uint64_t total = fs::file_size(saver, ec);
-    info.executableBytes = ec ? 0 : total - doc.GetLength() - ContainerMarker().size() - 1;
-
     doc.Seek(0, CFile::begin);
     try {
         CArchive ar(&doc, CArchive::load);

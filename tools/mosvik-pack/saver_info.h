@@ -15,7 +15,6 @@
 #include "platform/types.h"
 
 struct SaverInfo {
-    std::uint64_t executableBytes = 0; // bytes before the marker
     CString source;
     CString title;
     DWORD pieces = 0;

@@ -56,10 +56,8 @@ void WritePng(const std::string& path, const CSurface& frame, std::vector<std::u
     image.height = png_uint_32(h);
     image.format = PNG_FORMAT_RGB;
     image.flags = PNG_IMAGE_FLAG_FAST;
-    png_alloc_size_t size = 0;
-    // Encoded to memory first (size query, then the data), then written whole.
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr))
-        throw std::runtime_error("cannot encode " + path + ": " + image.message);
+    // One pass into a buffer of the largest size the encoding can take.
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
     encoded.resize(size);
     if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), 0, nullptr))
         throw std::runtime_error("cannot encode " + path + ": " + image.message);

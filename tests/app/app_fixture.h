@@ -41,6 +41,7 @@ protected:
     }
     void TearDown() override
     {
+        ReleaseWindows();
         SetBoardHost(nullptr);
         AfxSetPlatform(nullptr);
     }
@@ -67,6 +68,21 @@ protected:
         auto* pWnd = new CSaverWnd(TRUE);
         EXPECT_TRUE(pWnd->CreateSaver(0, WS_CHILD | WS_VISIBLE, RECT{0, 0, w, h}, nullptr));
         return pWnd;
+    }
+
+    // Self-deleting window objects whose window never saw WM_NCDESTROY
+    // (the fake's Exit throws before it) are finished off here.
+    void ReleaseWindows()
+    {
+        for (auto& [h, w] : fake.windows) {
+            if (w.ncDestroyed || CWnd::FromHandlePermanent(h) != w.owner)
+                continue; // already deleted, or an object that is gone
+            auto* pSaver = dynamic_cast<CSaverWnd*>(w.owner);
+            if (pSaver && pSaver->m_bAutoDelete) {
+                w.ncDestroyed = true;
+                pSaver->OnMessageGuarded(h, WM_NCDESTROY, 0, 0);
+            }
+        }
     }
 
     FakePlatform fake;

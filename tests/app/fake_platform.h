@@ -59,6 +59,7 @@ public:
         RECT rc{};
         std::unique_ptr<CSurface> surface;
         bool alive = true;
+        bool ncDestroyed = false; // WM_NCDESTROY delivered (the object may be gone)
     };
     struct Timer {
         UINT elapse = 0;
@@ -125,6 +126,7 @@ public:
         destroyed.push_back(hwnd);
         CWnd* owner = it->second.owner;
         owner->OnMessageGuarded(hwnd, WM_DESTROY, 0, 0);
+        it->second.ncDestroyed = true;
         owner->OnMessageGuarded(hwnd, WM_NCDESTROY, 0, 0);
         return TRUE;
     }

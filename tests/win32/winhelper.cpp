@@ -1,0 +1,147 @@
+// Helper for the Wine tests of mosvik.scr (a console program):
+//
+//   winhelper preview SAVER SECONDS
+//     Opens a 320 x 240 host window at (40, 40), prints "hwnd N" and the
+//     client area as "client L T R B" (screen coordinates), starts
+//     "SAVER /p N", keeps its window alive for SECONDS while pumping
+//     messages and prints "running" if the saver is still alive then, and
+//     "ready" (stdout is flushed line by line). Then it destroys the host
+//     window and waits up to 15 s for the saver: prints "exit CODE".
+//     Status 0 only when the saver lived until then and exited with 0.
+//   winhelper slider [SECONDS]
+//     Waits (default 20 s) for the configuration dialog and prints
+//     "slider POS MIN MAX" from its trackbar (item 1013). Status 0 if found.
+//
+// It talks to the other process only through window handles, the way the
+// display settings do.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void Line(const char* fmt, long long a = 0, long long b = 0, long long c = 0, long long d = 0)
+{
+    std::printf(fmt, a, b, c, d);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+// Pumps this thread's messages for `ms` milliseconds, or until `process`
+// (if given) has ended. True if the process ended.
+bool PumpFor(DWORD ms, HANDLE process)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms)
+            return false;
+        const DWORD n = process ? 1 : 0;
+        const DWORD r = MsgWaitForMultipleObjects(n, process ? &process : nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+        if (process && r == WAIT_OBJECT_0)
+            return true;
+    }
+}
+
+LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+
+int Preview(const char* saver, int seconds)
+{
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = "MosvikPreviewHost";
+    if (!RegisterClassA(&wc))
+        return 2;
+    // A child-less popup with no frame, so its client area is its whole rectangle.
+    HWND host = CreateWindowExA(0, wc.lpszClassName, "Mosvik preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40, 320,
+                                240, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!host)
+        return 2;
+    PumpFor(200, nullptr);
+    RECT rc;
+    GetClientRect(host, &rc);
+    POINT tl{rc.left, rc.top}, br{rc.right, rc.bottom};
+    ClientToScreen(host, &tl);
+    ClientToScreen(host, &br);
+    const long long handle = static_cast<long long>(reinterpret_cast<INT_PTR>(host));
+    Line("hwnd %lld", handle);
+    Line("client %lld %lld %lld %lld", tl.x, tl.y, br.x, br.y);
+
+    std::string cmd = std::string("\"") + saver + "\" /p " + std::to_string(handle);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        Line("cannot start the saver (error %lld)", GetLastError());
+        return 2;
+    }
+    CloseHandle(pi.hThread);
+
+    const bool endedEarly = PumpFor(DWORD(seconds) * 1000, pi.hProcess);
+    if (!endedEarly)
+        Line("running");
+    if (HWND child = GetWindow(host, GW_CHILD)) {
+        RECT cr;
+        GetClientRect(child, &cr);
+        Line("child %lld x %lld", cr.right - cr.left, cr.bottom - cr.top);
+    }
+    Line("ready");
+    // Give the script time to look at the screen before the host goes.
+    if (!endedEarly)
+        PumpFor(3000, pi.hProcess);
+    DestroyWindow(host);
+    DWORD code = 259;
+    if (!PumpFor(15000, pi.hProcess) && WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
+        Line("saver still running after its parent went");
+        TerminateProcess(pi.hProcess, 99);
+        CloseHandle(pi.hProcess);
+        return 1;
+    }
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    Line("exit %lld", code);
+    return !endedEarly && code == 0 ? 0 : 1;
+}
+
+int Slider(int seconds)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < DWORD(seconds) * 1000) {
+        HWND dlg = FindWindowA(nullptr, "Mosvik configuration");
+        HWND tb = dlg ? GetDlgItem(dlg, 1013) : nullptr;
+        if (tb) {
+            Sleep(300); // let WM_INITDIALOG finish
+            const LRESULT pos = SendMessageA(tb, TBM_GETPOS, 0, 0);
+            const LRESULT lo = SendMessageA(tb, TBM_GETRANGEMIN, 0, 0);
+            const LRESULT hi = SendMessageA(tb, TBM_GETRANGEMAX, 0, 0);
+            Line("slider %lld %lld %lld", pos, lo, hi);
+            return 0;
+        }
+        Sleep(100);
+    }
+    Line("no dialog");
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "preview" && argc == 4)
+        return Preview(argv[2], std::atoi(argv[3]));
+    if (mode == "slider")
+        return Slider(argc > 2 ? std::atoi(argv[2]) : 20);
+    std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | winhelper slider [SECONDS]\n");
+    return 2;
+}

@@ -1,7 +1,9 @@
 // Background tiling and the board's presentation. Every board step is
 // composed in the board buffer (tile the dirty area, draw every piece) and
 // only the dirty area reaches the target; a step shown in the window waits
-// for the display's refresh first, which paces the animation.
+// for the display's refresh first, which paces the animation. Every piece
+// is drawn again at every step (simple and always consistent); only the
+// background and the copy to the screen are limited to the dirty area.
 #include <algorithm>
 #include <cstdint>
 

@@ -1,7 +1,8 @@
 // The home-page button: the shell is asked which program opens a local
 // ".htm" file (the user's browser), and that program is started with the
 // maker's host name. The probe file is made only when none exists and is
-// removed again only when it was made here.
+// removed again only when it was made here; a file appearing between the
+// check and the creation is not guarded against.
 #include <cstdio>
 #include <filesystem>
 #include <string>

@@ -1,6 +1,8 @@
 // Start-up of the application object: the speed setting, the embedded
 // document, then one of the three run modes. Failures that leave no window
 // to run are thrown to AfxWinMain, which turns them into the exit status.
+// The window objects delete themselves once their window is gone; the
+// process normally ends before that, so they are never freed by the app.
 #include "app/saver_app.h"
 
 #include <algorithm>

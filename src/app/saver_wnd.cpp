@@ -21,7 +21,7 @@ CSaverWnd::~CSaverWnd() = default;
 BOOL CSaverWnd::CreateSaver(DWORD dwExStyle, DWORD dwStyle, const RECT& rc, HWND hWndParent)
 {
     // Registering the class (redraw on resize, the move-arrow cursor, no
-    // background brush, no icon) is the backend's part; the name is kept.
+    // background brush, no icon) is the backend's job; the name is kept.
     GetSaverApp().m_strWndClass = kWndClassName;
     return CreateEx(dwExStyle, dwStyle, rc, hWndParent);
 }

@@ -1,7 +1,9 @@
 // The transition effects that reveal each new screen: a finished off-screen
 // image (source) is copied onto the window (target) rectangle by rectangle,
 // each copy followed by a busy wait on the millisecond tick count. Every
-// effect leaves the target equal to the source over (0, 0, W, H).
+// effect leaves the target equal to the source over (0, 0, W, H). The waits
+// spin and handle no messages: the pace follows the tick counter's
+// granularity at the cost of one busy core while an effect runs.
 #pragma once
 
 #include "platform/types.h"

@@ -14,6 +14,9 @@ set(CMAKE_CXX_COMPILER ${_mingw_cxx})
 set(CMAKE_RC_COMPILER ${_mingw_rc})
 
 set(CMAKE_FIND_ROOT_PATH /usr/${_mingw_prefix})
+# pkg-config must not hand out the host's libraries: only the target's.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${_mingw_prefix}/lib/pkgconfig:/usr/lib/${_mingw_prefix}/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

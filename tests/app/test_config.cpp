@@ -102,13 +102,6 @@ TEST_F(ConfigTest, OutOfRangeSpeedShowsAtTheNearestEnd)
     EXPECT_EQ(GetSaverApp().m_nSpeed, 1);
 }
 
-TEST_F(ConfigTest, OtherButtonsAreNotTheDialogs)
-{
-    CConfigDlg dlg;
-    EXPECT_FALSE(dlg.OnCommand(1011));
-    EXPECT_TRUE(fake.lookups.empty());
-}
-
 namespace {
 class HomePageTest : public AppTest {
 protected:

@@ -76,14 +76,19 @@ public:
         const std::int64_t mx = 2 + tm.tmHeight / 2, my = 2 + tm.tmHeight / 8;
         std::int64_t l = textLeft - mx, r = textLeft + extW + mx;
         std::int64_t t = std::int64_t(box.top) - my, b = std::int64_t(box.top) + extH + my;
-        if (!noClip || (r - l) * (b - t) > kMaxMaskPixels) {
+        // Sides are checked before their product is formed (it could not
+        // overflow 64 bits after that).
+        const auto tooLarge = [](std::int64_t w, std::int64_t h) {
+            return w > kMaxMaskPixels || h > kMaxMaskPixels || w * h > kMaxMaskPixels;
+        };
+        if (!noClip || tooLarge(r - l, b - t)) {
             l = std::max<std::int64_t>(l, box.left);
             r = std::min<std::int64_t>(r, box.right);
             t = std::max<std::int64_t>(t, box.top);
             b = std::min<std::int64_t>(b, box.bottom);
         }
-        if (l >= r || t >= b || (r - l) * (b - t) > kMaxMaskPixels || l < INT32_MIN || r > INT32_MAX ||
-            t < INT32_MIN || b > INT32_MAX)
+        if (l >= r || t >= b || tooLarge(r - l, b - t) || l < INT32_MIN || r > INT32_MAX || t < INT32_MIN ||
+            b > INT32_MAX)
             return;
         const int w = int(r - l), h = int(b - t);
         if (!EnsureBitmap(w, h))

@@ -13,6 +13,8 @@
 #include <stdexcept>
 #include <system_error>
 
+namespace fs = std::filesystem;
+
 namespace {
 
 // WebP frame times are int milliseconds.
@@ -103,6 +105,10 @@ struct CWebpRecorder::Impl {
 CWebpRecorder::CWebpRecorder(std::string path, int width, int height) : m(std::make_unique<Impl>())
 {
     m->path = std::move(path);
+    // The file is written at the end; a missing directory is an error now.
+    const fs::path dir = fs::path(m->path).parent_path();
+    if (!fs::is_directory(dir.empty() ? fs::path(".") : dir))
+        throw std::runtime_error("cannot write " + m->path + ": no such directory");
     m->width = width;
     m->height = height;
     WebPAnimEncoderOptions options;

@@ -2,7 +2,9 @@
 // CreateDesktopPlatform when --headless is not given; a desktop backend
 // (X11) defines it, parsing and removing its own leading "--" options from
 // argv (argv[0] stays, the switch and its argument follow) and throwing
-// std::runtime_error for an unknown one. Without such a backend a weak
+// std::runtime_error for an unknown one. It may point argv at an argument
+// vector of its own that lives as long as the process (to turn its options
+// into the preview switch and handle). Without such a backend a weak
 // default reports that only the headless mode exists and ends with status 2.
 //
 // A backend's definition overrides the weak default only when its object
@@ -15,7 +17,7 @@
 
 #include "platform/posix/posix_platform.h"
 
-std::unique_ptr<CPosixPlatform> CreateDesktopPlatform(int& argc, char** argv);
+std::unique_ptr<CPosixPlatform> CreateDesktopPlatform(int& argc, char**& argv);
 
 // Lines describing the desktop backend's options for --help (empty
 // without one).

@@ -5,7 +5,7 @@
 
 #include "platform/posix/desktop.h"
 
-__attribute__((weak)) std::unique_ptr<CPosixPlatform> CreateDesktopPlatform(int&, char**)
+__attribute__((weak)) std::unique_ptr<CPosixPlatform> CreateDesktopPlatform(int&, char**&)
 {
     std::fprintf(stderr, "mosvik: not built with X11 support: use --headless=WIDTHxHEIGHT\n");
     std::exit(2);

@@ -4,8 +4,9 @@
 //     Opens a 320 x 240 host window at (40, 40), prints "hwnd N" and the
 //     client area as "client L T R B" (screen coordinates), starts
 //     "SAVER /p N", keeps its window alive for SECONDS while pumping
-//     messages and prints "running" if the saver is still alive then, and
-//     "ready" (stdout is flushed line by line). Then it destroys the host
+//     messages, then prints "running" if the saver is still alive, the
+//     client size of the host's child window as "child W x H", and
+//     "ready" (stdout is flushed line by line); 3 s later it goes on. Then it destroys the host
 //     window and waits up to 15 s for the saver: prints "exit CODE".
 //     Status 0 only when the saver lived until then and exited with 0.
 //   winhelper slider [SECONDS]

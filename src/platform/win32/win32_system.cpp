@@ -1,6 +1,8 @@
 // Process, time, display and shell services on Win32: the module path, the
 // tick count and sleeping, the screen's size and resolution, pacing to the
-// display refresh, bitmap resources and the shell's program lookup.
+// display refresh, bitmap resources and the shell's program lookup. The
+// fallback pacing sleeps, so it is only as fine as the system's timer
+// (about 16 ms by default on Windows), which is what it aims at anyway.
 #include <windows.h>
 #include <shellapi.h>
 

@@ -3,7 +3,9 @@
 // message to the core, the thread's message queue, timers without
 // procedures (the core's procedures are called core side, since a Win32
 // TIMERPROC has another calling convention on i686), and presentation of a
-// client-area rectangle with SetDIBitsToDevice.
+// client-area rectangle with SetDIBitsToDevice. Each change is one GDI
+// copy straight to the window: simple and immediate, with no double
+// buffering of its own beyond the core's surface (so no tear-free flips).
 #include <windows.h>
 
 #include "platform/win32/win32_api.h"

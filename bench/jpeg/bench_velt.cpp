@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -123,8 +124,15 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
             auto it = r.counters.find("MP/s");
-            if (it != r.counters.end() && r.run_type == Run::RT_Iteration)
-                rates_[r.benchmark_name()] = it->second.value;
+            if (it == r.counters.end())
+                continue;
+            // With repetitions the median stands for the run.
+            if (r.run_type == Run::RT_Iteration && !medians_.count(r.run_name.function_name))
+                rates_[r.run_name.function_name] = it->second.value;
+            else if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
+                rates_[r.run_name.function_name] = it->second.value;
+                medians_.insert(r.run_name.function_name);
+            }
         }
     }
     void Finalize() override
@@ -139,6 +147,7 @@ public:
 
 private:
     std::map<std::string, double> rates_;
+    std::set<std::string> medians_;
 };
 
 } // namespace

@@ -91,17 +91,31 @@ struct LocalBits {
         r.ConsumeCode(length);
         Load();
     }
-    int DecodeSymbol(const HuffmanDecoder& h)
+    // EXTEND (T.81 F.12) of the next s bits, s = 1 to 15.
+    VELT_INLINE int Receive(int s)
+    {
+        Need(s);
+        if (count < s)
+            throw Error(); // a marker ends the data here
+        count -= s;
+        int v = int(acc >> count) & ((1 << s) - 1);
+        return v < (1 << (s - 1)) ? v - (1 << s) + 1 : v;
+    }
+    // A symbol whose code is in the fast table but whose value bits are not.
+    VELT_INLINE int DecodeSymbol(const HuffmanDecoder& h)
+    {
+        if (count >= HuffmanDecoder::kFastBits) {
+            if (unsigned entry = h.fastCode[Peek()]) {
+                ConsumeCode(int(entry >> 8));
+                return int(entry & 0xFF);
+            }
+        }
+        return DecodeSymbolSlow(h);
+    }
+    int DecodeSymbolSlow(const HuffmanDecoder& h)
     {
         Save();
         int v = r.DecodeSymbol(h);
-        Load();
-        return v;
-    }
-    int Receive(int s)
-    {
-        Save();
-        int v = r.Receive(s);
         Load();
         return v;
     }

@@ -2,22 +2,6 @@
 # compilers, windres, and a find root that keeps host libraries out. The
 # top-level build links the C and C++ runtimes statically, so the .scr
 # needs no DLL beside it.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(_mingw_prefix i686-w64-mingw32)
-find_program(_mingw_cc NAMES ${_mingw_prefix}-gcc-win32 ${_mingw_prefix}-gcc ${_mingw_prefix}-gcc-posix REQUIRED)
-find_program(_mingw_cxx NAMES ${_mingw_prefix}-g++-win32 ${_mingw_prefix}-g++ ${_mingw_prefix}-g++-posix REQUIRED)
-find_program(_mingw_rc NAMES ${_mingw_prefix}-windres REQUIRED)
-set(CMAKE_C_COMPILER ${_mingw_cc})
-set(CMAKE_CXX_COMPILER ${_mingw_cxx})
-set(CMAKE_RC_COMPILER ${_mingw_rc})
-
-set(CMAKE_FIND_ROOT_PATH /usr/${_mingw_prefix})
-# pkg-config must not hand out the host's libraries: only the target's.
-set(ENV{PKG_CONFIG_LIBDIR} /usr/${_mingw_prefix}/lib/pkgconfig:/usr/lib/${_mingw_prefix}/pkgconfig)
-set(ENV{PKG_CONFIG_PATH} "")
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -13,6 +13,28 @@
 
 namespace {
 constexpr int kMeasureSize = 100; // 10 points, in tenths
+
+// A client-sized off-screen image over the tiled background, selected into
+// a memory DC for as long as the screen is being composed.
+class COffscreenScreen {
+public:
+    COffscreenScreen(CSaverWnd& wnd, CDC* pDC, const RECT& rc)
+    {
+        m_dc.CreateCompatibleDC(pDC);
+        m_bmp.CreateCompatibleBitmap(pDC, rc.right - rc.left, rc.bottom - rc.top);
+        m_pOld = m_dc.SelectObject(&m_bmp);
+        wnd.TileBackground(&m_dc, &rc);
+    }
+    ~COffscreenScreen() { m_dc.SelectObject(m_pOld); }
+    COffscreenScreen(const COffscreenScreen&) = delete;
+    COffscreenScreen& operator=(const COffscreenScreen&) = delete;
+    CDC& DC() { return m_dc; }
+
+private:
+    CDC m_dc;
+    CBitmap m_bmp;
+    CBitmap* m_pOld = nullptr;
+};
 } // namespace
 
 RECT PictureRect(int W, int H, LONG pw, LONG ph)
@@ -38,12 +60,8 @@ void CSaverWnd::ShowPicture(CDC* pDC)
     RECT rc;
     GetClientRect(&rc);
     const int W = rc.right - rc.left, H = rc.bottom - rc.top;
-    CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
-    CBitmap bmp;
-    bmp.CreateCompatibleBitmap(pDC, W, H);
-    CBitmap* pOld = memDC.SelectObject(&bmp);
-    TileBackground(&memDC, &rc);
+    COffscreenScreen screen(*this, pDC, rc);
+    CDC& memDC = screen.DC();
 
     const CJigsawDoc& doc = GetSaverApp().m_doc;
     const LONG pw = doc.m_bih.biWidth, ph = doc.m_bih.biHeight;
@@ -55,7 +73,6 @@ void CSaverWnd::ShowPicture(CDC* pDC)
         memDC.SetStretchBltMode(nOldMode);
     }
     RunTransition(pDC, &memDC, W, H, 0);
-    memDC.SelectObject(pOld);
 }
 
 BOOL CSaverWnd::ShowMessage(CDC* pDC)
@@ -66,12 +83,8 @@ BOOL CSaverWnd::ShowMessage(CDC* pDC)
     RECT t = rc;
     InflateRect(t, -(W / 8), -(H / 8));
 
-    CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
-    CBitmap bmp;
-    bmp.CreateCompatibleBitmap(pDC, W, H);
-    CBitmap* pOld = memDC.SelectObject(&bmp);
-    TileBackground(&memDC, &rc);
+    COffscreenScreen screen(*this, pDC, rc);
+    CDC& memDC = screen.DC();
 
     const CJigsawDoc& doc = GetSaverApp().m_doc;
     // Measure at 10 points, only the text's own line breaks starting lines.
@@ -86,7 +99,6 @@ BOOL CSaverWnd::ShowMessage(CDC* pDC)
     const SIZE measured{m.right - m.left, m.bottom - m.top};
     if (measured.cx <= 0 || measured.cy <= 0) {
         // Nothing to scale (a text of line breaks only): no message screen.
-        memDC.SelectObject(pOld);
         return FALSE;
     }
     const int nSize = FitMessageSize(SIZE{t.right - t.left, t.bottom - t.top}, measured);
@@ -111,6 +123,5 @@ BOOL CSaverWnd::ShowMessage(CDC* pDC)
     memDC.SetBkMode(nOldBk);
 
     RunTransition(pDC, &memDC, W, H, 0);
-    memDC.SelectObject(pOld);
     return TRUE;
 }

@@ -79,7 +79,9 @@ std::unique_ptr<CPosixPlatform> CreateDesktopPlatform(int& argc, char**& argv)
     case X11Target::Switch:
         break;
     }
-    if (!platform->AdoptParent(xid))
+    // A given id that names no window is the application's to report, as
+    // for the preview switch.
+    if (!platform->AdoptParent(xid) && options.target != X11Target::WindowId)
         throw std::runtime_error("no X window " + std::to_string(xid) + " to draw in");
     argv = platform->PreviewArguments(argv[0], xid, argc);
     return platform;

@@ -1,0 +1,300 @@
+#!/usr/bin/env bash
+# The desktop saver on a virtual X display (Xvfb): full screen, preview,
+# XScreenSaver's ways of starting it, its own window and the configuration
+# dialog, driven with xdotool and looked at with ImageMagick's import.
+#   tests/x11/run-x11-tests.sh BUILD_DIR
+# BUILD_DIR holds mosvik, mosvik-pack and tests/x11/mosvik-x11-testwin.
+# Prints one line per check and "N passed, M failed"; exits non-zero when
+# a check failed. Every wait is bounded; the display and every process
+# started here are ended on exit.
+set -uo pipefail
+
+build=$(cd "${1:?usage: run-x11-tests.sh BUILD_DIR}" && pwd)
+src=$(cd "$(dirname "$0")/../.." && pwd)
+testwin=$build/tests/x11/mosvik-x11-testwin
+
+passed=0
+failed=0
+pids=()
+work=$(mktemp -d)
+
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+pass() { passed=$((passed + 1)); echo "ok    $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL  $1${2:+: $2}"; }
+check() { # check NAME COMMAND...
+  local name=$1; shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+for tool in Xvfb xdotool xwininfo import convert; do
+  if ! command -v "$tool" >/dev/null; then
+    fail "tool $tool" "not installed (scripts/setup installs it)"
+    finish
+  fi
+done
+for f in "$build/mosvik" "$build/mosvik-pack" "$testwin"; do
+  if [ ! -x "$f" ]; then
+    fail "build" "$f is missing"
+    finish
+  fi
+done
+
+# A display of our own: Xvfb picks a free number and tells it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+if [ ! -s "$work/display" ]; then
+  fail "Xvfb" "did not start: $(tail -n 3 "$work/xvfb.log")"
+  finish
+fi
+export DISPLAY=":$(head -n 1 "$work/display")"
+export XDG_CONFIG_HOME=$work/config # the settings of this run only
+unset XSCREENSAVER_WINDOW
+echo "virtual display $DISPLAY"
+
+saver=$work/mosvik-test
+if ! "$build/mosvik-pack" "$src/src/resources/default-picture.png" -o "$saver" --message "X11 test" \
+     --saver "$build/mosvik" >"$work/pack.log" 2>&1; then
+  fail "pack" "$(cat "$work/pack.log")"
+  finish
+fi
+
+# start NAME ARGS...: runs the saver in the background; its pid in $spid.
+start() {
+  local name=$1; shift
+  "$saver" "$@" >"$work/$name.out" 2>"$work/$name.err" &
+  spid=$!
+  pids+=("$spid")
+}
+
+# ends_with PID STATUS SECONDS: true when the process ends within SECONDS
+# with STATUS. A process still running then is killed.
+ends_with() {
+  local pid=$1 want=$2 limit=$3 i status
+  for i in $(seq $((limit * 10))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+    echo "      (still running after ${limit}s)"
+    return 1
+  fi
+  wait "$pid"; status=$?
+  [ "$status" -eq "$want" ] || echo "      (status $status, expected $want)"
+  [ "$status" -eq "$want" ]
+}
+
+still_runs() { kill -0 "$1" 2>/dev/null; }
+
+# colours FILE: the number of distinct colours of a picture.
+colours() { convert "$1" -format '%k' info: 2>/dev/null || echo 0; }
+
+# shows_board WINDOW FILE: a screenshot of the window has far more colours
+# than the felt background (at most 256) or a white window.
+shows_board() {
+  import -window "$1" "$2" 2>/dev/null || return 1
+  local k; k=$(colours "$2")
+  [ "$k" -gt 1000 ] || echo "      ($k colours in $2)"
+  [ "$k" -gt 1000 ]
+}
+
+# A window for a preview, driven through a coprocess: its id in $twid.
+open_testwin() {
+  coproc TW { "$testwin" window "$1" "$2"; }
+  pids+=("$TW_PID")
+  read -r -t 10 twid <&"${TW[0]}"
+}
+testwin_do() { # testwin_do COMMAND: waits for its "done"
+  local answer
+  echo "$1" >&"${TW[1]}" && read -r -t 10 answer <&"${TW[0]}" && [ "$answer" = done ]
+}
+close_testwin() { exec {TW[1]}>&-; wait "$TW_PID" 2>/dev/null; }
+
+fullscreen_window() { xwininfo -root -children | awk '/"Mosvik"/ {print $1; exit}'; }
+
+# Moves the pointer somewhere known before each saver starts, so that the
+# first move a test makes is a real motion.
+park_pointer() { xdotool mousemove 5 5; sleep 0.2; }
+
+echo "== full screen"
+park_pointer
+start fs /s
+sleep 3.5 # the first cycle starts after 0.5 s; the board is revealed by then
+win=$(fullscreen_window)
+check "full screen: a window covers the screen" \
+  bash -c "xwininfo -id '$win' | grep -q 'Width: 1024' && xwininfo -id '$win' | grep -q 'Height: 768'"
+check "full screen: no window manager needed (override-redirect)" \
+  bash -c "xwininfo -id '$win' | grep -q 'Override Redirect State: yes'"
+check "full screen: the first reveal shows a board" shows_board root "$work/fullscreen.png"
+xdotool mousemove 300 300; sleep 0.3
+xdotool mousemove 306 306; sleep 0.5
+check "full screen: a move of 6 pixels on both axes after the first ends it with status 0" ends_with "$spid" 0 5
+
+park_pointer
+start sweep /s
+sleep 1.5
+xdotool mousemove 100 400; sleep 0.2
+for x in 200 400 600 800 1000 20; do xdotool mousemove "$x" 400; sleep 0.15; done
+xdotool mousemove 1000 403; sleep 0.15 # more than 5 on x, not on y
+sleep 1
+check "full screen: a sweep along one axis does not end it" still_runs "$spid"
+xdotool click 2; sleep 0.2
+xdotool click 4; sleep 0.2
+xdotool click 5; sleep 1
+check "full screen: the middle button and the wheel do not end it" still_runs "$spid"
+xdotool click 1
+check "full screen: a left click ends it with status 0" ends_with "$spid" 0 5
+
+park_pointer
+start key /s
+sleep 1.5
+xdotool key space
+check "full screen: a key ends it with status 0" ends_with "$spid" 0 5
+
+park_pointer
+start altkey /s
+sleep 1.5
+xdotool key alt+x
+check "full screen: a system key (Alt+X) ends it with status 0" ends_with "$spid" 0 5
+
+park_pointer
+start focus /s
+sleep 1.5
+open_testwin 100 100
+if testwin_do focus && ends_with "$spid" 0 5; then
+  pass "full screen: losing the focus to another window ends it with status 0"
+else
+  fail "full screen: losing the focus to another window ends it with status 0"
+fi
+close_testwin
+
+park_pointer
+start term /s
+sleep 1.5
+kill -TERM "$spid"
+check "full screen: SIGTERM ends it with status 0" ends_with "$spid" 0 5
+
+echo "== preview"
+open_testwin 320 240
+start preview /p "$twid"
+sleep 3.5
+check "preview: draws a board into the given window" shows_board "$twid" "$work/preview.png"
+xdotool mousemove 100 100 click 1; sleep 0.2; xdotool mousemove 200 200 key space; sleep 0.8
+check "preview: input over it does not end it" still_runs "$spid"
+testwin_do destroy
+check "preview: destroying the parent ends it with status 0" ends_with "$spid" 0 5
+close_testwin
+
+check "preview: a handle that names no window is refused" bash -c "'$saver' /p 7 2>/dev/null; [ \$? -ne 0 ]"
+
+echo "== XScreenSaver"
+open_testwin 400 300
+start windowid --window-id "$(printf '0x%x' "$twid")" --speed 1
+sleep 3.5
+check "--window-id 0xHEX: draws into that window" shows_board "$twid" "$work/windowid.png"
+kill -INT "$spid"
+check "--window-id: SIGINT ends it with status 0" ends_with "$spid" 0 5
+close_testwin
+
+open_testwin 300 200
+XSCREENSAVER_WINDOW=$(printf '0x%x' "$twid") start root --root
+sleep 3.5
+check "--root with XSCREENSAVER_WINDOW: draws into that window" shows_board "$twid" "$work/root.png"
+testwin_do destroy
+check "--root: the window going away ends it with status 0" ends_with "$spid" 0 5
+close_testwin
+
+start rootwin --root
+sleep 3.5
+check "--root alone: draws on the screen below other windows" shows_board root "$work/rootwin.png"
+kill -TERM "$spid"
+check "--root alone: SIGTERM ends it with status 0" ends_with "$spid" 0 5
+
+check "--speed needs a number" bash -c "'$saver' --speed fast /s 2>/dev/null; [ \$? -eq 2 ]"
+check "an unknown option is refused" bash -c "'$saver' --bogus 2>/dev/null; [ \$? -eq 2 ]"
+
+echo "== own window"
+start window --window
+host=$(timeout 10 xdotool search --sync --limit 1 --name '^Mosvik$' 2>/dev/null | head -n 1)
+sleep 3.5
+check "--window: a window titled Mosvik shows the board" shows_board "${host:-0}" "$work/window.png"
+xdotool windowsize "${host:-0}" 500 300 2>/dev/null; sleep 1
+child=$(xwininfo -id "${host:-0}" -children 2>/dev/null | awk '/^ +0x/ {print $1; exit}')
+check "--window: the saver follows the window's size" \
+  bash -c "xwininfo -id '${child:-0}' | grep -q 'Width: 500' && xwininfo -id '${child:-0}' | grep -q 'Height: 300'"
+"$testwin" close "${host:-0}"
+check "--window: closing the window ends it with status 0" ends_with "$spid" 0 5
+
+echo "== configuration dialog"
+ini=$XDG_CONFIG_HOME/Korvel\ Screen\ Savers/mosvik-test.ini
+dialog() { # dialog NAME "KEYS" [SAVER OPTIONS]: answers the dialog with KEYS
+  local name=$1 keys=$2; shift 2
+  start "$name" "$@"
+  local id; id=$(timeout 10 xdotool search --sync --limit 1 --name '^Mosvik configuration$' 2>/dev/null | head -n 1)
+  [ -n "$id" ] || { echo "      (no dialog)"; return 1; }
+  sleep 0.5
+  xdotool windowfocus --sync "$id" 2>/dev/null; sleep 0.3
+  local key
+  # 0.5 s apart: a button activated from the keyboard clicks 250 ms later.
+  for key in $keys; do xdotool key "$key"; sleep 0.5; done
+  ends_with "$spid" 0 5
+}
+stored_speed() { grep -i '^Speed=' "$ini" 2>/dev/null | cut -d= -f2 | tr -d '\r'; }
+
+check "dialog: Escape closes it" dialog cancel Escape
+check "dialog: cancelling stores nothing" test ! -e "$ini"
+check "dialog: Return accepts it" dialog ok Return
+check "dialog: accepted unchanged, it stores 8" test "$(stored_speed)" = 8
+# OK has the focus first; the slider is two tabs on, as in the template.
+check "dialog: the slider's right end (fastest), accepted" dialog right "Tab Tab End Return"
+check "dialog: stored 1" test "$(stored_speed)" = 1
+check "dialog: the slider moved to the left end, then cancelled" dialog left "Tab Tab Home Escape"
+check "dialog: still 1" test "$(stored_speed)" = 1
+check "dialog: --speed 3 shows 3; accepted, it stores 3" dialog speed Return --speed 3
+check "dialog: stored 3" test "$(stored_speed)" = 3
+
+# The home-page button (Alt+G) asks the desktop's opener for the maker's
+# page; a stand-in opener records what it was given.
+mkdir -p "$work/bin" "$work/cwd"
+printf '#!/bin/sh\necho "$@" >> "%s"\n' "$work/opened" >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+home_page() {
+  (cd "$work/cwd" && export PATH="$work/bin:$PATH" && dialog home "alt+g Escape")
+}
+check "dialog: the home-page button (Alt+G), then Escape" home_page
+for _ in $(seq 30); do [ -s "$work/opened" ] && break; sleep 0.1; done
+check "dialog: ... and opens the maker's page" grep -qx 'http://www.korvel-software.example' "$work/opened"
+check "dialog: ... and removes its probe file" test ! -e "$work/cwd/aaa.htm"
+
+start sigdlg
+if timeout 10 xdotool search --sync --limit 1 --name '^Mosvik configuration$' >/dev/null 2>&1; then
+  kill -TERM "$spid"
+  check "dialog: SIGTERM closes it with status 0" ends_with "$spid" 0 5
+else
+  fail "dialog: SIGTERM closes it with status 0" "no dialog"
+fi
+check "dialog: ... and stores nothing" test "$(stored_speed)" = 3
+check "dialog: without a display it says so and ends with status 0" \
+  bash -c "out=\$(DISPLAY= '$saver' 2>&1); [ \$? -eq 0 ] && [ \$(printf '%s\n' \"\$out\" | wc -l) -eq 1 ]"
+
+echo "== programs"
+check "mosvik --help lists the desktop options" \
+  bash -c "'$saver' --help | grep -q -- '--window-id ID' && '$saver' --help | grep -q -- '--speed N'"
+check "mosvik --version" bash -c "'$saver' --version | grep -q '^mosvik '"
+check "mosvik-pack --help and --version" \
+  bash -c "'$build/mosvik-pack' --help | grep -q usage && '$build/mosvik-pack' --version | grep -q ."
+
+finish

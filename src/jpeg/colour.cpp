@@ -52,8 +52,7 @@ void GatherLine(const RowContext& c, int comp, int y, std::int16_t* line)
     }
 }
 
-template <bool convert>
-void BuildLines(const RowContext& c)
+void BuildLinesDirect(const RowContext& c)
 {
     const int width = c.mcusPerRow * c.mcuWidth;
     std::int16_t* l0 = c.lines;
@@ -63,10 +62,32 @@ void BuildLines(const RowContext& c)
         GatherLine(c, 0, y, l0);
         GatherLine(c, 1, y, l1);
         GatherLine(c, 2, y, l2);
-        if (convert)
-            ConvertLine(l0, l1, l2, width, (*c.rows)[y]);
-        else
-            InterleaveLine(l0, l1, l2, width, (*c.rows)[y]);
+        InterleaveLine(l0, l1, l2, width, (*c.rows)[y]);
+    }
+}
+
+void BuildLinesYCbCr(const RowContext& c)
+{
+    const int width = c.mcusPerRow * c.mcuWidth;
+    std::int16_t* luma = c.lines;
+    std::int16_t* cb = luma + width;
+    std::int16_t* cr = cb + width;
+    std::int16_t* red = cr + width;
+    std::int16_t* green = red + width;
+    std::int16_t* blue = green + width;
+    std::int32_t lastCb = -1, lastCr = -1;
+    for (int y = 0; y < c.mcuHeight; ++y) {
+        GatherLine(c, 0, y, luma);
+        // Output rows that take the same chroma rows take the same terms.
+        const std::int32_t rowCb = (*c.maps[1])[y][0], rowCr = (*c.maps[2])[y][0];
+        if (rowCb != lastCb || rowCr != lastCr) {
+            GatherLine(c, 1, y, cb);
+            GatherLine(c, 2, y, cr);
+            ChromaTerms(cb, cr, width, red, green, blue);
+            lastCb = rowCb;
+            lastCr = rowCr;
+        }
+        ApplyTerms(luma, red, green, blue, width, (*c.rows)[y]);
     }
 }
 
@@ -95,8 +116,8 @@ void BuildRowsGrey(const RowContext& c)
     }
 }
 
-void BuildRowsYCbCr(const RowContext& c) { BuildLines<true>(c); }
-void BuildRowsDirect(const RowContext& c) { BuildLines<false>(c); }
+void BuildRowsYCbCr(const RowContext& c) { BuildLinesYCbCr(c); }
+void BuildRowsDirect(const RowContext& c) { BuildLinesDirect(c); }
 
 void BuildRowsYCbCrMapped(const RowContext& c)
 {

@@ -25,11 +25,13 @@ struct RowContext {
     int h[3] = {}; // horizontal sampling factors
     int hmax = 0;
     ByteRows* rows = nullptr;
-    std::int16_t* lines = nullptr; // scratch: 3 lines of mcusPerRow * mcuWidth samples
+    std::int16_t* lines = nullptr; // scratch: kScratchLines lines of mcusPerRow * mcuWidth samples
 };
 
 // Extra bytes the output row block needs after its last row (vector stores).
 constexpr int kRowSlack = 32;
+// Scratch lines a colour row builder needs: three components, three colour terms.
+constexpr int kScratchLines = 6;
 
 // Entry (y, x): position within an MCU's coefficient area of the sample of
 // this component that covers output pixel (x, y) of the MCU.
@@ -45,12 +47,19 @@ void BuildRowsDirect(const RowContext& c);
 void BuildRowsYCbCrMapped(const RowContext& c);
 void BuildRowsDirectMapped(const RowContext& c);
 
-// One line of YCbCr (or already RGB) samples to interleaved R,G,B bytes;
-// may write up to 16 bytes past 3 * count. count is a multiple of 8.
-void ConvertLine(const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int count,
-                 std::uint8_t* out);
+// The chroma parts of the conversion for one line: red = Tr[Cr],
+// blue = Tb[Cb], green = (Tg1[Cr] + Tg2[Cb]) / 4 (truncating). They depend on
+// the chroma samples only, so rows that share a chroma row share them.
+void ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std::int16_t* red, std::int16_t* green,
+                 std::int16_t* blue);
+// R, G, B = clamp(Y + term) interleaved; may write up to 16 bytes past
+// 3 * count. count is a multiple of 8. With null terms the three lines are
+// taken as R, G, B themselves (direct builder).
+void ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green,
+                const std::int16_t* blue, int count, std::uint8_t* out);
 void InterleaveLine(const std::int16_t* c0, const std::int16_t* c1, const std::int16_t* c2, int count,
                     std::uint8_t* out);
+// The table-driven reference of ChromaTerms followed by ApplyTerms.
 void ConvertLineScalar(const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int count,
                        std::uint8_t* out);
 

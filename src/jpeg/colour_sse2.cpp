@@ -1,8 +1,9 @@
 // Whole-line colour conversion and R,G,B interleaving. The SSE2 path
 // computes the colour-table terms from their defining formulas (exactly the
-// table values: tested for all 256 inputs) eight pixels at a time; without
-// SSE2 the table-driven scalar path runs.
+// table values: tested for every input) eight pixels at a time; without
+// SSE2 the tables are read.
 #include "jpeg/colour.h"
+#include "jpeg/tables.h"
 
 #if defined(__SSE2__) && !defined(VELT_NO_SIMD)
 #include <emmintrin.h>
@@ -35,6 +36,7 @@ inline void StoreRgb8(__m128i r, __m128i g, __m128i b, std::uint8_t* out)
 }
 
 inline __m128i Load(const std::int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store(std::int16_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
 // Eight 16-bit x as (x, 1) pairs in two halves, for _mm_madd_epi16.
 struct Pairs {
@@ -62,20 +64,32 @@ inline __m128i Clamp(__m128i v)
 
 } // namespace
 
-void ConvertLine(const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int count,
-                 std::uint8_t* out)
+void ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std::int16_t* red, std::int16_t* green,
+                 std::int16_t* blue)
 {
     const __m128i c128 = _mm_set1_epi16(128);
-    for (int i = 0; i < count; i += 8, out += 24) {
-        __m128i yy = Load(y + i);
+    for (int i = 0; i < count; i += 8) {
         Pairs b = MakePairs(_mm_sub_epi16(Load(cb + i), c128));
         Pairs r = MakePairs(_mm_sub_epi16(Load(cr + i), c128));
-        __m128i red = Term(r, 1436, 512, 10);   // table red:    (1436 i - 183296) >> 10
-        __m128i blue = Term(b, 1815, 512, 10);  // table blue:   (1815 i - 231808) >> 10
-        __m128i g = _mm_add_epi16(Term(r, -731, 128, 8), Term(b, -352, 128, 8)); // green1 + green2 - 2
+        // The tables' formulas around 128: red (1436 i - 183296) >> 10, blue
+        // (1815 i - 231808) >> 10, green1 (93696 - 731 i) >> 8, green2
+        // ((45184 - 352 i) >> 8) + 2.
+        __m128i g = _mm_add_epi16(Term(r, -731, 128, 8), Term(b, -352, 128, 8));
         g = _mm_add_epi16(g, _mm_set1_epi16(2));
         g = _mm_srai_epi16(_mm_add_epi16(g, _mm_and_si128(_mm_srai_epi16(g, 15), _mm_set1_epi16(3))), 2);
-        StoreRgb8(Clamp(_mm_add_epi16(yy, red)), Clamp(_mm_add_epi16(yy, g)), Clamp(_mm_add_epi16(yy, blue)), out);
+        Store(red + i, Term(r, 1436, 512, 10));
+        Store(green + i, g);
+        Store(blue + i, Term(b, 1815, 512, 10));
+    }
+}
+
+void ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green, const std::int16_t* blue,
+                int count, std::uint8_t* out)
+{
+    for (int i = 0; i < count; i += 8, out += 24) {
+        __m128i yy = Load(y + i);
+        StoreRgb8(Clamp(_mm_add_epi16(yy, Load(red + i))), Clamp(_mm_add_epi16(yy, Load(green + i))),
+                  Clamp(_mm_add_epi16(yy, Load(blue + i))), out);
     }
 }
 
@@ -90,10 +104,27 @@ void InterleaveLine(const std::int16_t* c0, const std::int16_t* c1, const std::i
 
 #else
 
-void ConvertLine(const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int count,
-                 std::uint8_t* out)
+void ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std::int16_t* red, std::int16_t* green,
+                 std::int16_t* blue)
 {
-    ConvertLineScalar(y, cb, cr, count, out);
+    const ColourTables& t = kColour;
+    for (int i = 0; i < count; ++i) {
+        int b = cb[i] & 0xFF, r = cr[i] & 0xFF;
+        red[i] = t.red[r];
+        green[i] = std::int16_t((t.green1[r] + t.green2[b]) / 4);
+        blue[i] = t.blue[b];
+    }
+}
+
+void ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green, const std::int16_t* blue,
+                int count, std::uint8_t* out)
+{
+    auto clamp = [](int v) { return std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); };
+    for (int i = 0; i < count; ++i, out += 3) {
+        out[0] = clamp(y[i] + red[i]);
+        out[1] = clamp(y[i] + green[i]);
+        out[2] = clamp(y[i] + blue[i]);
+    }
 }
 
 void InterleaveLine(const std::int16_t* c0, const std::int16_t* c1, const std::int16_t* c2, int count,

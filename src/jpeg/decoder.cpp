@@ -77,7 +77,7 @@ void Decoder::ComputeGeometry()
     // Sizes fit easily in 64 bits (width < 2^16, at most 128 blocks per MCU).
     std::size_t coefficientBytes = std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * 2;
     std::size_t rowBytes = std::size_t(mcuHeight) * std::size_t(paddedWidth) * std::size_t(nf);
-    std::size_t lineBytes = colour ? 3 * std::size_t(paddedWidth) * 2 : 0;
+    std::size_t lineBytes = colour ? kScratchLines * std::size_t(paddedWidth) * 2 : 0;
     std::size_t mapBytes = colour ? 3 * std::size_t(mcuWidth) * std::size_t(mcuHeight) * 4 : 0;
     if (coefficientBytes + rowBytes + lineBytes + mapBytes > kMaxRowMemory)
         throw Error();
@@ -111,7 +111,7 @@ void Decoder::StartDecoding()
         context.maps[k] = &c.map;
         context.h[k] = c.h;
     }
-    lines = std::make_unique<std::int16_t[]>(3 * std::size_t(paddedWidth));
+    lines = std::make_unique<std::int16_t[]>(kScratchLines * std::size_t(paddedWidth));
     context.lines = lines.get();
 }
 

@@ -290,6 +290,27 @@ check "dialog: ... and stores nothing" test "$(stored_speed)" = 3
 check "dialog: without a display it says so and ends with status 0" \
   bash -c "out=\$(DISPLAY= '$saver' 2>&1); [ \$? -eq 0 ] && [ \$(printf '%s\n' \"\$out\" | wc -l) -eq 1 ]"
 
+echo "== install"
+if cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
+  pass "cmake --install"
+else
+  fail "cmake --install" "$(tail -n 3 "$work/install.log")"
+fi
+for f in bin/mosvik bin/mosvik-pack share/xscreensaver/config/mosvik.xml share/man/man6/mosvik.6 \
+         share/man/man1/mosvik-pack.1; do
+  check "installed: $f" test -s "$work/prefix/$f"
+done
+open_testwin 320 240
+"$work/prefix/bin/mosvik" --window-id "$twid" >/dev/null 2>&1 &
+spid=$!; pids+=("$spid")
+sleep 3.5
+check "installed: mosvik runs as it is, with the default picture" shows_board "$twid" "$work/installed.png"
+testwin_do destroy
+check "installed: ... and ends with its window" ends_with "$spid" 0 5
+close_testwin
+check "installed: mosvik-pack uses the installed mosvik as its template" \
+  bash -c "'$work/prefix/bin/mosvik-pack' -o '$work/own' --message mine >/dev/null && '$work/prefix/bin/mosvik-pack' --info '$work/own' | grep -q mine"
+
 echo "== programs"
 check "mosvik --help lists the desktop options" \
   bash -c "'$saver' --help | grep -q -- '--window-id ID' && '$saver' --help | grep -q -- '--speed N'"

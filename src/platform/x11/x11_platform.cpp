@@ -168,8 +168,11 @@ bool CX11Platform::OnWindowCreated(CPosixWindow& w)
     const bool takesInput = !w.parent; // a child never reacts to input
 
     XSetWindowAttributes attrs{};
-    unsigned long valueMask = CWBackPixmap | CWEventMask | CWColormap | CWBitGravity;
+    unsigned long valueMask = CWBackPixmap | CWEventMask | CWColormap | CWBitGravity | CWBackingStore;
     attrs.background_pixmap = None; // the core paints every pixel itself
+    // A server that keeps covered parts sends fewer exposures, each of
+    // which the saver answers by painting the window white.
+    attrs.backing_store = WhenMapped;
     attrs.colormap = d->GetColormap();
     attrs.bit_gravity = NorthWestGravity;
     attrs.event_mask = ExposureMask | StructureNotifyMask;

@@ -14,18 +14,18 @@ const std::uint8_t kZigzagOrder[64] = {
     58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
 };
 
-HuffSpec SimpleDc()
+HuffCodes SimpleDc()
 {
-    HuffSpec s;
+    HuffCodes s;
     s.counts[4] = 12;
     for (int i = 0; i < 12; ++i)
         s.values.push_back(std::uint8_t(i));
     return s;
 }
 
-HuffSpec SimpleAc()
+HuffCodes SimpleAc()
 {
-    HuffSpec s;
+    HuffCodes s;
     s.values.push_back(0x00);
     s.values.push_back(0xF0);
     for (int r = 0; r < 16; ++r)
@@ -95,12 +95,12 @@ Writer& Writer::Sof(int marker, int width, int height, const std::vector<Frame>&
     return Segment(marker, body);
 }
 
-Writer& Writer::Dht(int tcTh, const HuffSpec& spec)
+Writer& Writer::Dht(int tcTh, const HuffCodes& codes)
 {
     Bytes body{std::uint8_t(tcTh)};
     for (int l = 1; l <= 16; ++l)
-        body.push_back(std::uint8_t(spec.counts[l]));
-    body.insert(body.end(), spec.values.begin(), spec.values.end());
+        body.push_back(std::uint8_t(codes.counts[l]));
+    body.insert(body.end(), codes.values.begin(), codes.values.end());
     return Segment(0xC4, body);
 }
 
@@ -159,13 +159,13 @@ void BitWriter::Marker(int code)
     bytes.push_back(std::uint8_t(code));
 }
 
-HuffEncoder::HuffEncoder(const HuffSpec& spec)
+HuffEncoder::HuffEncoder(const HuffCodes& codes)
 {
     std::uint32_t code = 0;
     std::size_t k = 0;
     for (int l = 1; l <= 16; ++l) {
-        for (int i = 0; i < spec.counts[l]; ++i, ++code, ++k)
-            codes_[spec.values.at(k)] = {code, l};
+        for (int i = 0; i < codes.counts[l]; ++i, ++code, ++k)
+            codes_[codes.values.at(k)] = {code, l};
         code <<= 1;
     }
 }

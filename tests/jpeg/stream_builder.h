@@ -45,15 +45,15 @@ struct Frame {
     int id, h, v, tq;
 };
 
-struct HuffSpec {
+struct HuffCodes {
     int counts[17] = {};
     std::vector<std::uint8_t> values;
 };
 
 // DC: categories 0..11 as 4-bit codes. AC: EOB, ZRL and every r/s with
 // s = 1..10 as 8-bit codes. Both complete enough for any block.
-HuffSpec SimpleDc();
-HuffSpec SimpleAc();
+HuffCodes SimpleDc();
+HuffCodes SimpleAc();
 
 class Writer {
 public:
@@ -69,7 +69,7 @@ public:
     Writer& Dqt(int slot, int value, int precision = 8); // every entry `value`
     Writer& Dqt(int slot, const std::uint16_t natural[64], int precision = 8);
     Writer& Sof(int marker, int width, int height, const std::vector<Frame>& comps, int precision = 8);
-    Writer& Dht(int tcTh, const HuffSpec& spec);
+    Writer& Dht(int tcTh, const HuffCodes& codes);
     Writer& Dri(int interval);
     // Scan header: pairs of (component id, Td << 4 | Ta).
     Writer& Sos(const std::vector<std::pair<int, int>>& comps);
@@ -93,7 +93,7 @@ private:
 
 class HuffEncoder {
 public:
-    explicit HuffEncoder(const HuffSpec& spec);
+    explicit HuffEncoder(const HuffCodes& codes);
     void Encode(BitWriter& w, int symbol) const;
 
 private:

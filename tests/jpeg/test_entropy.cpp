@@ -15,9 +15,9 @@ using namespace jt;
 
 namespace {
 
-HuffSpec Spec(std::initializer_list<std::pair<int, int>> lengthSymbol)
+HuffCodes Codes(std::initializer_list<std::pair<int, int>> lengthSymbol)
 {
-    HuffSpec s;
+    HuffCodes s;
     for (auto [l, sym] : lengthSymbol) {
         s.counts[l]++;
         s.values.push_back(std::uint8_t(sym));
@@ -25,16 +25,16 @@ HuffSpec Spec(std::initializer_list<std::pair<int, int>> lengthSymbol)
     return s;
 }
 
-Velt::HuffmanTable TableOf(const HuffSpec& spec)
+Velt::HuffmanTable TableOf(const HuffCodes& codes)
 {
     Velt::HuffmanTable t;
     int n = 0;
     for (int l = 1; l <= 16; ++l) {
-        t.counts[l] = spec.counts[l];
-        n += spec.counts[l];
+        t.counts[l] = codes.counts[l];
+        n += codes.counts[l];
     }
     for (int i = 0; i < n; ++i)
-        t.values[i] = spec.values[std::size_t(i)];
+        t.values[i] = codes.values[std::size_t(i)];
     t.size = 17 + n;
     return t;
 }
@@ -135,9 +135,9 @@ struct RefReader {
     }
 };
 
-HuffSpec RandomSpec(std::mt19937& rng, int maxSymbols)
+HuffCodes RandomCodes(std::mt19937& rng, int maxSymbols)
 {
-    HuffSpec s;
+    HuffCodes s;
     std::vector<int> symbols(256);
     for (int i = 0; i < 256; ++i)
         symbols[std::size_t(i)] = i;
@@ -209,7 +209,7 @@ Bytes EncodeBlocks(const std::vector<std::array<std::int16_t, 64>>& blocks, int 
 
 TEST(VeltHuffman, DecodingFormOfASmallTable)
 {
-    Velt::HuffmanDecoder h(TableOf(Spec({{1, 0xA}, {2, 0xB}, {16, 0xC}})));
+    Velt::HuffmanDecoder h(TableOf(Codes({{1, 0xA}, {2, 0xB}, {16, 0xC}})));
     EXPECT_EQ(h.maxCode[1], 0);
     EXPECT_EQ(h.maxCode[2], 2);
     EXPECT_EQ(h.maxCode[3], -1);
@@ -241,7 +241,7 @@ TEST(VeltHuffman, DecodingFormOfASmallTable)
 TEST(VeltHuffman, OverfullTableStaysInBounds)
 {
     // Three 1-bit "codes": the third cannot exist; decoding stays defined.
-    Velt::HuffmanDecoder h(TableOf(Spec({{1, 1}, {1, 2}, {1, 3}, {2, 4}})));
+    Velt::HuffmanDecoder h(TableOf(Codes({{1, 1}, {1, 2}, {1, 3}, {2, 4}})));
     EXPECT_EQ(h.lookSymbol[0], 1);
     EXPECT_EQ(h.lookSymbol[255], 2);
 }
@@ -250,8 +250,8 @@ TEST(VeltBitReader, MatchesLiteralReaderOnRandomTablesAndData)
 {
     std::mt19937 rng(1234);
     for (int round = 0; round < 400; ++round) {
-        Velt::HuffmanDecoder dc(TableOf(RandomSpec(rng, 16)));
-        Velt::HuffmanDecoder ac(TableOf(RandomSpec(rng, 255)));
+        Velt::HuffmanDecoder dc(TableOf(RandomCodes(rng, 16)));
+        Velt::HuffmanDecoder ac(TableOf(RandomCodes(rng, 255)));
         Bytes data(std::size_t(64 + rng() % 600));
         for (auto& b : data) {
             b = std::uint8_t(rng());

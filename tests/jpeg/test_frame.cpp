@@ -271,7 +271,7 @@ TEST(VeltHeaders, TableSegments)
     EXPECT_TRUE(Refused(GreyStream(slot4)));
 
     // DHT: class bit 4 only; 0x20 is DC slot 0; slot 4 fails; two tables in one segment.
-    HuffSpec broken; // a DC table that cannot code category 0
+    HuffCodes broken; // a DC table that cannot code category 0
     broken.counts[1] = 1;
     broken.values = {5};
     Writer dht;
@@ -282,7 +282,7 @@ TEST(VeltHeaders, TableSegments)
     dht4.Soi().Dqt(0, 1).Sof(0xC0, 8, 8, kGrey).Dht(0x04, SimpleDc()).Dht(0x10, SimpleAc());
     EXPECT_TRUE(Refused(GreyStream(dht4)));
     Bytes both = {0x00};
-    HuffSpec dc = SimpleDc(), ac = SimpleAc();
+    HuffCodes dc = SimpleDc(), ac = SimpleAc();
     for (int l = 1; l <= 16; ++l)
         both.push_back(std::uint8_t(dc.counts[l]));
     both.insert(both.end(), dc.values.begin(), dc.values.end());
@@ -295,7 +295,7 @@ TEST(VeltHeaders, TableSegments)
     EXPECT_NO_THROW(DecodeAll(GreyStream(one)));
 
     // 255 codes are accepted, 256 refused.
-    HuffSpec many;
+    HuffCodes many;
     many.counts[8] = 255;
     for (int i = 0; i < 255; ++i)
         many.values.push_back(std::uint8_t(i));

@@ -189,21 +189,28 @@ void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0)
         phi = _mm_add_epi16(phi, _mm_mullo_epi16(cols[k], t.hi[k]));
         d[k] = {_mm_unpacklo_epi16(plo, phi), _mm_unpackhi_epi16(plo, phi)};
     }
+    V8 out[8];
     if (upperOnly) {
+        // Workspace rows 4 to 7 are zero: transpose the upper half only and
+        // let the column pass see literal zeros.
         V4 d4[8], w4[8];
         for (int k = 0; k < 8; ++k)
             d4[k] = {d[k].lo};
         Butterfly(d4, w4);
-        for (int k = 0; k < 8; ++k)
-            w[k] = {w4[k].v, _mm_setzero_si128()};
+        Transpose4(w4[0].v, w4[1].v, w4[2].v, w4[3].v);
+        Transpose4(w4[4].v, w4[5].v, w4[6].v, w4[7].v);
+        const __m128i zero = _mm_setzero_si128();
+        for (int k = 0; k < 4; ++k) {
+            w[k] = {w4[k].v, w4[k + 4].v};
+            w[k + 4] = {zero, zero};
+        }
+        Butterfly(w, out);
     } else {
         Butterfly(d, w); // w[k] lane r = workspace[8r + k]
+        // Pass 2 on all columns: after the transpose w[k] lane j = workspace[8k + j].
+        Transpose8(w);
+        Butterfly(w, out);
     }
-
-    // Pass 2 on all columns: after the transpose w[k] lane j = workspace[8k + j].
-    Transpose8(w);
-    V8 out[8];
-    Butterfly(w, out);
     for (int k = 0; k < 8; ++k)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * k), P(out[k]));
 }

@@ -3,7 +3,8 @@
 // used for decoding. A line builder gathers each component's samples for one
 // output row into a contiguous line (plain copies when the component is not
 // subsampled horizontally, pairs when it is halved, the map otherwise) and
-// converts whole lines at once.
+// converts whole lines at once. Trades a copy of each sample into scratch
+// lines for conversion loops without per-pixel indexing.
 #include "jpeg/colour.h"
 
 #include <cstring>

@@ -1,6 +1,7 @@
 // Reading DHT tables and building their decoding form (T.81 Annex C and
 // F.2.2.3): value offsets, maximum codes, the 8-bit lookahead and the fast
-// tables. Built once per scan for the table numbers the scan uses.
+// tables. Built once per scan for the table numbers the scan uses; trades
+// about 7 KiB per decoding form for one-step decoding of short codes.
 #include "jpeg/huffman.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 // Constant tables: zigzag order (T.81 Figure A.6), AAN scale factors and the
 // colour tables, the latter computed by constant evaluation so that they are
-// ready before any decoder runs.
+// ready before any decoder runs (no start-up code, no locking).
 #include "jpeg/tables.h"
 
 namespace Velt {

@@ -202,9 +202,10 @@ check "preview: a handle that names no window is refused" bash -c "'$saver' /p 7
 
 echo "== XScreenSaver"
 open_testwin 400 300
-start windowid --window-id "$(printf '0x%x' "$twid")" --speed 1
+MOSVIK_X11_NO_SHM=1 start windowid --window-id "$(printf '0x%x' "$twid")" --speed 1
 sleep 3.5
-check "--window-id 0xHEX: draws into that window" shows_board "$twid" "$work/windowid.png"
+check "--window-id 0xHEX: draws into that window (without shared memory)" \
+  shows_board "$twid" "$work/windowid.png"
 kill -INT "$spid"
 check "--window-id: SIGINT ends it with status 0" ends_with "$spid" 0 5
 close_testwin
@@ -289,6 +290,27 @@ fi
 check "dialog: ... and stores nothing" test "$(stored_speed)" = 3
 check "dialog: without a display it says so and ends with status 0" \
   bash -c "out=\$(DISPLAY= '$saver' 2>&1); [ \$? -eq 0 ] && [ \$(printf '%s\n' \"\$out\" | wc -l) -eq 1 ]"
+
+echo "== a 16-bit display"
+# Another pixel layout than the raster's: every pixel is converted.
+Xvfb -displayfd 4 -screen 0 640x480x16 -nolisten tcp 4>"$work/display16" 2>"$work/xvfb16.log" &
+xvfb16_pid=$!
+pids+=("$xvfb16_pid")
+for _ in $(seq 100); do [ -s "$work/display16" ] && break; sleep 0.1; done
+if [ -s "$work/display16" ]; then
+  main_display=$DISPLAY
+  export DISPLAY=":$(head -n 1 "$work/display16")"
+  park_pointer
+  start depth16 /s
+  sleep 3.5
+  check "16-bit display: full screen shows the board" shows_board root "$work/depth16.png"
+  xdotool key space
+  check "16-bit display: a key ends it with status 0" ends_with "$spid" 0 5
+  export DISPLAY=$main_display
+  kill "$xvfb16_pid" 2>/dev/null; wait "$xvfb16_pid" 2>/dev/null
+else
+  fail "16-bit display" "Xvfb did not start"
+fi
 
 echo "== install"
 if cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then

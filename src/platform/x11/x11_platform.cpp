@@ -173,7 +173,11 @@ bool CX11Platform::OnWindowCreated(CPosixWindow& w)
     // A server that keeps covered parts sends fewer exposures, each of
     // which the saver answers by painting the window white.
     attrs.backing_store = WhenMapped;
+    // Our own colormap and border: a parent with another visual (a saver
+    // daemon's window may have one) then accepts the child.
     attrs.colormap = d->GetColormap();
+    attrs.border_pixel = 0;
+    valueMask |= CWBorderPixel;
     attrs.bit_gravity = NorthWestGravity;
     attrs.event_mask = ExposureMask | StructureNotifyMask;
     if (takesInput)

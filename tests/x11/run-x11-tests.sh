@@ -15,6 +15,7 @@ testwin=$build/tests/x11/mosvik-x11-testwin
 
 passed=0
 failed=0
+skipped=0
 pids=()
 work=$(mktemp -d)
 
@@ -33,7 +34,11 @@ check() { # check NAME COMMAND...
   if "$@"; then pass "$name"; else fail "$name"; fi
 }
 finish() {
-  echo "$passed passed, $failed failed"
+  if [ "$skipped" -gt 0 ]; then
+    echo "$passed passed, $failed failed, $skipped skipped"
+  else
+    echo "$passed passed, $failed failed"
+  fi
   [ "$failed" -eq 0 ]
   exit
 }
@@ -129,63 +134,69 @@ fullscreen_window() { xwininfo -root -children | awk '/"Mosvik"/ {print $1; exit
 # first move a test makes is a real motion.
 park_pointer() { xdotool mousemove 5 5; sleep 0.2; }
 
+# The full-screen checks; $1 names the setting in the check names.
+fullscreen_tests() {
+  local p=$1 win x
+  park_pointer
+  start fs /s
+  sleep 3.5 # the first cycle starts after 0.5 s; the board is revealed by then
+  win=$(fullscreen_window)
+  check "$p: a window covers the screen" \
+    bash -c "xwininfo -id '$win' | grep -q 'Width: 1024' && xwininfo -id '$win' | grep -q 'Height: 768'"
+  check "$p: the window is override-redirect" \
+    bash -c "xwininfo -id '$win' | grep -q 'Override Redirect State: yes'"
+  check "$p: the first reveal shows a board" shows_board root "$work/fullscreen.png"
+  xdotool mousemove 300 300; sleep 0.3
+  xdotool mousemove 306 306; sleep 0.5
+  check "$p: a move of 6 pixels on both axes after the first ends it with status 0" ends_with "$spid" 0 5
+
+  park_pointer
+  start sweep /s
+  sleep 1.5
+  xdotool mousemove 100 400; sleep 0.2
+  for x in 200 400 600 800 1000 20; do xdotool mousemove "$x" 400; sleep 0.15; done
+  xdotool mousemove 1000 403; sleep 0.15 # more than 5 on x, not on y
+  sleep 1
+  check "$p: a sweep along one axis does not end it" still_runs "$spid"
+  xdotool click 2; sleep 0.2
+  xdotool click 4; sleep 0.2
+  xdotool click 5; sleep 1
+  check "$p: the middle button and the wheel do not end it" still_runs "$spid"
+  xdotool click 1
+  check "$p: a left click ends it with status 0" ends_with "$spid" 0 5
+
+  park_pointer
+  start key s
+  sleep 1.5
+  xdotool key space
+  check "$p (switch s): a key ends it with status 0" ends_with "$spid" 0 5
+
+  park_pointer
+  start altkey -S
+  sleep 1.5
+  xdotool key alt+x
+  check "$p (switch -S): a system key (Alt+X) ends it with status 0" ends_with "$spid" 0 5
+
+  park_pointer
+  start focus /s
+  sleep 1.5
+  open_testwin 100 100
+  if testwin_do focus && ends_with "$spid" 0 5; then
+    pass "$p: losing the focus to another window ends it with status 0"
+  else
+    fail "$p: losing the focus to another window ends it with status 0"
+  fi
+  close_testwin
+
+  park_pointer
+  start term /s
+  sleep 1.5
+  kill -TERM "$spid"
+  check "$p: SIGTERM ends it with status 0" ends_with "$spid" 0 5
+}
+
 echo "== full screen"
-park_pointer
-start fs /s
-sleep 3.5 # the first cycle starts after 0.5 s; the board is revealed by then
-win=$(fullscreen_window)
-check "full screen: a window covers the screen" \
-  bash -c "xwininfo -id '$win' | grep -q 'Width: 1024' && xwininfo -id '$win' | grep -q 'Height: 768'"
-check "full screen: no window manager needed (override-redirect)" \
-  bash -c "xwininfo -id '$win' | grep -q 'Override Redirect State: yes'"
-check "full screen: the first reveal shows a board" shows_board root "$work/fullscreen.png"
-xdotool mousemove 300 300; sleep 0.3
-xdotool mousemove 306 306; sleep 0.5
-check "full screen: a move of 6 pixels on both axes after the first ends it with status 0" ends_with "$spid" 0 5
-
-park_pointer
-start sweep /s
-sleep 1.5
-xdotool mousemove 100 400; sleep 0.2
-for x in 200 400 600 800 1000 20; do xdotool mousemove "$x" 400; sleep 0.15; done
-xdotool mousemove 1000 403; sleep 0.15 # more than 5 on x, not on y
-sleep 1
-check "full screen: a sweep along one axis does not end it" still_runs "$spid"
-xdotool click 2; sleep 0.2
-xdotool click 4; sleep 0.2
-xdotool click 5; sleep 1
-check "full screen: the middle button and the wheel do not end it" still_runs "$spid"
-xdotool click 1
-check "full screen: a left click ends it with status 0" ends_with "$spid" 0 5
-
-park_pointer
-start key /s
-sleep 1.5
-xdotool key space
-check "full screen: a key ends it with status 0" ends_with "$spid" 0 5
-
-park_pointer
-start altkey /s
-sleep 1.5
-xdotool key alt+x
-check "full screen: a system key (Alt+X) ends it with status 0" ends_with "$spid" 0 5
-
-park_pointer
-start focus /s
-sleep 1.5
-open_testwin 100 100
-if testwin_do focus && ends_with "$spid" 0 5; then
-  pass "full screen: losing the focus to another window ends it with status 0"
-else
-  fail "full screen: losing the focus to another window ends it with status 0"
-fi
-close_testwin
-
-park_pointer
-start term /s
-sleep 1.5
-kill -TERM "$spid"
-check "full screen: SIGTERM ends it with status 0" ends_with "$spid" 0 5
+fullscreen_tests "full screen"
 
 echo "== preview"
 open_testwin 320 240
@@ -227,17 +238,23 @@ check "--root alone: SIGTERM ends it with status 0" ends_with "$spid" 0 5
 check "--speed needs a number" bash -c "'$saver' --speed fast /s 2>/dev/null; [ \$? -eq 2 ]"
 check "an unknown option is refused" bash -c "'$saver' --bogus 2>/dev/null; [ \$? -eq 2 ]"
 
+# The checks of --window; $1 names the setting in the check names.
+own_window_tests() {
+  local p=$1 host child
+  start window --window
+  host=$(timeout 10 xdotool search --sync --limit 1 --name '^Mosvik$' 2>/dev/null | head -n 1)
+  sleep 3.5
+  check "$p: a window titled Mosvik shows the board" shows_board "${host:-0}" "$work/window.png"
+  xdotool windowsize "${host:-0}" 500 300 2>/dev/null; sleep 1
+  child=$(xwininfo -id "${host:-0}" -children 2>/dev/null | awk '/^ +0x/ {print $1; exit}')
+  check "$p: the saver follows the window's size" \
+    bash -c "xwininfo -id '${child:-0}' | grep -q 'Width: 500' && xwininfo -id '${child:-0}' | grep -q 'Height: 300'"
+  "$testwin" close "${host:-0}"
+  check "$p: closing the window ends it with status 0" ends_with "$spid" 0 5
+}
+
 echo "== own window"
-start window --window
-host=$(timeout 10 xdotool search --sync --limit 1 --name '^Mosvik$' 2>/dev/null | head -n 1)
-sleep 3.5
-check "--window: a window titled Mosvik shows the board" shows_board "${host:-0}" "$work/window.png"
-xdotool windowsize "${host:-0}" 500 300 2>/dev/null; sleep 1
-child=$(xwininfo -id "${host:-0}" -children 2>/dev/null | awk '/^ +0x/ {print $1; exit}')
-check "--window: the saver follows the window's size" \
-  bash -c "xwininfo -id '${child:-0}' | grep -q 'Width: 500' && xwininfo -id '${child:-0}' | grep -q 'Height: 300'"
-"$testwin" close "${host:-0}"
-check "--window: closing the window ends it with status 0" ends_with "$spid" 0 5
+own_window_tests "--window"
 
 echo "== configuration dialog"
 ini=$XDG_CONFIG_HOME/Korvel\ Screen\ Savers/mosvik-test.ini
@@ -312,6 +329,24 @@ else
   fail "16-bit display" "Xvfb did not start"
 fi
 
+echo "== under a window manager"
+if command -v openbox >/dev/null; then
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+  pids+=("$wm_pid")
+  for _ in $(seq 50); do # it announces itself on the root window
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+  fullscreen_tests "full screen under a window manager"
+  own_window_tests "--window under a window manager"
+  check "dialog under a window manager: Return accepts it" dialog wm Return
+  kill "$wm_pid" 2>/dev/null; wait "$wm_pid" 2>/dev/null
+else
+  skipped=$((skipped + 1))
+  echo "skip  window-manager checks (openbox is not installed)"
+fi
+
 echo "== install"
 if cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
   pass "cmake --install"
@@ -336,6 +371,8 @@ check "installed: mosvik-pack uses the installed mosvik as its template" \
 echo "== programs"
 check "mosvik --help lists the desktop options" \
   bash -c "'$saver' --help | grep -q -- '--window-id ID' && '$saver' --help | grep -q -- '--speed N'"
+check "full screen without a display: one line and status 2" \
+  bash -c "out=\$(DISPLAY= '$saver' /s 2>&1); [ \$? -eq 2 ] && [ \$(printf '%s\n' \"\$out\" | wc -l) -eq 1 ]"
 check "mosvik --version" bash -c "'$saver' --version | grep -q '^mosvik '"
 check "mosvik-pack --help and --version" \
   bash -c "'$build/mosvik-pack' --help | grep -q usage && '$build/mosvik-pack' --version | grep -q ."

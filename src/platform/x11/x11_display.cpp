@@ -54,7 +54,8 @@ CX11Display::CX11Display()
     const char* name = std::getenv("DISPLAY");
     m_dpy = XOpenDisplay(nullptr);
     if (!m_dpy)
-        throw std::runtime_error(std::string("cannot open the X display \"") + (name ? name : "") + "\"");
+        throw std::runtime_error(name && *name ? "cannot open the X display \"" + std::string(name) + "\""
+                                               : std::string("no X display (DISPLAY is not set)"));
     XSetErrorHandler(OnXError);
     XSetIOErrorHandler(OnXIOError);
 

@@ -122,10 +122,10 @@ TEST(X11Options, WindowIdsAreDecimalOrHexadecimal)
 TEST(X11Options, UsageNamesEveryOption)
 {
     const std::string usage = X11Usage();
-    for (const X11OptionSpec& spec : kX11Options) {
-        std::string shown = "--" + std::string(spec.name);
-        if (spec.metavar)
-            shown += " " + std::string(spec.metavar);
+    for (const X11OptionSpec& option : kX11Options) {
+        std::string shown = "--" + std::string(option.name);
+        if (option.metavar)
+            shown += " " + std::string(option.metavar);
         EXPECT_NE(usage.find(shown), std::string::npos) << shown;
     }
 }
@@ -158,28 +158,28 @@ TEST(XScreenSaverConfig, ArgumentsAreDeclaredOptions)
         const std::string arg = attrs["arg"];
         ASSERT_EQ(arg.rfind("--", 0), 0u) << arg;
         const std::string name = arg.substr(2, arg.find(' ') == std::string::npos ? std::string::npos : arg.find(' ') - 2);
-        const X11OptionSpec* spec = FindX11Option(name);
-        ASSERT_NE(spec, nullptr) << "not an option of the saver: " << arg;
+        const X11OptionSpec* option = FindX11Option(name);
+        ASSERT_NE(option, nullptr) << "not an option of the saver: " << arg;
         if (tag == "command") {
             ++commands;
-            EXPECT_EQ(spec->metavar, nullptr) << arg;
-            sawRoot = sawRoot || spec->id == X11Option::Root;
+            EXPECT_EQ(option->metavar, nullptr) << arg;
+            sawRoot = sawRoot || option->id == X11Option::Root;
             continue;
         }
         ASSERT_EQ(tag, "number") << arg;
         ++numbers;
-        ASSERT_NE(spec->metavar, nullptr) << arg << " takes no value";
-        EXPECT_EQ(arg, "--" + std::string(spec->name) + " %");
-        EXPECT_EQ(std::stoll(attrs["low"]), spec->minimum) << arg;
-        EXPECT_EQ(std::stoll(attrs["high"]), spec->maximum) << arg;
+        ASSERT_NE(option->metavar, nullptr) << arg << " takes no value";
+        EXPECT_EQ(arg, "--" + std::string(option->name) + " %");
+        EXPECT_EQ(std::stoll(attrs["low"]), option->minimum) << arg;
+        EXPECT_EQ(std::stoll(attrs["high"]), option->maximum) << arg;
         const long long def = std::stoll(attrs["default"]);
-        EXPECT_GE(def, spec->minimum);
-        EXPECT_LE(def, spec->maximum);
-        if (spec->id == X11Option::Speed) {
+        EXPECT_GE(def, option->minimum);
+        EXPECT_LE(def, option->maximum);
+        if (option->id == X11Option::Speed) {
             sawSpeed = true;
             EXPECT_EQ(def, kDefaultSpeed);
-            EXPECT_EQ(spec->minimum, kMinSpeed);
-            EXPECT_EQ(spec->maximum, kMaxSpeed);
+            EXPECT_EQ(option->minimum, kMinSpeed);
+            EXPECT_EQ(option->maximum, kMaxSpeed);
             // Larger is slower, so the slider is inverted: right is faster,
             // as in the configuration dialog.
             EXPECT_EQ(attrs["convert"], "invert");

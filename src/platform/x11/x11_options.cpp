@@ -23,26 +23,26 @@ bool SplitOption(std::string_view arg, std::string_view& name, std::optional<std
     return true;
 }
 
-std::int64_t ParseSpeed(std::string_view text, const X11OptionSpec& spec)
+std::int64_t ParseSpeed(std::string_view text, const X11OptionSpec& option)
 {
     std::int64_t v = 0;
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (text.empty() || ptr != text.data() + text.size() ||
         (ec != std::errc() && ec != std::errc::result_out_of_range))
-        throw X11OptionError("--" + std::string(spec.name) + " needs a whole number, got \"" + std::string(text) +
+        throw X11OptionError("--" + std::string(option.name) + " needs a whole number, got \"" + std::string(text) +
                              "\"");
     if (ec == std::errc::result_out_of_range)
-        v = text[0] == '-' ? spec.minimum : spec.maximum;
-    return std::clamp(v, spec.minimum, spec.maximum);
+        v = text[0] == '-' ? option.minimum : option.maximum;
+    return std::clamp(v, option.minimum, option.maximum);
 }
 
 } // namespace
 
 const X11OptionSpec* FindX11Option(std::string_view name)
 {
-    for (const X11OptionSpec& spec : kX11Options) {
-        if (name == spec.name)
-            return &spec;
+    for (const X11OptionSpec& option : kX11Options) {
+        if (name == option.name)
+            return &option;
     }
     return nullptr;
 }
@@ -58,8 +58,8 @@ std::optional<std::uint64_t> ParseWindowId(std::string_view text)
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v, base);
     if (text.empty() || ec != std::errc() || ptr != text.data() + text.size())
         return std::nullopt;
-    const X11OptionSpec* spec = FindX11Option("window-id");
-    if (v < std::uint64_t(spec->minimum) || v > std::uint64_t(spec->maximum))
+    const X11OptionSpec* option = FindX11Option("window-id");
+    if (v < std::uint64_t(option->minimum) || v > std::uint64_t(option->maximum))
         return std::nullopt;
     return v;
 }
@@ -79,18 +79,18 @@ X11Options ParseX11Options(int& argc, char** argv)
         bool doubleDash = false;
         if (!SplitOption(arg, name, value, doubleDash))
             break;
-        const X11OptionSpec* spec = FindX11Option(name);
-        if (!spec) {
+        const X11OptionSpec* option = FindX11Option(name);
+        if (!option) {
             if (!doubleDash)
                 break; // "-s", "-p", "-c": the saver's switch
             throw X11OptionError("unknown option " + std::string(arg) + " (see mosvik --help)");
         }
-        const std::string shown = "--" + std::string(spec->name);
-        if (spec->metavar && !value) {
+        const std::string shown = "--" + std::string(option->name);
+        if (option->metavar && !value) {
             if (i + 1 >= argc)
                 throw X11OptionError(shown + " needs a value");
             value = std::string_view(argv[++i]);
-        } else if (!spec->metavar && value) {
+        } else if (!option->metavar && value) {
             throw X11OptionError(shown + " takes no value");
         }
         auto setTarget = [&](X11Target t) {
@@ -98,7 +98,7 @@ X11Options ParseX11Options(int& argc, char** argv)
                 throw X11OptionError("--root, --window-id and --window exclude each other");
             o.target = t;
         };
-        switch (spec->id) {
+        switch (option->id) {
         case X11Option::Root:
             setTarget(X11Target::Root);
             break;
@@ -115,7 +115,7 @@ X11Options ParseX11Options(int& argc, char** argv)
             break;
         }
         case X11Option::Speed:
-            o.speed = int(ParseSpeed(*value, *spec));
+            o.speed = int(ParseSpeed(*value, *option));
             break;
         }
     }
@@ -131,15 +131,15 @@ X11Options ParseX11Options(int& argc, char** argv)
 std::string X11Usage()
 {
     std::string text;
-    for (const X11OptionSpec& spec : kX11Options) {
-        std::string left = "  --" + std::string(spec.name);
-        if (spec.metavar)
-            left += " " + std::string(spec.metavar);
+    for (const X11OptionSpec& option : kX11Options) {
+        std::string left = "  --" + std::string(option.name);
+        if (option.metavar)
+            left += " " + std::string(option.metavar);
         if (left.size() < 27)
             left.resize(27, ' ');
         else
             left += "  ";
-        text += left + spec.help + "\n";
+        text += left + option.help + "\n";
     }
     text += "  With none of --root, --window-id and --window the switch decides; for p the HANDLE\n"
             "  is an X window id in decimal. Without a switch the configuration dialog opens.\n"

@@ -9,6 +9,7 @@
 
 #include "board/board_globals.h"
 #include "board/piece.h"
+#include "document/picture.h"
 
 POINT CPiece::GetPivot() const
 {
@@ -36,7 +37,7 @@ void CPiece::RenderImage()
 
     BuildShadeMap();
 
-    const std::size_t stride = (std::size_t(W) * 3 + 3) / 4 * 4;
+    const std::size_t stride = PictureStride(W);
     m_bihImage = BITMAPINFOHEADER{};
     m_bihImage.biSize = 40;
     m_bihImage.biWidth = W;
@@ -51,7 +52,7 @@ void CPiece::RenderImage()
 
     const POINT pivot = GetPivot();
     const LONG Pw = g_bihActive.biWidth, Ph = g_bihActive.biHeight;
-    const std::int64_t Ps = std::int64_t((std::size_t(Pw) * 3 + 3) / 4 * 4);
+    const std::int64_t Ps = std::int64_t(PictureStride(Pw));
     const std::int64_t limit = Ps * Ph;
     const BYTE* pic = g_pActiveBits;
     const LONG s = m_nSin64, c = m_nCos64;

@@ -8,6 +8,7 @@
 
 #include "board/board_globals.h"
 #include "board/piece.h"
+#include "document/picture.h"
 
 namespace {
 struct ShadeGeometry {
@@ -114,7 +115,7 @@ void CPiece::ApplyShade()
     const LONG m = g_nShadeMargin;
     const ShadeGeometry g = Geometry(m_pShadeInfo);
     const LONG W = m_bihImage.biWidth, H = m_bihImage.biHeight;
-    const std::size_t stride = (std::size_t(W) * 3 + 3) / 4 * 4;
+    const std::size_t stride = PictureStride(W);
     const std::size_t total = std::size_t(g.S) * std::size_t(g.MH);
     for (LONG i = 0; i < H; ++i) {
         BYTE* px = m_pImage.data() + std::size_t(i) * stride;

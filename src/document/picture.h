@@ -9,7 +9,7 @@
 #include "platform/types.h"
 
 // Row stride of a 24-bit picture row: 3 * width rounded up to 4 bytes.
-inline std::size_t PictureStride(LONG width) { return (std::size_t(width) * 3 + 3) / 4 * 4; }
+inline std::size_t PictureStride(LONG width) { return DibStride24(width); }
 
 // Decodes `count` stored bytes into a new block of header.biSizeImage bytes.
 // Never throws on a bad stream: rows that do not decode stay white. The

@@ -37,7 +37,7 @@ bool ReadHeader(const BITMAPINFOHEADER* bmi, const void* bits, UINT usage, Dib24
     dib.bits = static_cast<const BYTE*>(bits);
     dib.w = bmi->biWidth;
     dib.h = bmi->biHeight;
-    dib.stride = std::size_t((3 * dib.w + 3) / 4 * 4);
+    dib.stride = DibStride24(dib.w);
     return true;
 }
 

@@ -71,6 +71,10 @@ struct RGBQUAD {
 
 constexpr DWORD BI_RGB = 0;
 
+// Bytes per row of a 24-bit device-independent bitmap: 3 * width rounded
+// up to a multiple of 4.
+constexpr std::size_t DibStride24(LONG width) { return (std::size_t(width) * 3 + 3) / 4 * 4; }
+
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return DWORD(r) | (DWORD(g) << 8) | (DWORD(b) << 16); }
 constexpr BYTE GetRValue(COLORREF c) { return BYTE(c & 0xFF); }
 constexpr BYTE GetGValue(COLORREF c) { return BYTE((c >> 8) & 0xFF); }

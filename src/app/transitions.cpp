@@ -90,7 +90,11 @@ void RunTransition(CDC* pDst, CDC* pSrc, int W, int H, DWORD dwDuration)
 {
     if (IsEmptyArea(W, H))
         return;
-    const int k = crt::rand() % kTransitionCount;
+    RunTransitionVariant(crt::rand() % kTransitionCount, pDst, pSrc, W, H, dwDuration);
+}
+
+void RunTransitionVariant(int k, CDC* pDst, CDC* pSrc, int W, int H, DWORD dwDuration)
+{
     if (k < 2)
         TransBlinds(pDst, pSrc, W, H, k, dwDuration);
     else if (k < 6)

@@ -14,6 +14,8 @@ constexpr int kTransitionCount = 17;
 
 // Picks one of the 17 variants with the next random number and runs it.
 void RunTransition(CDC* pDst, CDC* pSrc, int W, int H, DWORD dwDuration);
+// Runs variant k (0 to 16) of the table the dispatcher draws from.
+void RunTransitionVariant(int k, CDC* pDst, CDC* pSrc, int W, int H, DWORD dwDuration);
 
 // Vertical (0) or horizontal (1) blinds in 16 bands.
 void TransBlinds(CDC* pDst, CDC* pSrc, int W, int H, int nVariant, DWORD dwDuration);

@@ -2,6 +2,8 @@
 // application singleton put back into its start-up state.
 #pragma once
 
+#include "common/test_picture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -47,19 +49,7 @@ protected:
     }
 
     // A picture of one grey level, w by h.
-    static void SetPicture(LONG w, LONG h, BYTE level)
-    {
-        CJigsawDoc& doc = GetSaverApp().m_doc;
-        doc.m_bih = BITMAPINFOHEADER{};
-        doc.m_bih.biSize = 40;
-        doc.m_bih.biWidth = w;
-        doc.m_bih.biHeight = h;
-        doc.m_bih.biPlanes = 1;
-        doc.m_bih.biBitCount = 24;
-        doc.m_bih.biSizeImage = DWORD(PictureStride(w) * std::size_t(h));
-        doc.m_pBits = std::make_unique<BYTE[]>(doc.m_bih.biSizeImage);
-        std::memset(doc.m_pBits.get(), level, doc.m_bih.biSizeImage);
-    }
+    static void SetPicture(LONG w, LONG h, BYTE level) { MakePicture(GetSaverApp().m_doc, w, h, level); }
 
     // A heap saver window (it would delete itself after WM_NCDESTROY) of the
     // given client size, made the way start-up makes the preview.

@@ -49,18 +49,7 @@ struct Canvas {
 // Runs variant k of the dispatcher's table directly.
 void RunVariant(int k, CDC* dst, CDC* src, int W, int H, DWORD duration = 0)
 {
-    if (k < 2)
-        TransBlinds(dst, src, W, H, k, duration);
-    else if (k < 6)
-        TransBlocks(dst, src, W, H, k - 2, duration);
-    else if (k < 10)
-        TransSplit(dst, src, W, H, k - 6, duration);
-    else if (k < 14)
-        TransWipe(dst, src, W, H, k - 10, duration);
-    else if (k < 16)
-        TransFrames(dst, src, W, H, k - 14, duration);
-    else
-        TransDissolve(dst, src, W, H, duration);
+    RunTransitionVariant(k, dst, src, W, H, duration);
 }
 
 // The plan of variant k (0..15) as clipped, non-empty rectangles.

@@ -8,6 +8,7 @@
 #include "board/board_host.h"
 #include "document/jigsaw_doc.h"
 #include "document/picture.h"
+#include "common/test_picture.h"
 
 class FakeBoardHost : public IBoardHost {
 public:
@@ -31,16 +32,3 @@ struct ScopedHost {
     ScopedHost() { SetBoardHost(&host); }
     ~ScopedHost() { SetBoardHost(nullptr); }
 };
-
-inline void MakePicture(CJigsawDoc& doc, LONG w, LONG h, BYTE fill = 0xFF)
-{
-    doc.m_bih = BITMAPINFOHEADER{};
-    doc.m_bih.biSize = 40;
-    doc.m_bih.biWidth = w;
-    doc.m_bih.biHeight = h;
-    doc.m_bih.biPlanes = 1;
-    doc.m_bih.biBitCount = 24;
-    doc.m_bih.biSizeImage = DWORD(PictureStride(w) * std::size_t(h));
-    doc.m_pBits = std::make_unique<BYTE[]>(doc.m_bih.biSizeImage);
-    std::memset(doc.m_pBits.get(), fill, doc.m_bih.biSizeImage);
-}

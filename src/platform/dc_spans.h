@@ -42,7 +42,6 @@ RECT ForEachSpan(const CRgn* clip, const RECT& rc, SpanOrder order, F&& f)
     const LONG bottom = std::min(rc.bottom, clip->Bottom());
     const LONG dx = clip->OffsetX();
     RECT box{};
-    bool any = false;
     auto row = [&](LONG y) {
         int n = 0;
         const CRgn::Span* s = clip->RowSpans(y, n);
@@ -53,15 +52,7 @@ RECT ForEachSpan(const CRgn* clip, const RECT& rc, SpanOrder order, F&& f)
             if (x0 >= x1)
                 continue;
             f(y, x0, x1);
-            if (!any) {
-                box = RECT{x0, y, x1, y + 1};
-                any = true;
-            } else {
-                box.left = std::min(box.left, x0);
-                box.right = std::max(box.right, x1);
-                box.top = std::min(box.top, y);
-                box.bottom = std::max(box.bottom, y + 1);
-            }
+            UnionRect(box, box, RECT{x0, y, x1, y + 1}); // empty box: the span itself
         }
     };
     if (order.bottomUp) {

@@ -88,7 +88,6 @@ BOOL CRgn::CreatePolygonRgn(const POINT* pts, int count, int /*fillMode*/)
     m_top = ymin;
     m_rowStart.assign(std::size_t(ymax - ymin) + 1, 0);
     m_box = RECT{};
-    bool any = false;
     std::size_t k = 0;
     for (LONG y = ymin; y < ymax; ++y) {
         m_rowStart[std::size_t(y - ymin)] = std::uint32_t(m_spans.size());
@@ -105,15 +104,7 @@ BOOL CRgn::CreatePolygonRgn(const POINT* pts, int count, int /*fillMode*/)
             } else {
                 m_spans.push_back({x0, x1});
             }
-            if (!any) {
-                m_box = RECT{x0, y, x1, y + 1};
-                any = true;
-            } else {
-                m_box.left = std::min(m_box.left, x0);
-                m_box.right = std::max(m_box.right, x1);
-                m_box.top = std::min(m_box.top, y);
-                m_box.bottom = std::max(m_box.bottom, y + 1);
-            }
+            UnionRect(m_box, m_box, RECT{x0, y, x1, y + 1}); // empty box: the span itself
         }
     }
     m_rowStart.back() = std::uint32_t(m_spans.size());

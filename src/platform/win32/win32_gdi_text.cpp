@@ -157,13 +157,7 @@ private:
         const int capW = std::max(w, m_capW), capH = std::max(h, m_capH);
         if (std::int64_t(capW) * capH > 2 * kMaxMaskPixels)
             return false;
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = capW;
-        bi.bmiHeader.biHeight = -capH;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO bi = w32::TopDown32BitmapInfo(capW, capH);
         void* bits = nullptr;
         Bitmap bmp(::CreateDIBSection(m_dc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bmp || !bits)

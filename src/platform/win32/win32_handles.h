@@ -92,4 +92,17 @@ private:
     HGDIOBJ m_hOld;
 };
 
+// The header of a 32-bit, top-down, uncompressed DIB of w x h pixels.
+inline BITMAPINFO TopDown32BitmapInfo(int w, int h)
+{
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
 } // namespace w32

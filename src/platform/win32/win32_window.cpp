@@ -176,13 +176,7 @@ void PresentPixels(Handle h, const std::uint32_t* pixels, int width, int height,
     // The DIB handed over is the band of rows the rectangle spans (full
     // surface width, top-down), so no scan-line offsets are involved.
     const int rows = rc.bottom - rc.top;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -rows;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO bi = w32::TopDown32BitmapInfo(width, rows);
     const std::uint32_t* band = pixels + std::size_t(rc.top) * std::size_t(width);
     ::SetDIBitsToDevice(dc.Get(), rc.left, rc.top, DWORD(rc.right - rc.left), DWORD(rows), rc.left, 0, 0, UINT(rows),
                         band, &bi, DIB_RGB_COLORS);

@@ -353,10 +353,12 @@ if cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; t
 else
   fail "cmake --install" "$(tail -n 3 "$work/install.log")"
 fi
-for f in bin/mosvik bin/mosvik-pack share/xscreensaver/config/mosvik.xml share/man/man6/mosvik.6 \
-         share/man/man1/mosvik-pack.1; do
+for f in libexec/xscreensaver/mosvik bin/mosvik-pack share/xscreensaver/config/mosvik.xml \
+         share/man/man6/mosvik.6 share/man/man1/mosvik-pack.1; do
   check "installed: $f" test -s "$work/prefix/$f"
 done
+check "installed: bin/mosvik links to it" \
+  test "$(readlink "$work/prefix/bin/mosvik")" = ../libexec/xscreensaver/mosvik
 open_testwin 320 240
 "$work/prefix/bin/mosvik" --window-id "$twid" >/dev/null 2>&1 &
 spid=$!; pids+=("$spid")

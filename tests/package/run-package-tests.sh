@@ -10,22 +10,9 @@
 set -uo pipefail
 
 deb=$(realpath "${1:?usage: run-package-tests.sh PACKAGE.deb}")
-passed=0
-failed=0
+source "$(dirname "$0")/../common/checks.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-pass() { passed=$((passed + 1)); echo "ok    $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL  $1${2:+: $2}"; }
-check() { # check NAME COMMAND...
-  local name=$1; shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-finish() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
 
 field() { dpkg-deb -f "$deb" "$1"; }
 version=$(basename "$deb" | cut -d_ -f2)

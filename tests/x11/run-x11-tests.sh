@@ -13,9 +13,7 @@ build=$(cd "${1:?usage: run-x11-tests.sh BUILD_DIR}" && pwd)
 src=$(cd "$(dirname "$0")/../.." && pwd)
 testwin=$build/tests/x11/mosvik-x11-testwin
 
-passed=0
-failed=0
-skipped=0
+source "$src/tests/common/checks.sh"
 pids=()
 work=$(mktemp -d)
 
@@ -26,22 +24,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-pass() { passed=$((passed + 1)); echo "ok    $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL  $1${2:+: $2}"; }
-check() { # check NAME COMMAND...
-  local name=$1; shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-finish() {
-  if [ "$skipped" -gt 0 ]; then
-    echo "$passed passed, $failed failed, $skipped skipped"
-  else
-    echo "$passed passed, $failed failed"
-  fi
-  [ "$failed" -eq 0 ]
-  exit
-}
 
 for tool in Xvfb xdotool xwininfo import convert; do
   if ! command -v "$tool" >/dev/null; then

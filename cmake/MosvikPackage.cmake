@@ -10,8 +10,6 @@ endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mosvik)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "Mosvik")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "jigsaw screen saver that puts a picture together by itself")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Mosvik cuts a picture into a fresh set of jigsaw pieces with curved,

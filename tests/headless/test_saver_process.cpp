@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -198,10 +200,51 @@ TEST_F(SaverRun, BadArgumentsEndWithOneLineOnStderr)
     EXPECT_EQ(badOption.status, 2);
     EXPECT_EQ(Lines(badOption.err), 1) << badOption.err;
 
+    const RunResult inputDir = RunSaver(Saver("Hi"), {"--input=.", "--stop-after=1", "/s"});
+    EXPECT_EQ(inputDir.status, 2);
+    EXPECT_NE(inputDir.err.find("cannot read input file .: it is a directory"), std::string::npos) << inputDir.err;
+
     // The bare executable carries no document.
     const RunResult bare = RunSaver(fs::path(MOSVIK_BINARY_DIR) / "mosvik", {"--stop-after=1", "/s"});
     EXPECT_NE(bare.status, 0);
     EXPECT_EQ(Lines(bare.err), 1) << bare.err;
+}
+
+TEST_F(SaverRun, OutputsReplaceOnlyTheirOwnRegularFilesAndFailAtStart)
+{
+    const fs::path d = NewDir("targets");
+    std::ofstream(d / "victim") << "precious";
+    std::ofstream(d / "file") << "a file, not a folder";
+    fs::create_symlink(d / "victim", d / "link.webp");
+    fs::create_symlink(d / "victim", d / "planted.webp.part"); // the name the recorder once used
+    fs::create_directories(d / "folder.webp");
+    ASSERT_EQ(::mkfifo((d / "fifo.webp").c_str(), 0600), 0);
+    fs::create_directories(d / "frames");
+    fs::create_symlink(d / "victim", d / "frames" / "frame-00003.png");
+    struct Row {
+        std::string option;
+        int status;
+        const char* needle;
+    };
+    const Row rows[] = {
+        {"--record=" + (d / "link.webp").string(), 2, "is a symbolic link"},
+        {"--record=" + (d / "fifo.webp").string(), 2, "is a FIFO"},
+        {"--record=" + (d / "folder.webp").string(), 2, "is a directory"},
+        {"--record=" + (d / "file" / "out.webp").string(), 2, "Not a directory"},
+        {"--frames=" + (d / "file").string(), 2, "cannot make frame directory"},
+        {"--frames=" + (d / "frames").string(), 1, "frame-00003.png is a symbolic link"},
+        {"--record=" + (d / "planted.webp").string(), 0, ""},
+    };
+    for (const Row& row : rows) {
+        const RunResult r = RunSaver(Saver("Hi"), {row.option, "--stop-after=1", "/s"});
+        EXPECT_EQ(r.status, row.status) << row.option << ": " << r.err;
+        EXPECT_EQ(Lines(r.err), row.status ? 1 : 0) << row.option << ": " << r.err;
+        EXPECT_NE(r.err.find(row.needle), std::string::npos) << row.option << ": " << r.err;
+        EXPECT_EQ(ReadText(d / "victim"), "precious") << row.option;
+    }
+    EXPECT_TRUE(fs::is_symlink(d / "link.webp"));
+    EXPECT_TRUE(fs::is_fifo(d / "fifo.webp"));
+    EXPECT_EQ(ReadText(d / "planted.webp").substr(0, 4), "RIFF");
 }
 
 } // namespace

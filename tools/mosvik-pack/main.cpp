@@ -22,9 +22,17 @@ constexpr const char* kVersion = "1.0.0";
 
 int Pack(const PackOptions& opt, const char* argv0)
 {
+    CheckOutput(opt.out, opt.picture ? &*opt.picture : nullptr);
     MessageStyle style;
-    style.message = ToStoredText(opt.message ? *opt.message : DefaultMessageUtf8(), "the message");
-    style.face = ToStoredText(opt.face, "the font face");
+    style.message = ToStoredText(opt.message ? *opt.message : DefaultMessageUtf8(), "the message", true);
+    style.face = ToStoredText(opt.face, "the font face", false);
+    if (std::size_t(style.face.GetLength()) > kMaxFaceLength)
+        throw PackError("the font face is longer than " + std::to_string(kMaxFaceLength) + " characters: " + opt.face);
+    if (const double points = EstimatedMessagePoints(style.message); points < kSmallestReadablePoints)
+        std::fprintf(stderr,
+                     "mosvik-pack: warning: on a 1024 x 768 screen the message would be drawn at about %.2g "
+                     "points, too small to read (shorten its lines or use fewer lines)\n",
+                     points);
     style.color = opt.color;
     style.bold = opt.bold;
     style.italic = opt.italic;

@@ -28,13 +28,15 @@ struct PackOptions {
     std::filesystem::path infoSaver;
 };
 
-// PackError for unknown options, missing values, a bad colour or size.
+// PackError for unknown options, missing values, a repeated output, a bad
+// colour or size.
 PackOptions ParsePackOptions(const std::vector<std::string>& args);
 
 // "#RRGGBB" (or "RRGGBB"), hex digits in either case, as a COLORREF.
 COLORREF ParseColour(const std::string& text);
 
-// Longest font face the system keeps (LOGFONT holds 31 characters).
+// Longest font face the system keeps (LOGFONT holds 31 characters), in
+// stored Windows-1252 characters.
 constexpr std::size_t kMaxFaceLength = 31;
 
 const char* PackUsage();

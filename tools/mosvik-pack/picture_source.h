@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "jpeg_probe.h"
+
 enum class PictureFormat { jpeg, png };
 
 struct PictureFile {
@@ -30,9 +32,12 @@ struct RgbImage {
     const unsigned char* Row(int y) const { return rgb.data() + std::size_t(y) * std::size_t(width) * 3; }
 };
 
-// Largest input file and largest decoded picture the tool accepts.
+// Largest input file, largest decoded picture and largest coefficient
+// buffer of a progressive (or multi-scan) JPEG the tool accepts. With them
+// one decode, turn, scale and encode stays well below 1 GiB.
 constexpr std::uintmax_t kMaxPictureFileBytes = 512u << 20;
-constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t(1) << 27;
+constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t(1) << 26;
+constexpr std::uint64_t kMaxCoefficientBytes = std::uint64_t(256) << 20;
 
 // Reads a whole file; PackError when it is missing, unreadable or too large.
 std::vector<unsigned char> ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, const char* what);
@@ -46,10 +51,12 @@ PictureFile DefaultPictureFile();
 
 // Decodes a JPEG at the smallest of libjpeg-turbo's DCT scales that is still
 // at least minWidth x minHeight (the full size when nothing smaller fits).
-// Warnings from a slightly damaged stream are appended to `warnings`.
-RgbImage DecodeJpeg(const std::vector<unsigned char>& jpeg, int minWidth, int minHeight,
+// The memory it would need (from `layout`, the marker walk over the file)
+// is checked first. A stream the decoder cannot read whole is a PackError;
+// stray bytes between segments only add a line to `warnings`.
+RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int minWidth, int minHeight,
                     std::vector<std::string>& warnings);
 
 // Decodes a PNG of any kind into 8-bit RGB; transparent parts are laid
 // over white.
-RgbImage DecodePng(const std::vector<unsigned char>& png);
+RgbImage DecodePng(const PictureFile& file);

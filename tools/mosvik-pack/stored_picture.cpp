@@ -7,6 +7,7 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -45,8 +46,10 @@ std::optional<std::vector<BYTE>> FlipLosslessly(const std::vector<unsigned char>
     xform.op = TJXOP_VFLIP;
     xform.options = TJXOPT_PERFECT | TJXOPT_COPYNONE; // drop EXIF/ICC/comments: they describe the unflipped file
     TjBuffer out;
-    if (tjTransform(h.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), 1, &out.p, &out.size, &xform, 0) !=
-        0)
+    // Any warning (damaged data) sends the picture down the decoding route,
+    // which reports it.
+    if (tjTransform(h.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), 1, &out.p, &out.size, &xform,
+                    TJFLAG_STOPONWARNING) != 0)
         return std::nullopt;
     return std::vector<BYTE>(out.p, out.p + out.size);
 }
@@ -80,6 +83,28 @@ std::vector<BYTE> EncodeBottomFirst(const RgbImage& image)
     return std::vector<BYTE>(out.p, out.p + out.size);
 }
 
+namespace {
+
+// Pictures the board cannot cut into visible pieces are refused.
+constexpr int kMinShortSide = 16;
+constexpr int kMaxAspect = 16;
+
+PictureSize CheckedTarget(const PictureFile& input, PictureSize upright, int maxSide)
+{
+    const int longSide = std::max(upright.width, upright.height), shortSide = std::min(upright.width, upright.height);
+    if (std::int64_t(shortSide) * kMaxAspect < longSide)
+        throw PackError(input.name + ": " + std::to_string(upright.width) + " x " + std::to_string(upright.height) +
+                        " is narrower than 1:" + std::to_string(kMaxAspect) + "; the pieces would not show");
+    const PictureSize target = TargetSize(upright, maxSide);
+    if (std::min(target.width, target.height) < kMinShortSide)
+        throw PackError(input.name + ": stored at " + std::to_string(target.width) + " x " +
+                        std::to_string(target.height) + ", a side is below " + std::to_string(kMinShortSide) +
+                        " pixels (raise --max-side)");
+    return target;
+}
+
+} // namespace
+
 StoredPicture MakeStoredPicture(const PictureFile& input, int maxSide)
 {
     if (maxSide < 1 || maxSide > kMaxPictureSide)
@@ -91,14 +116,16 @@ StoredPicture MakeStoredPicture(const PictureFile& input, int maxSide)
     if (input.format == PictureFormat::jpeg) {
         const auto layout = ProbeJpeg(input.bytes.data(), input.bytes.size());
         if (!layout || layout->width <= 0 || layout->height <= 0)
-            throw PackError("not a readable JPEG (damaged headers): " + input.name);
+            throw PackError(input.name + ": not a readable JPEG (damaged headers)");
         const int orientation = layout->orientation;
         const PictureSize size{layout->width, layout->height};
+        target = CheckedTarget(input, OrientedSize(size, orientation), maxSide);
         // The input needs no JFIF segment of its own (camera files carry
         // EXIF instead): the flip writes one, and its output is checked.
         JpegLayout asStored = *layout;
         asStored.jfif = true;
-        if (orientation == 1 && size.width <= maxSide && size.height <= maxSide && IsSaverReady(asStored)) {
+        if (orientation == 1 && target == size && IsSaverReady(asStored) &&
+            CoefficientBufferBytes(*layout) <= kMaxCoefficientBytes) {
             if (auto flipped = FlipLosslessly(input.bytes)) {
                 const auto check = ProbeJpeg(flipped->data(), flipped->size());
                 if (check && IsSaverReady(*check) && check->width == size.width && check->height == size.height) {
@@ -112,14 +139,13 @@ StoredPicture MakeStoredPicture(const PictureFile& input, int maxSide)
         }
         // Decode at the smallest DCT scale that still covers the target
         // (given in stored orientation: OrientedSize is its own inverse).
-        target = FitWithin(OrientedSize(size, orientation), maxSide);
         const PictureSize least = OrientedSize(target, orientation);
-        image = Orient(DecodeJpeg(input.bytes, least.width, least.height, result.warnings), orientation);
+        image = Orient(DecodeJpeg(input, *layout, least.width, least.height, result.warnings), orientation);
     } else {
-        image = DecodePng(input.bytes);
-        target = FitWithin({image.width, image.height}, maxSide);
+        image = DecodePng(input);
+        target = CheckedTarget(input, {image.width, image.height}, maxSide);
     }
-    image = Downscale(image, target.width, target.height);
+    image = Resample(image, target.width, target.height);
 
     result.width = image.width;
     result.height = image.height;

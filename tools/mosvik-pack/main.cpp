@@ -20,6 +20,17 @@ namespace {
 
 constexpr const char* kVersion = "1.0.0";
 
+// The project's own default picture, built into the tool.
+PictureFile DefaultPictureFile()
+{
+    const EmbeddedBytes png = DefaultPicturePng();
+    PictureFile file;
+    file.name = "default-picture.png";
+    file.format = PictureFormat::png;
+    file.bytes.assign(png.data, png.data + png.size);
+    return file;
+}
+
 int Pack(const PackOptions& opt, const char* argv0)
 {
     CheckOutput(opt.out, opt.picture ? &*opt.picture : nullptr);

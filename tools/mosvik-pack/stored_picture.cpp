@@ -15,7 +15,7 @@
 #include "document/jigsaw_doc.h"
 #include "jpeg_probe.h"
 #include "pack_error.h"
-#include "resample.h"
+#include "picture_load.h"
 
 namespace {
 
@@ -83,70 +83,34 @@ std::vector<BYTE> EncodeBottomFirst(const RgbImage& image)
     return std::vector<BYTE>(out.p, out.p + out.size);
 }
 
-namespace {
-
-// Pictures the board cannot cut into visible pieces are refused.
-constexpr int kMinShortSide = 16;
-constexpr int kMaxAspect = 16;
-
-PictureSize CheckedTarget(const PictureFile& input, PictureSize upright, int maxSide)
-{
-    const int longSide = std::max(upright.width, upright.height), shortSide = std::min(upright.width, upright.height);
-    if (std::int64_t(shortSide) * kMaxAspect < longSide)
-        throw PackError(input.name + ": " + std::to_string(upright.width) + " x " + std::to_string(upright.height) +
-                        " is narrower than 1:" + std::to_string(kMaxAspect) + "; the pieces would not show");
-    const PictureSize target = TargetSize(upright, maxSide);
-    if (std::min(target.width, target.height) < kMinShortSide)
-        throw PackError(input.name + ": stored at " + std::to_string(target.width) + " x " +
-                        std::to_string(target.height) + ", a side is below " + std::to_string(kMinShortSide) +
-                        " pixels (raise --max-side)");
-    return target;
-}
-
-} // namespace
-
 StoredPicture MakeStoredPicture(const PictureFile& input, int maxSide)
 {
     if (maxSide < 1 || maxSide > kMaxPictureSide)
         throw PackError("largest side must be 1 to " + std::to_string(kMaxPictureSide));
     StoredPicture result;
 
-    RgbImage image;
-    PictureSize target;
     if (input.format == PictureFormat::jpeg) {
         const auto layout = ProbeJpeg(input.bytes.data(), input.bytes.size());
-        if (!layout || layout->width <= 0 || layout->height <= 0)
-            throw PackError(input.name + ": not a readable JPEG (damaged headers)");
-        const int orientation = layout->orientation;
-        const PictureSize size{layout->width, layout->height};
-        target = CheckedTarget(input, OrientedSize(size, orientation), maxSide);
+        const PictureSize size = layout ? PictureSize{layout->width, layout->height} : PictureSize{};
         // The input needs no JFIF segment of its own (camera files carry
         // EXIF instead): the flip writes one, and its output is checked.
-        JpegLayout asStored = *layout;
-        asStored.jfif = true;
-        if (orientation == 1 && target == size && IsSaverReady(asStored) &&
+        if (layout && layout->orientation == 1 && size.width > 0 && size.height > 0 &&
+            CheckedTargetSize(input, size, maxSide) == size &&
             CoefficientBufferBytes(*layout) <= kMaxCoefficientBytes) {
-            if (auto flipped = FlipLosslessly(input.bytes)) {
-                const auto check = ProbeJpeg(flipped->data(), flipped->size());
-                if (check && IsSaverReady(*check) && check->width == size.width && check->height == size.height) {
-                    result.width = size.width;
-                    result.height = size.height;
-                    result.stream = std::move(*flipped);
-                    result.lossless = true;
-                    return result;
-                }
+            JpegLayout asStored = *layout;
+            asStored.jfif = true;
+            auto flipped = IsSaverReady(asStored) ? FlipLosslessly(input.bytes) : std::nullopt;
+            const auto check = flipped ? ProbeJpeg(flipped->data(), flipped->size()) : std::nullopt;
+            if (check && IsSaverReady(*check) && check->width == size.width && check->height == size.height) {
+                result.width = size.width;
+                result.height = size.height;
+                result.stream = std::move(*flipped);
+                result.lossless = true;
+                return result;
             }
         }
-        // Decode at the smallest DCT scale that still covers the target
-        // (given in stored orientation: OrientedSize is its own inverse).
-        const PictureSize least = OrientedSize(target, orientation);
-        image = Orient(DecodeJpeg(input, *layout, least.width, least.height, result.warnings), orientation);
-    } else {
-        image = DecodePng(input);
-        target = CheckedTarget(input, {image.width, image.height}, maxSide);
     }
-    image = Resample(image, target.width, target.height);
-
+    const RgbImage image = LoadPicture(input, maxSide, result.warnings);
     result.width = image.width;
     result.height = image.height;
     result.stream = EncodeBottomFirst(image);

@@ -1,7 +1,8 @@
 // A walk over a JPEG stream's markers: frame type and geometry, sampling,
-// the number of scans, the JFIF segment and the EXIF orientation. The pack
-// tool uses it to decide whether an input can be flipped without loss, and
-// to check that what it stores is the kind of stream the saver decodes.
+// the number of scans, the JFIF segment and the EXIF orientation. It tells
+// how much memory a decode needs, and the pack tool uses it to decide
+// whether an input can be flipped without loss and to check that what it
+// stores is the kind of stream the saver decodes.
 #pragma once
 
 #include <cstddef>

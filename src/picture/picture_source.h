@@ -1,16 +1,25 @@
-// The picture a saver is made from: the input file's bytes with their
-// format (told by the leading bytes, not the name), and the decoders that
-// turn a JPEG or PNG into plain RGB rows. Decoding is done by libjpeg-turbo
-// and libpng; nothing here knows about the saver's own decoder.
+// A picture file from the disk: its bytes with their format (told by the
+// leading bytes, not the name), and the decoders that turn a JPEG or PNG
+// into plain RGB rows. Decoding is done by libjpeg-turbo and libpng;
+// nothing here knows about the saver's own decoder. Shared by mosvik-pack
+// and the POSIX saver's pictures from disk.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "jpeg_probe.h"
+
+// A picture that cannot be read, decoded or used; what() is one line that
+// names the file.
+class PictureError : public std::runtime_error {
+public:
+    explicit PictureError(const std::string& what) : std::runtime_error(what) {}
+};
 
 enum class PictureFormat { jpeg, png };
 
@@ -33,26 +42,23 @@ struct RgbImage {
 };
 
 // Largest input file, largest decoded picture and largest coefficient
-// buffer of a progressive (or multi-scan) JPEG the tool accepts. With them
+// buffer of a progressive (or multi-scan) JPEG a decode accepts. With them
 // one decode, turn, scale and encode stays well below 1 GiB.
 constexpr std::uintmax_t kMaxPictureFileBytes = 512u << 20;
 constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t(1) << 26;
 constexpr std::uint64_t kMaxCoefficientBytes = std::uint64_t(256) << 20;
 
-// Reads a whole file; PackError when it is missing, unreadable or too large.
+// Reads a whole file; PictureError when it is missing, unreadable or too large.
 std::vector<unsigned char> ReadWholeFile(const std::filesystem::path& path, std::uintmax_t limit, const char* what);
 
-// Reads the input picture; PackError for a missing or unreadable file or a
+// Reads the input picture; PictureError for a missing or unreadable file or a
 // format other than JPEG and PNG.
 PictureFile ReadPictureFile(const std::filesystem::path& path);
-
-// The project's own default picture, built into the tool.
-PictureFile DefaultPictureFile();
 
 // Decodes a JPEG at the smallest of libjpeg-turbo's DCT scales that is still
 // at least minWidth x minHeight (the full size when nothing smaller fits).
 // The memory it would need (from `layout`, the marker walk over the file)
-// is checked first. A stream the decoder cannot read whole is a PackError;
+// is checked first. A stream the decoder cannot read whole is a PictureError;
 // stray bytes between segments only add a line to `warnings`.
 RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int minWidth, int minHeight,
                     std::vector<std::string>& warnings);

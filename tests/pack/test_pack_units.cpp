@@ -25,7 +25,7 @@ TEST(PackOptionsTest, ColoursAndValues)
     EXPECT_EQ(ParseColour("#a1B2c3"), RGB(0xA1, 0xB2, 0xC3));
     EXPECT_EQ(ParseColour("102030"), RGB(0x10, 0x20, 0x30));
     for (const char* bad : {"", "#", "#FFF", "#FFFF0G", "#FFFF000", "FFFF00 ", "red", "#-FFFF0"})
-        EXPECT_THROW(ParseColour(bad), PackError) << bad;
+        EXPECT_THROW(ParseColour(bad), std::invalid_argument) << bad;
 
     PackOptions o = ParsePackOptions({"a.png", "-o", "x", "--message=hi=there", "--font", "Tahoma", "--bold"});
     EXPECT_EQ(o.action, PackOptions::Action::pack);

@@ -36,9 +36,7 @@ int Pack(const PackOptions& opt, const char* argv0)
     CheckOutput(opt.out, opt.picture ? &*opt.picture : nullptr);
     MessageStyle style;
     style.message = ToStoredText(opt.message ? *opt.message : DefaultMessageUtf8(), "the message", true);
-    style.face = ToStoredText(opt.face, "the font face", false);
-    if (std::size_t(style.face.GetLength()) > kMaxFaceLength)
-        throw PackError("the font face is longer than " + std::to_string(kMaxFaceLength) + " characters: " + opt.face);
+    style.face = ToStoredFace(opt.face);
     if (const double points = EstimatedMessagePoints(style.message); points < kSmallestReadablePoints)
         std::fprintf(stderr,
                      "mosvik-pack: warning: on a 1024 x 768 screen the message would be drawn at about %.2g "

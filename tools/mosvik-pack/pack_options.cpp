@@ -18,14 +18,6 @@ int ParseMaxSide(const std::string& text)
 
 } // namespace
 
-COLORREF ParseColour(const std::string& text)
-{
-    std::string hex = text.size() == 7 && text[0] == '#' ? text.substr(1) : text;
-    if (hex.size() != 6 || !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
-        throw PackError("bad colour \"" + text + "\" (expected #RRGGBB)");
-    const unsigned long v = std::stoul(hex, nullptr, 16);
-    return RGB(BYTE(v >> 16), BYTE(v >> 8), BYTE(v));
-}
 
 PackOptions ParsePackOptions(const std::vector<std::string>& args)
 {

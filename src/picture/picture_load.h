@@ -12,6 +12,9 @@
 #include "picture_source.h"
 #include "resample.h"
 
+// The largest side a picture gets unless a user asks for another.
+constexpr int kDefaultMaxSide = 2048;
+
 // The size a picture `upright` (as seen) is stored at within maxSide.
 // PictureError when its aspect is beyond 1:16 or a side would stay below
 // 16 pixels: the board could not cut it into pieces one can see.

@@ -56,19 +56,6 @@ std::optional<std::vector<BYTE>> FlipLosslessly(const std::vector<unsigned char>
 
 } // namespace
 
-BITMAPINFOHEADER PictureHeader(int width, int height)
-{
-    BITMAPINFOHEADER bih{};
-    bih.biSize = sizeof(BITMAPINFOHEADER);
-    bih.biWidth = width;
-    bih.biHeight = height;
-    bih.biPlanes = 1;
-    bih.biBitCount = 24;
-    bih.biCompression = BI_RGB;
-    bih.biSizeImage = DWORD(PictureStride(width) * std::size_t(height));
-    return bih;
-}
-
 std::vector<BYTE> EncodeBottomFirst(const RgbImage& image)
 {
     TjHandle h(tjInitCompress());

@@ -85,6 +85,10 @@ protected:
     // to the byte.
     void ExpectFailure(const std::vector<std::string>& args, const std::string& needle)
     {
+        std::string command = "mosvik-pack";
+        for (const std::string& a : args)
+            command += " " + a;
+        SCOPED_TRACE(command);
         const std::vector<std::string> before = Files();
         const RunResult r = Pack(args);
         EXPECT_EQ(r.status, 2) << r.err;

@@ -17,6 +17,10 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 
+// Kept in the program for tools that read it as a file (never read here).
+extern const char g_szSaverSignature[];
+const char g_szSaverSignature[] = MOSVIK_SIGNATURE;
+
 CSaverApp& GetSaverApp()
 {
     static CSaverApp theApp;

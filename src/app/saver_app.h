@@ -16,6 +16,7 @@
 
 class CFile;
 class CFullScreenWnd;
+class IDocumentSource;
 class CSaverWnd;
 
 // Section, entry and default of the speed setting; the range the dialog
@@ -46,6 +47,9 @@ public:
     CJigsawDoc m_doc;
     BOOL m_bPreview = FALSE;
     CBitmap m_bmpTile;
+    // Installed by a backend before AfxWinMain; not owned. None: every
+    // cycle shows the embedded document.
+    IDocumentSource* m_pDocSource = nullptr;
 
 private:
     void LoadSettings();

@@ -3,6 +3,7 @@
 // the whole picture and the author's message are shown, each followed by a
 // pause. User input ends it through the user interrupt, which destroys the
 // main window and so ends the process.
+#include "app/document_source.h"
 #include "app/pump.h"
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
@@ -36,6 +37,11 @@ void CSaverWnd::RunShowCycle()
         if (!s_bmpScene.IsValid())
             s_bmpScene.CreateCompatibleBitmap(&dc, W, H);
         CBitmap* pOld = memDC.SelectObject(&s_bmpScene);
+        if (app.m_pDocSource) {
+            // The old pieces go first: they were cut from the old picture.
+            app.m_doc.ClearBoard();
+            app.m_pDocSource->NextCycle(app.m_doc);
+        }
         app.m_doc.NewBoard();
         RedrawBoard(&memDC, &rc);
         RunTransition(&dc, &memDC, W, H, 0);

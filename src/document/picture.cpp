@@ -80,3 +80,16 @@ std::unique_ptr<BYTE[]> DecodePicture(const BITMAPINFOHEADER& header, const BYTE
     }
     return block;
 }
+
+BITMAPINFOHEADER PictureHeader(int width, int height)
+{
+    BITMAPINFOHEADER bih{};
+    bih.biSize = sizeof(BITMAPINFOHEADER);
+    bih.biWidth = width;
+    bih.biHeight = height;
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    bih.biCompression = BI_RGB;
+    bih.biSizeImage = DWORD(PictureStride(width) * std::size_t(height));
+    return bih;
+}

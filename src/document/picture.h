@@ -11,6 +11,10 @@
 // Row stride of a 24-bit picture row: 3 * width rounded up to 4 bytes.
 inline std::size_t PictureStride(LONG width) { return DibStride24(width); }
 
+// The stored header of a width x height picture: 40 bytes, 24 bits, BI_RGB,
+// biSizeImage = stride x height.
+BITMAPINFOHEADER PictureHeader(int width, int height);
+
 // Decodes `count` stored bytes into a new block of header.biSizeImage bytes.
 // Never throws on a bad stream: rows that do not decode stay white. The
 // header must already have been checked (positive size, 24 bits, BI_RGB,

@@ -21,4 +21,12 @@
 #define MOSVIK_HOMEPAGE_HOST "www.korvel-software.example"
 #define MOSVIK_REGISTRY_KEY "Korvel Screen Savers"
 
+/* Every saver program holds the signature whole (the application object
+   keeps it), so mosvik-pack can tell a saver from any other file without
+   running it. The tool joins the two halves at run time and so does not
+   hold the whole text itself. */
+#define MOSVIK_SIGNATURE_HEAD "Mosvik jigsaw "
+#define MOSVIK_SIGNATURE_TAIL "saver program 1"
+#define MOSVIK_SIGNATURE MOSVIK_SIGNATURE_HEAD MOSVIK_SIGNATURE_TAIL
+
 #endif

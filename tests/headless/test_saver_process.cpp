@@ -9,6 +9,10 @@
 #include <fstream>
 #include <sstream>
 
+#include <png.h>
+#include <sys/stat.h>
+#include <turbojpeg.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -198,10 +202,152 @@ TEST_F(SaverRun, BadArgumentsEndWithOneLineOnStderr)
     EXPECT_EQ(badOption.status, 2);
     EXPECT_EQ(Lines(badOption.err), 1) << badOption.err;
 
+    const RunResult inputDir = RunSaver(Saver("Hi"), {"--input=.", "--stop-after=1", "/s"});
+    EXPECT_EQ(inputDir.status, 2);
+    EXPECT_NE(inputDir.err.find("cannot read input file .: it is a directory"), std::string::npos) << inputDir.err;
+
+    for (const std::string& bad : {std::string("--picture=."), "--picture-dir=" + Saver("Hi").string()}) {
+        const RunResult r = RunSaver(Saver("Hi"), {bad, "/s"});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(Lines(r.err), 1) << r.err;
+    }
+
     // The bare executable carries no document.
     const RunResult bare = RunSaver(fs::path(MOSVIK_BINARY_DIR) / "mosvik", {"--stop-after=1", "/s"});
     EXPECT_NE(bare.status, 0);
     EXPECT_EQ(Lines(bare.err), 1) << bare.err;
+}
+
+TEST_F(SaverRun, OutputsReplaceOnlyTheirOwnRegularFilesAndFailAtStart)
+{
+    const fs::path d = NewDir("targets");
+    std::ofstream(d / "victim") << "precious";
+    std::ofstream(d / "file") << "a file, not a folder";
+    fs::create_symlink(d / "victim", d / "link.webp");
+    fs::create_symlink(d / "victim", d / "planted.webp.part"); // the name the recorder once used
+    fs::create_directories(d / "folder.webp");
+    ASSERT_EQ(::mkfifo((d / "fifo.webp").c_str(), 0600), 0);
+    fs::create_directories(d / "frames");
+    fs::create_symlink(d / "victim", d / "frames" / "frame-00003.png");
+    struct Row {
+        std::string option;
+        int status;
+        const char* needle;
+    };
+    const Row rows[] = {
+        {"--record=" + (d / "link.webp").string(), 2, "is a symbolic link"},
+        {"--record=" + (d / "fifo.webp").string(), 2, "is a FIFO"},
+        {"--record=" + (d / "folder.webp").string(), 2, "is a directory"},
+        {"--record=" + (d / "file" / "out.webp").string(), 2, "Not a directory"},
+        {"--frames=" + (d / "file").string(), 2, "cannot make frame directory"},
+        {"--frames=" + (d / "frames").string(), 1, "frame-00003.png is a symbolic link"},
+        {"--record=" + (d / "planted.webp").string(), 0, ""},
+    };
+    for (const Row& row : rows) {
+        const RunResult r = RunSaver(Saver("Hi"), {row.option, "--stop-after=1", "/s"});
+        EXPECT_EQ(r.status, row.status) << row.option << ": " << r.err;
+        EXPECT_EQ(Lines(r.err), row.status ? 1 : 0) << row.option << ": " << r.err;
+        EXPECT_NE(r.err.find(row.needle), std::string::npos) << row.option << ": " << r.err;
+        EXPECT_EQ(ReadText(d / "victim"), "precious") << row.option;
+    }
+    EXPECT_TRUE(fs::is_symlink(d / "link.webp"));
+    EXPECT_TRUE(fs::is_fifo(d / "fifo.webp"));
+    EXPECT_EQ(ReadText(d / "planted.webp").substr(0, 4), "RIFF");
+}
+
+// A 256 x 256 picture whose quadrants are red, green / blue, white as seen
+// (top-down RGB rows).
+std::vector<unsigned char> Quadrants()
+{
+    std::vector<unsigned char> rgb(256 * 256 * 3);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const bool right = x >= 128, bottom = y >= 128;
+            unsigned char* p = &rgb[(std::size_t(y) * 256 + x) * 3];
+            p[0] = right == bottom ? 255 : 0;
+            p[1] = right ? 255 : 0;
+            p[2] = bottom ? 255 : 0;
+        }
+    return rgb;
+}
+
+// The whole-picture screen at 320x240 puts a square picture at (70, 30),
+// 180 x 180: true when a frame shows the quadrants there, upright.
+bool ShowsQuadrantsUpright(const Frame& f)
+{
+    auto at = [&](int x, int y) { return f.pixels[std::size_t(y) * std::size_t(f.width) + std::size_t(x)]; };
+    auto near = [](std::uint32_t p, std::uint32_t want) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int((p >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > 40)
+                return false;
+        return true;
+    };
+    return f.width == 320 && near(at(115, 75), 0xFF0000) && near(at(205, 75), 0x00FF00) &&
+           near(at(115, 165), 0x0000FF) && near(at(205, 165), 0xFFFFFF);
+}
+
+TEST_F(SaverRun, PicturesFromTheDiskAreShownUpright)
+{
+    const fs::path d = NewDir("pictures");
+    const std::vector<unsigned char> upright = Quadrants();
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = png.height = 256;
+    png.format = PNG_FORMAT_RGB;
+    ASSERT_TRUE(png_image_write_to_file(&png, (d / "upright.png").c_str(), 0, upright.data(), 0, nullptr));
+    // Stored turned a quarter anticlockwise, tagged "turn a quarter clockwise to view".
+    std::vector<unsigned char> stored(upright.size());
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            std::copy_n(&upright[(std::size_t(x) * 256 + std::size_t(255 - y)) * 3], 3,
+                        &stored[(std::size_t(y) * 256 + std::size_t(x)) * 3]);
+    tjhandle h = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    ASSERT_EQ(tjCompress2(h, stored.data(), 256, 0, 256, TJPF_RGB, &jpeg, &size, TJSAMP_444, 95, 0), 0);
+    std::vector<unsigned char> bytes(jpeg, jpeg + size);
+    tjFree(jpeg);
+    tjDestroy(h);
+    const unsigned char app1[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
+                                  1,    0,    0x12, 0x01, 3,   0,   1,   0,   0, 0, 6,   0,   0,  0, 0, 0, 0, 0};
+    bytes.insert(bytes.begin() + 2, std::begin(app1), std::end(app1));
+    std::ofstream(d / "turned.jpg", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                             std::streamsize(bytes.size()));
+
+    // The whole picture shows about 20 s into the first cycle.
+    for (const char* name : {"upright.png", "turned.jpg"}) {
+        fs::path frames;
+        const RunResult r = RunSaver(Saver("Hi"), {"--picture=" + (d / name).string(), "--stop-after=24", "--fps=2", "/s"},
+                                     {}, &frames);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        const std::vector<Frame> shown = ReadFrames(frames);
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), ShowsQuadrantsUpright)) << name;
+    }
+
+    // A folder: the good picture is shown, the others are named and skipped.
+    const fs::path folder = NewDir("folder");
+    fs::copy_file(d / "upright.png", folder / "good.png");
+    bytes.resize(bytes.size() / 3);
+    std::ofstream(folder / "damaged.jpg", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                  std::streamsize(bytes.size()));
+    std::ofstream(folder / "notes.txt") << "not a picture\n";
+    fs::path frames;
+    // Two cycles: by the second every file of the folder has had its turn.
+    const RunResult r = RunSaver(Saver("Hi"), {"--picture-dir=" + folder.string(), "--stop-after=40", "--fps=2", "/s"},
+                                 {}, &frames);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("skipped " + (folder / "damaged.jpg").string()), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("skipped " + (folder / "notes.txt").string()), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("good.png"), std::string::npos) << r.err;
+    const std::vector<Frame> shown = ReadFrames(frames);
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), ShowsQuadrantsUpright));
+
+    // An empty folder: the embedded picture, and one line saying so.
+    const RunResult empty = RunSaver(Saver("Hi"), {"--picture-dir=" + NewDir("empty").string(), "--stop-after=2", "/s"});
+    EXPECT_EQ(empty.status, 0) << empty.err;
+    EXPECT_EQ(Lines(empty.err), 1) << empty.err;
+    EXPECT_NE(empty.err.find("showing the embedded one"), std::string::npos) << empty.err;
 }
 
 } // namespace

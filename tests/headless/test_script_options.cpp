@@ -150,9 +150,18 @@ TEST(HeadlessOptions, RejectsWhatItDoesNotKnow)
              {"mosvik", "--headless=64x48", "--config-answer=ok:x"},   // bad position
              {"mosvik", "--headless=64x48", "--stop-after=soon"},      // bad time
              {"mosvik", "--headless=64x48", "--speed=3", "/s"},        // unknown
+             {"mosvik", "--headless=64x48", "--record=out.gif", "/s"}, // not WebP
+             {"mosvik", "--headless=64x48", "--record=webp", "/s"},    // no extension
          }) {
         Args a(bad);
         EXPECT_THROW(ParseHeadlessOptions(a.argc, a.argv()), OptionError) << bad.back();
+    }
+    Args tooWide({"mosvik", "--headless=20000x10", "/s"});
+    try {
+        ParseHeadlessOptions(tooWide.argc, tooWide.argv());
+        ADD_FAILURE() << "no error";
+    } catch (const OptionError& e) {
+        EXPECT_NE(std::string(e.what()).find("each side 1 to 16384"), std::string::npos) << e.what();
     }
     EXPECT_TRUE(IsHeadlessOption("--frames=x"));
     EXPECT_TRUE(IsHeadlessOption("--headless"));

@@ -9,6 +9,11 @@
 #include "document/jigsaw_doc.h"
 #include "platform/cstring.h"
 #include "platform/file.h"
+#include "resources/resource.h"
+
+// A stand-in holds the saver signature, as the saver does.
+extern const char g_szSaverSignature[];
+const char g_szSaverSignature[] = MOSVIK_SIGNATURE;
 
 int main()
 {

@@ -1,6 +1,7 @@
 // The stored stream for each kind of input: a baseline 4:2:0 JPEG whose
 // height allows it is flipped without re-encoding; everything else is
-// decoded, turned upright, scaled and encoded bottom row first. Whatever
+// decoded, turned upright, scaled (small pictures enlarged) and encoded
+// bottom row first. Whatever
 // the route, the stream is baseline JFIF 4:2:0 with one scan.
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ protected:
 
 TEST_F(PackPictures, BaselineFourTwoZeroIsFlippedLosslessly)
 {
-    const RgbImage source = Gradient(72, 48); // height a whole number of 16-row MCUs
+    const RgbImage source = Gradient(272, 48); // height a whole number of 16-row MCUs
     const std::vector<BYTE> jpeg = EncodeJpeg(source, TJSAMP_420);
     WriteJpeg("in.jpg", jpeg);
     std::string report;
@@ -59,7 +60,7 @@ TEST_F(PackPictures, BaselineFourTwoZeroIsFlippedLosslessly)
 
 TEST_F(PackPictures, CameraStyleJpegWithoutJfifIsFlippedLosslesslyAndGainsJfif)
 {
-    std::vector<BYTE> jpeg = EncodeJpeg(Gradient(64, 32), TJSAMP_420);
+    std::vector<BYTE> jpeg = EncodeJpeg(Gradient(256, 32), TJSAMP_420);
     ASSERT_EQ(jpeg[3], 0xE0); // drop the APP0 segment that follows SOI
     const std::size_t len = std::size_t(jpeg[4]) << 8 | jpeg[5];
     jpeg.erase(jpeg.begin() + 2, jpeg.begin() + 2 + 2 + std::ptrdiff_t(len));
@@ -78,10 +79,10 @@ TEST_F(PackPictures, OtherJpegsAreReencodedUpsideDown)
         int width, height, subsamp, flags;
     };
     const Case cases[] = {
-        {"height not a multiple of 16", 64, 50, TJSAMP_420, 0},
-        {"progressive", 64, 48, TJSAMP_420, TJFLAG_PROGRESSIVE},
-        {"4:4:4", 64, 48, TJSAMP_444, 0},
-        {"4:2:2", 64, 48, TJSAMP_422, 0},
+        {"height not a multiple of 16", 256, 50, TJSAMP_420, 0},
+        {"progressive", 256, 48, TJSAMP_420, TJFLAG_PROGRESSIVE},
+        {"4:4:4", 256, 48, TJSAMP_444, 0},
+        {"4:2:2", 256, 48, TJSAMP_422, 0},
     };
     for (const Case& c : cases) {
         const RgbImage source = Gradient(c.width, c.height);
@@ -116,40 +117,46 @@ TEST_F(PackPictures, LargePicturesAreScaledToFit)
     EXPECT_EQ(stored.height, 150);
 
     // JPEGs take the DCT-scaled route, and the default limit is 2048.
-    WriteJpeg("big.jpg", EncodeJpeg(Gradient(4100, 64), TJSAMP_420));
+    WriteJpeg("big.jpg", EncodeJpeg(Gradient(4100, 512), TJSAMP_420));
     stored = PackAndDecode("big.jpg");
     EXPECT_EQ(stored.width, 2048);
-    EXPECT_EQ(stored.height, 32);
+    EXPECT_EQ(stored.height, 256);
     EXPECT_GT(stored.Row(0)[0], 220);
+
+    // Small pictures are enlarged so the board can cut visible pieces.
+    WritePng(dir / "tiny.png", Gradient(2, 2));
+    stored = PackAndDecode("tiny.png");
+    EXPECT_EQ(stored.width, 256);
+    EXPECT_EQ(stored.height, 256);
 }
 
 TEST_F(PackPictures, ExifOrientationIsApplied)
 {
-    // A 64 x 48 picture tagged "turn a quarter clockwise to view".
-    const RgbImage source = Gradient(64, 48);
+    // A 256 x 192 picture tagged "turn a quarter clockwise to view".
+    const RgbImage source = Gradient(256, 192);
     std::vector<BYTE> jpeg = EncodeJpeg(source, TJSAMP_420);
     const BYTE app1[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
                          1,    0,    0x12, 0x01, 3,   0,   1,   0,   0, 0, 6,   0,   0,  0, 0, 0, 0, 0};
     jpeg.insert(jpeg.begin() + 2, std::begin(app1), std::end(app1));
     WriteJpeg("turned.jpg", jpeg);
     const RgbImage stored = PackAndDecode("turned.jpg");
-    ASSERT_EQ(stored.width, 48);
-    ASSERT_EQ(stored.height, 64);
+    ASSERT_EQ(stored.width, 192);
+    ASSERT_EQ(stored.height, 256);
     // Viewed upright the stored rows run bottom first; the source's bottom
     // row (red 255) becomes the left column of the upright picture.
     const RgbImage upright = FlipRows(stored);
-    EXPECT_GT(upright.Row(32)[0], 230);
-    EXPECT_LT(upright.Row(32)[47 * 3], 25);
+    EXPECT_GT(upright.Row(128)[0], 230);
+    EXPECT_LT(upright.Row(128)[191 * 3], 25);
     // The source's left column (green 0) becomes the top row.
-    EXPECT_LT(upright.Row(0)[24 * 3 + 1], 25);
-    EXPECT_GT(upright.Row(63)[24 * 3 + 1], 230);
+    EXPECT_LT(upright.Row(0)[96 * 3 + 1], 25);
+    EXPECT_GT(upright.Row(255)[96 * 3 + 1], 230);
 }
 
 TEST_F(PackPictures, TransparencyIsLaidOverWhite)
 {
-    WritePng(dir / "alpha.png", Gradient(32, 32), true);
+    WritePng(dir / "alpha.png", Gradient(256, 256), true);
     const RgbImage stored = PackAndDecode("alpha.png");
-    const unsigned char* right = stored.Row(16) + 28 * 3;
+    const unsigned char* right = stored.Row(128) + 224 * 3;
     EXPECT_GT(right[0], 245);
     EXPECT_GT(right[1], 245);
     EXPECT_GT(right[2], 245);

@@ -1,10 +1,12 @@
 // The pack tool's parts: option parsing and colours, size fitting, EXIF
-// turning, resampling, the marker walk and where an executable ends.
+// turning, resampling, the marker walk, where an executable ends and what
+// is a saver program.
 #include <gtest/gtest.h>
 
 #include <turbojpeg.h>
 
 #include "document/container.h"
+#include "resources/resource.h"
 #include "jpeg_probe.h"
 #include "pack_error.h"
 #include "pack_fixture.h"
@@ -23,7 +25,7 @@ TEST(PackOptionsTest, ColoursAndValues)
     EXPECT_EQ(ParseColour("#a1B2c3"), RGB(0xA1, 0xB2, 0xC3));
     EXPECT_EQ(ParseColour("102030"), RGB(0x10, 0x20, 0x30));
     for (const char* bad : {"", "#", "#FFF", "#FFFF0G", "#FFFF000", "FFFF00 ", "red", "#-FFFF0"})
-        EXPECT_THROW(ParseColour(bad), PackError) << bad;
+        EXPECT_THROW(ParseColour(bad), std::invalid_argument) << bad;
 
     PackOptions o = ParsePackOptions({"a.png", "-o", "x", "--message=hi=there", "--font", "Tahoma", "--bold"});
     EXPECT_EQ(o.action, PackOptions::Action::pack);
@@ -54,6 +56,11 @@ TEST(PackGeometry, FitWithinKeepsTheAspect)
     EXPECT_EQ(FitWithin({3000, 4000}, 2048), (PictureSize{1536, 2048}));
     EXPECT_EQ(FitWithin({2100, 30}, 2048), (PictureSize{2048, 29}));
     EXPECT_EQ(FitWithin({10000, 1}, 100), (PictureSize{100, 1}));
+    // Small pictures are enlarged to a longer side of 256, or of maxSide below that.
+    EXPECT_EQ(TargetSize({2, 2}, 2048), (PictureSize{256, 256}));
+    EXPECT_EQ(TargetSize({64, 48}, 2048), (PictureSize{256, 192}));
+    EXPECT_EQ(TargetSize({30, 64}, 100), (PictureSize{47, 100}));
+    EXPECT_EQ(TargetSize({4000, 3000}, 2048), (PictureSize{2048, 1536}));
 }
 
 TEST(PackGeometry, EveryExifOrientationTurnsUpright)
@@ -76,19 +83,19 @@ TEST(PackGeometry, EveryExifOrientationTurnsUpright)
     }
 }
 
-TEST(PackGeometry, DownscaleKeepsFlatAreasAndEdges)
+TEST(PackGeometry, ResampleKeepsFlatAreasAndEdges)
 {
     RgbImage flat(90, 60);
     std::fill(flat.rgb.begin(), flat.rgb.end(), BYTE(77));
-    const RgbImage small = Downscale(flat, 31, 17);
-    for (BYTE v : small.rgb)
-        ASSERT_EQ(v, 77);
+    for (const RgbImage& scaled : {Resample(flat, 31, 17), Resample(flat, 256, 171)})
+        for (BYTE v : scaled.rgb)
+            ASSERT_EQ(v, 77);
 
     RgbImage halves(100, 10);
     for (int y = 0; y < 10; ++y)
         for (int x = 50; x < 100; ++x)
             halves.Row(y)[x * 3] = 255;
-    const RgbImage half = Downscale(halves, 50, 5);
+    const RgbImage half = Resample(halves, 50, 5);
     EXPECT_LT(half.Row(2)[20 * 3], 3);
     EXPECT_GT(half.Row(2)[30 * 3], 252);
 }
@@ -108,6 +115,10 @@ TEST(PackJpegProbe, ReadsLayoutAndRefusesDamage)
     EXPECT_EQ(layout->frameMarker, 0xC2);
     EXPECT_GT(layout->scans, 1);
     EXPECT_FALSE(IsSaverReady(*layout));
+    // Whole-frame coefficients: Y 6 x 4 blocks (whole 2 x 2 MCUs), Cb and Cr 3 x 2 each.
+    EXPECT_TRUE(NeedsCoefficientBuffer(*layout));
+    EXPECT_EQ(CoefficientBufferBytes(*layout), (24u + 6u + 6u) * 128u);
+    EXPECT_FALSE(NeedsCoefficientBuffer(*ProbeJpeg(jpeg.data(), jpeg.size())));
 
     // Cut inside the entropy data: no EOI, not ready; cut inside a header: nothing.
     layout = ProbeJpeg(jpeg.data(), jpeg.size() - 10);
@@ -131,6 +142,17 @@ TEST(PackSaverFile, ExecutableEndsAtTheFirstMarkerAfterPositionZero)
     EXPECT_EQ(len("program" + m + "?doc" + m + "?doc2"), 7u);
     EXPECT_EQ(len(m + "rest"), m.size() + 4); // position 0 is never a marker
     EXPECT_EQ(len(""), 0u);
+
+    // A saver program: an ELF or PE image holding the signature before any document.
+    const std::string sig = MOSVIK_SIGNATURE;
+    std::string pe = "MZ" + std::string(0x3A, '\0') + std::string("\x40\0\0\0", 4) + std::string("PE\0\0", 4);
+    auto saver = [](const std::string& s) { return IsSaverProgram(std::vector<BYTE>(s.begin(), s.end())); };
+    EXPECT_TRUE(saver("\x7F" "ELF..." + sig));
+    EXPECT_TRUE(saver(pe + sig));
+    EXPECT_FALSE(saver("\x7F" "ELF..."));                   // another program
+    EXPECT_FALSE(saver("text " + sig));                      // not a program
+    EXPECT_FALSE(saver("MZ" + std::string(0x40, 'x') + sig)); // no PE header
+    EXPECT_FALSE(saver("\x7F" "ELF..." + m + "?" + sig));    // only in the document
 }
 
 TEST(PackStoredPicture, HeaderDescribesTheDecodedPicture)

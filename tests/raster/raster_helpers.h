@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "document/picture.h"
 #include "platform/surface.h"
 #include "platform/types.h"
 
@@ -34,14 +35,8 @@ struct TestDib {
 
     TestDib(int w, int h, BYTE tag = 0)
     {
-        bih.biSize = sizeof(BITMAPINFOHEADER);
-        bih.biWidth = w;
-        bih.biHeight = h;
-        bih.biPlanes = 1;
-        bih.biBitCount = 24;
-        bih.biCompression = BI_RGB;
-        stride = (3 * w + 3) / 4 * 4;
-        bih.biSizeImage = DWORD(stride * h);
+        bih = PictureHeader(w, h);
+        stride = int(PictureStride(w));
         bits.assign(std::size_t(stride) * std::size_t(h), 0xEE); // padding stays 0xEE
         for (int y = 0; y < h; ++y) {
             BYTE* row = bits.data() + std::size_t(h - 1 - y) * std::size_t(stride);

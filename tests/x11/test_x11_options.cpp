@@ -2,6 +2,7 @@
 // and the XScreenSaver settings file checked against the option table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/saver_app.h"
+#include "platform/posix/disk_pictures.h"
 #include "platform/x11/x11_options.h"
 
 namespace {
@@ -132,7 +134,8 @@ TEST(X11Options, UsageNamesEveryOption)
 
 // The settings file that XScreenSaver reads: every argument it passes is
 // an option of the saver, numbers have that option's range, the speed
-// defaults to the saver's default and the slider runs slow to fast.
+// defaults to the saver's default and the slider runs slow to fast; the
+// picture folder and the message are the saver's picture options.
 TEST(XScreenSaverConfig, ArgumentsAreDeclaredOptions)
 {
     std::ifstream in(MOSVIK_SOURCE_DIR "/share/xscreensaver/config/mosvik.xml");
@@ -147,6 +150,7 @@ TEST(XScreenSaverConfig, ArgumentsAreDeclaredOptions)
     const std::regex attribute(R"re(([A-Za-z_-]+)="([^"]*)")re");
     int commands = 0, numbers = 0;
     bool sawRoot = false, sawSpeed = false;
+    std::vector<std::string> texts;
     for (auto it = std::sregex_iterator(xml.begin(), xml.end(), element); it != std::sregex_iterator(); ++it) {
         const std::string tag = (*it)[1];
         std::map<std::string, std::string> attrs;
@@ -158,6 +162,15 @@ TEST(XScreenSaverConfig, ArgumentsAreDeclaredOptions)
         const std::string arg = attrs["arg"];
         ASSERT_EQ(arg.rfind("--", 0), 0u) << arg;
         const std::string name = arg.substr(2, arg.find(' ') == std::string::npos ? std::string::npos : arg.find(' ') - 2);
+        if (tag == "file" || tag == "string") {
+            const auto picture = std::find_if(std::begin(kPictureOptions), std::end(kPictureOptions),
+                                              [&](const PictureOptionSpec& o) { return name == o.name; });
+            ASSERT_NE(picture, std::end(kPictureOptions)) << "not a picture option of the saver: " << arg;
+            ASSERT_NE(picture->metavar, nullptr) << arg << " takes no value";
+            EXPECT_EQ(arg, "--" + name + " %");
+            texts.push_back(tag + " " + name);
+            continue;
+        }
         const X11OptionSpec* option = FindX11Option(name);
         ASSERT_NE(option, nullptr) << "not an option of the saver: " << arg;
         if (tag == "command") {
@@ -189,4 +202,5 @@ TEST(XScreenSaverConfig, ArgumentsAreDeclaredOptions)
     EXPECT_EQ(numbers, 1);
     EXPECT_TRUE(sawRoot);
     EXPECT_TRUE(sawSpeed);
+    EXPECT_EQ(texts, (std::vector<std::string>{"file picture-dir", "string message"}));
 }

@@ -4,8 +4,6 @@
 #include "document_writer.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <string_view>
 
 #include "document/container.h"
 #include "document/stored_document.h"
@@ -15,45 +13,6 @@
 
 namespace {
 
-// Length of the UTF-8 sequence that starts with byte c (1 for stray bytes).
-std::size_t Utf8Length(unsigned char c)
-{
-    return c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-}
-
-// The code point of one well-formed UTF-8 sequence, or nothing.
-std::u32string DecodeOne(std::string_view seq)
-{
-    const auto c = static_cast<unsigned char>(seq[0]);
-    const std::size_t len = Utf8Length(c);
-    if (seq.size() != len || (len == 1 && c >= 0x80))
-        return {};
-    char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto t = static_cast<unsigned char>(seq[k]);
-        if ((t & 0xC0) != 0x80)
-            return {};
-        cp = (cp << 6) | (t & 0x3F);
-    }
-    return std::u32string(1, cp);
-}
-
-// Lenient conversion for the discarded fields: valid characters map to
-// themselves, anything else to '?'.
-CString Lenient(const std::string& utf8)
-{
-    if (auto strict = cp1252::FromUtf8(utf8))
-        return CString(*strict);
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const std::size_t len = std::min(Utf8Length(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
-        auto one = cp1252::FromUtf8(std::string_view(utf8).substr(i, len));
-        out += one ? *one : std::string("?");
-        i += len;
-    }
-    return CString(out);
-}
-
 std::string Stem(const std::string& name)
 {
     const std::size_t dot = name.rfind('.');
@@ -62,33 +21,11 @@ std::string Stem(const std::string& name)
 
 } // namespace
 
-CString ToStoredText(const std::string& utf8, const char* what)
-{
-    if (auto text = cp1252::FromUtf8(utf8))
-        return CString(std::move(*text));
-    // Name the first character that cannot be stored.
-    for (std::size_t i = 0; i < utf8.size();) {
-        const std::size_t len = std::min(Utf8Length(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
-        const std::string_view one = std::string_view(utf8).substr(i, len);
-        if (!cp1252::FromUtf8(one)) {
-            const std::u32string cp = DecodeOne(one);
-            if (cp.empty())
-                throw PackError(std::string(what) + " is not valid UTF-8");
-            char code[16];
-            std::snprintf(code, sizeof code, "U+%04X", unsigned(cp[0]));
-            throw PackError(std::string(what) + " cannot be stored: \"" + std::string(one) + "\" (" + code +
-                            ") is not a Windows-1252 character");
-        }
-        i += len;
-    }
-    throw PackError(std::string(what) + " is not valid UTF-8");
-}
-
 std::vector<BYTE> BuildDocument(const std::string& sourceName, const MessageStyle& style, const StoredPicture& picture)
 {
     StoredDocument doc;
-    doc.strSource = Lenient(sourceName);
-    doc.strTitle = Lenient(Stem(sourceName));
+    doc.strSource = ToStoredTextLenient(sourceName);
+    doc.strTitle = ToStoredTextLenient(Stem(sourceName));
     doc.nLeading = 41;
     doc.nPieces = 250;
     doc.strMessage = style.message;

@@ -20,11 +20,28 @@ namespace {
 
 constexpr const char* kVersion = "1.0.0";
 
+// The project's own default picture, built into the tool.
+PictureFile DefaultPictureFile()
+{
+    const EmbeddedBytes png = DefaultPicturePng();
+    PictureFile file;
+    file.name = "default-picture.png";
+    file.format = PictureFormat::png;
+    file.bytes.assign(png.data, png.data + png.size);
+    return file;
+}
+
 int Pack(const PackOptions& opt, const char* argv0)
 {
+    CheckOutput(opt.out, opt.picture ? &*opt.picture : nullptr);
     MessageStyle style;
-    style.message = ToStoredText(opt.message ? *opt.message : DefaultMessageUtf8(), "the message");
-    style.face = ToStoredText(opt.face, "the font face");
+    style.message = ToStoredText(opt.message ? *opt.message : DefaultMessageUtf8(), "the message", true);
+    style.face = ToStoredFace(opt.face);
+    if (const double points = EstimatedMessagePoints(style.message); points < kSmallestReadablePoints)
+        std::fprintf(stderr,
+                     "mosvik-pack: warning: on a 1024 x 768 screen the message would be drawn at about %.2g "
+                     "points, too small to read (shorten its lines or use fewer lines)\n",
+                     points);
     style.color = opt.color;
     style.bold = opt.bold;
     style.italic = opt.italic;

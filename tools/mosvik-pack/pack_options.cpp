@@ -18,14 +18,6 @@ int ParseMaxSide(const std::string& text)
 
 } // namespace
 
-COLORREF ParseColour(const std::string& text)
-{
-    std::string hex = text.size() == 7 && text[0] == '#' ? text.substr(1) : text;
-    if (hex.size() != 6 || !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
-        throw PackError("bad colour \"" + text + "\" (expected #RRGGBB)");
-    const unsigned long v = std::stoul(hex, nullptr, 16);
-    return RGB(BYTE(v >> 16), BYTE(v >> 8), BYTE(v));
-}
 
 PackOptions ParsePackOptions(const std::vector<std::string>& args)
 {
@@ -61,6 +53,8 @@ PackOptions ParsePackOptions(const std::vector<std::string>& args)
                 throw PackError("option " + name + " takes no value");
         };
         if (name == "-o" || name == "--output") {
+            if (outGiven)
+                throw PackError("more than one output given (" + name + " repeated)");
             opt.out = value();
             outGiven = true;
         } else if (name == "--message") {
@@ -104,8 +98,6 @@ PackOptions ParsePackOptions(const std::vector<std::string>& args)
         opt.picture = positional[0];
     if (!outGiven || opt.out.empty())
         throw PackError("no output given (use -o OUT; see mosvik-pack --help)");
-    if (opt.face.size() > kMaxFaceLength)
-        throw PackError("font face is longer than 31 characters: " + opt.face);
     return opt;
 }
 
@@ -118,16 +110,20 @@ const char* PackUsage()
            "picture PICTURE (JPEG or PNG; the built-in default picture when omitted)\n"
            "and a closing message. A document the saver already carries is replaced.\n"
            "\n"
-           "  -o, --output OUT    the saver to write (replaced atomically)\n"
-           "  --message TEXT      closing message, UTF-8, Windows-1252 characters only\n"
+           "  -o, --output OUT    the saver to write (replaced atomically; never the picture,\n"
+           "                      a link, a device or a FIFO)\n"
+           "  --message TEXT      closing message, UTF-8, Windows-1252 characters only,\n"
+           "                      no control characters but line breaks\n"
            "                      (default: the built-in message; \"\" for none)\n"
-           "  --font FACE         font face of the message (default Arial)\n"
+           "  --font FACE         font face of the message (default Arial, at most 31\n"
+           "                      characters)\n"
            "  --color #RRGGBB     message colour (default #FFFF00)\n"
            "  --bold, --italic    message style\n"
            "  --saver EXE         saver executable to copy (default: mosvik beside this tool;\n"
            "                      mosvik.scr on Windows)\n"
            "  --max-side N        largest picture side in pixels (default 2048, at most 16384);\n"
-           "                      larger pictures are scaled down\n"
+           "                      larger pictures are scaled down, a longer side below 256\n"
+           "                      is enlarged to 256\n"
            "  --info SAVER        print what a saver carries\n"
            "  --help, --version\n"
            "\n"

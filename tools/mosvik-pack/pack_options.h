@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "document/message_style.h"
 #include "platform/types.h"
 
 struct PackOptions {
@@ -28,13 +29,8 @@ struct PackOptions {
     std::filesystem::path infoSaver;
 };
 
-// PackError for unknown options, missing values, a bad colour or size.
+// PackError for unknown options, missing values, a repeated output, a bad
+// colour or size.
 PackOptions ParsePackOptions(const std::vector<std::string>& args);
-
-// "#RRGGBB" (or "RRGGBB"), hex digits in either case, as a COLORREF.
-COLORREF ParseColour(const std::string& text);
-
-// Longest font face the system keeps (LOGFONT holds 31 characters).
-constexpr std::size_t kMaxFaceLength = 31;
 
 const char* PackUsage();

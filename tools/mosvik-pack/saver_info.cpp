@@ -1,6 +1,6 @@
 // Reading a saver's document: ReadEmbeddedDocument into a memory file, then
-// the fields in stream order with CArchive. The header checks are those the
-// saver makes before it allocates the picture.
+// the fields in stream order with CArchive. The header is checked by the
+// saver's own CheckPictureHeader before anything is allocated from it.
 #include "saver_info.h"
 
 #include <algorithm>
@@ -21,18 +21,32 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Mirrors the saver's own check of the stored header.
-bool HeaderUsable(const BITMAPINFOHEADER& bih)
+// UTF-8 with control characters (C0, DEL, C1) and backslashes escaped, so
+// that a saver's texts cannot drive the terminal that shows them.
+std::string Printable(const CString& s)
 {
-    if (bih.biWidth <= 0 || bih.biHeight <= 0 || bih.biWidth > kMaxPictureSide || bih.biHeight > kMaxPictureSide ||
-        bih.biBitCount != 24 || bih.biCompression != BI_RGB)
-        return false;
-    const std::uint64_t stride = PictureStride(bih.biWidth);
-    const std::uint64_t need = stride * std::uint64_t(bih.biHeight);
-    return bih.biSizeImage >= need && bih.biSizeImage <= need + stride;
+    const std::string utf8 = cp1252::ToUtf8(s.str());
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        unsigned code = c;
+        if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0)
+            code = static_cast<unsigned char>(utf8[++i]); // U+0080..U+009F
+        else if (c >= 0x20 && c != 0x7F && c != '\\') {
+            out += char(c);
+            continue;
+        }
+        if (code == '\\' || code == '\n' || code == '\r' || code == '\t') {
+            out += '\\';
+            out += code == '\\' ? '\\' : code == '\n' ? 'n' : code == '\r' ? 'r' : 't';
+            continue;
+        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", code);
+        out += hex;
+    }
+    return out;
 }
-
-std::string Printable(const CString& s) { return cp1252::ToUtf8(s.str()); }
 
 } // namespace
 
@@ -41,6 +55,8 @@ SaverInfo ReadSaverInfo(const fs::path& saver)
     std::error_code ec;
     if (!fs::exists(saver, ec))
         throw PackError("saver not found: " + saver.string());
+    if (fs::is_directory(saver, ec))
+        throw PackError("saver is a directory: " + saver.string());
     SaverInfo info;
     CMemFile doc(1024);
     try {
@@ -65,8 +81,11 @@ SaverInfo ReadSaverInfo(const fs::path& saver)
         ar >> spare;
         if (ar.Read(&info.bih, sizeof info.bih) != sizeof info.bih)
             AfxThrowArchiveException(CArchiveException::endOfFile);
-        if (!HeaderUsable(info.bih))
+        try {
+            CheckPictureHeader(info.bih); // the saver's own check
+        } catch (const CArchiveException&) {
             throw PackError("damaged document in " + saver.string() + ": the picture header is unusable");
+        }
         std::vector<BYTE> stream;
         constexpr std::size_t kChunk = 64 * 1024;
         while (stream.size() < info.streamBytes) {

@@ -7,6 +7,7 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -14,7 +15,7 @@
 #include "document/jigsaw_doc.h"
 #include "jpeg_probe.h"
 #include "pack_error.h"
-#include "resample.h"
+#include "picture_load.h"
 
 namespace {
 
@@ -45,26 +46,15 @@ std::optional<std::vector<BYTE>> FlipLosslessly(const std::vector<unsigned char>
     xform.op = TJXOP_VFLIP;
     xform.options = TJXOPT_PERFECT | TJXOPT_COPYNONE; // drop EXIF/ICC/comments: they describe the unflipped file
     TjBuffer out;
-    if (tjTransform(h.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), 1, &out.p, &out.size, &xform, 0) !=
-        0)
+    // Any warning (damaged data) sends the picture down the decoding route,
+    // which reports it.
+    if (tjTransform(h.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), 1, &out.p, &out.size, &xform,
+                    TJFLAG_STOPONWARNING) != 0)
         return std::nullopt;
     return std::vector<BYTE>(out.p, out.p + out.size);
 }
 
 } // namespace
-
-BITMAPINFOHEADER PictureHeader(int width, int height)
-{
-    BITMAPINFOHEADER bih{};
-    bih.biSize = sizeof(BITMAPINFOHEADER);
-    bih.biWidth = width;
-    bih.biHeight = height;
-    bih.biPlanes = 1;
-    bih.biBitCount = 24;
-    bih.biCompression = BI_RGB;
-    bih.biSizeImage = DWORD(PictureStride(width) * std::size_t(height));
-    return bih;
-}
 
 std::vector<BYTE> EncodeBottomFirst(const RgbImage& image)
 {
@@ -86,41 +76,28 @@ StoredPicture MakeStoredPicture(const PictureFile& input, int maxSide)
         throw PackError("largest side must be 1 to " + std::to_string(kMaxPictureSide));
     StoredPicture result;
 
-    RgbImage image;
-    PictureSize target;
     if (input.format == PictureFormat::jpeg) {
         const auto layout = ProbeJpeg(input.bytes.data(), input.bytes.size());
-        if (!layout || layout->width <= 0 || layout->height <= 0)
-            throw PackError("not a readable JPEG (damaged headers): " + input.name);
-        const int orientation = layout->orientation;
-        const PictureSize size{layout->width, layout->height};
+        const PictureSize size = layout ? PictureSize{layout->width, layout->height} : PictureSize{};
         // The input needs no JFIF segment of its own (camera files carry
         // EXIF instead): the flip writes one, and its output is checked.
-        JpegLayout asStored = *layout;
-        asStored.jfif = true;
-        if (orientation == 1 && size.width <= maxSide && size.height <= maxSide && IsSaverReady(asStored)) {
-            if (auto flipped = FlipLosslessly(input.bytes)) {
-                const auto check = ProbeJpeg(flipped->data(), flipped->size());
-                if (check && IsSaverReady(*check) && check->width == size.width && check->height == size.height) {
-                    result.width = size.width;
-                    result.height = size.height;
-                    result.stream = std::move(*flipped);
-                    result.lossless = true;
-                    return result;
-                }
+        if (layout && layout->orientation == 1 && size.width > 0 && size.height > 0 &&
+            CheckedTargetSize(input, size, maxSide) == size &&
+            CoefficientBufferBytes(*layout) <= kMaxCoefficientBytes) {
+            JpegLayout asStored = *layout;
+            asStored.jfif = true;
+            auto flipped = IsSaverReady(asStored) ? FlipLosslessly(input.bytes) : std::nullopt;
+            const auto check = flipped ? ProbeJpeg(flipped->data(), flipped->size()) : std::nullopt;
+            if (check && IsSaverReady(*check) && check->width == size.width && check->height == size.height) {
+                result.width = size.width;
+                result.height = size.height;
+                result.stream = std::move(*flipped);
+                result.lossless = true;
+                return result;
             }
         }
-        // Decode at the smallest DCT scale that still covers the target
-        // (given in stored orientation: OrientedSize is its own inverse).
-        target = FitWithin(OrientedSize(size, orientation), maxSide);
-        const PictureSize least = OrientedSize(target, orientation);
-        image = Orient(DecodeJpeg(input.bytes, least.width, least.height, result.warnings), orientation);
-    } else {
-        image = DecodePng(input.bytes);
-        target = FitWithin({image.width, image.height}, maxSide);
     }
-    image = Downscale(image, target.width, target.height);
-
+    const RgbImage image = LoadPicture(input, maxSide, result.warnings);
     result.width = image.width;
     result.height = image.height;
     result.stream = EncodeBottomFirst(image);

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "picture_source.h"
+#include "document/picture.h"
+#include "picture_load.h"
 #include "platform/types.h"
 
 struct StoredPicture {
@@ -18,7 +19,6 @@ struct StoredPicture {
     std::vector<std::string> warnings; // decoder complaints about a slightly damaged input
 };
 
-constexpr int kDefaultMaxSide = 2048;
 constexpr int kEncodeQuality = 95;
 
 // Makes the stored stream from the input. A baseline 4:2:0 JPEG that needs
@@ -30,5 +30,3 @@ StoredPicture MakeStoredPicture(const PictureFile& input, int maxSide);
 // Encodes top-down RGB rows into the stored form (rows given bottom first).
 std::vector<BYTE> EncodeBottomFirst(const RgbImage& image);
 
-// The stored header: 40 bytes, 24 bits, BI_RGB, biSizeImage = stride x height.
-BITMAPINFOHEADER PictureHeader(int width, int height);

@@ -1,6 +1,10 @@
 // PNG frames through libpng's simplified writer; the WebP animation
-// through libwebp's animation encoder.
+// through libwebp's animation encoder. Every file goes through
+// CReplacementFile, and each output is tried once at start, so a folder
+// that cannot be written ends the run before the show, not after it.
 #include "platform/headless/frame_output.h"
+
+#include "platform/replace_file.h"
 
 #include <png.h>
 #include <webp/encode.h>
@@ -20,19 +24,18 @@ namespace {
 // WebP frame times are int milliseconds.
 constexpr std::int64_t kMaxTimestampMs = std::numeric_limits<int>::max();
 
-void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size)
+// Written beside the target and renamed, so a reader never sees half a
+// file; only a regular file is replaced.
+void WriteFile(const std::string& path, const char* what, const std::uint8_t* data, std::size_t size)
 {
-    // Written beside the target and renamed, so a reader never sees half a file.
-    const std::string tmp = path + ".part";
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
-        throw std::runtime_error("cannot write " + path);
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    if (std::fclose(f) != 0 || !ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        throw std::runtime_error("cannot write " + path);
-    }
+    CReplacementFile file(path, what);
+    file.Write(data, size);
+    file.Commit();
 }
+
+// Finds at start what would stop the file from being written at the end
+// (a missing or read-only folder, a directory or device at the path).
+void ProbeWritable(const std::string& path, const char* what) { CReplacementFile probe(path, what); }
 
 } // namespace
 
@@ -63,7 +66,7 @@ void WritePng(const std::string& path, const CSurface& frame, std::vector<std::u
     encoded.resize(size);
     if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), 0, nullptr))
         throw std::runtime_error("cannot encode " + path + ": " + image.message);
-    WriteFile(path, encoded.data(), size);
+    WriteFile(path, "frame", encoded.data(), size);
 }
 
 CPngFrameWriter::CPngFrameWriter(std::string dir) : m_dir(std::move(dir))
@@ -71,7 +74,8 @@ CPngFrameWriter::CPngFrameWriter(std::string dir) : m_dir(std::move(dir))
     std::error_code ec;
     std::filesystem::create_directories(m_dir, ec);
     if (ec || !std::filesystem::is_directory(m_dir))
-        throw std::runtime_error("cannot make frame directory " + m_dir);
+        throw std::runtime_error("cannot make frame directory " + m_dir + (ec ? ": " + ec.message() : ""));
+    ProbeWritable(m_dir + "/" + FileName(0), "frame");
 }
 
 std::string CPngFrameWriter::FileName(std::int64_t index)
@@ -105,10 +109,8 @@ struct CWebpRecorder::Impl {
 CWebpRecorder::CWebpRecorder(std::string path, int width, int height) : m(std::make_unique<Impl>())
 {
     m->path = std::move(path);
-    // The file is written at the end; a missing directory is an error now.
-    const fs::path dir = fs::path(m->path).parent_path();
-    if (!fs::is_directory(dir.empty() ? fs::path(".") : dir))
-        throw std::runtime_error("cannot write " + m->path + ": no such directory");
+    // The file is written at the end; what would stop it is an error now.
+    ProbeWritable(m->path, "recording");
     m->width = width;
     m->height = height;
     WebPAnimEncoderOptions options;
@@ -156,7 +158,7 @@ void CWebpRecorder::Finish(std::int64_t endMs)
     if (!WebPAnimEncoderAdd(m->encoder, nullptr, int(endMs), nullptr) || !WebPAnimEncoderAssemble(m->encoder, &data))
         throw std::runtime_error("cannot finish " + m->path + ": " + std::string(WebPAnimEncoderGetError(m->encoder)));
     try {
-        WriteFile(m->path, data.bytes, data.size);
+        WriteFile(m->path, "recording", data.bytes, data.size);
     } catch (...) {
         WebPDataClear(&data);
         throw;

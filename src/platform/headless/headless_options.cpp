@@ -1,6 +1,7 @@
 // Parsing the headless backend's options.
 #include "platform/headless/headless_options.h"
 
+#include <cctype>
 #include <charconv>
 #include <vector>
 
@@ -27,7 +28,9 @@ void ParseSize(const std::string& value, HeadlessOptions& o)
         throw OptionError("--headless needs WIDTHxHEIGHT, got \"" + value + "\"");
     if (o.width < 1 || o.height < 1 || o.width > HeadlessOptions::kMaxSide || o.height > HeadlessOptions::kMaxSide ||
         std::uint64_t(o.width) * std::uint64_t(o.height) > CSurface::kMaxPixels)
-        throw OptionError("--headless size out of range: " + value);
+        throw OptionError("--headless size out of range: " + value + " (each side 1 to " +
+                          std::to_string(HeadlessOptions::kMaxSide) + ", at most " +
+                          std::to_string(CSurface::kMaxPixels) + " pixels)");
 }
 
 void ParseAnswer(const std::string& value, HeadlessOptions& o)
@@ -88,6 +91,13 @@ HeadlessOptions ParseHeadlessOptions(int& argc, char** argv)
             if (!ParseNumber(value, o.fps) || o.fps < 1 || o.fps > HeadlessOptions::kMaxFps)
                 throw OptionError("--fps needs 1 to 1000, got \"" + value + "\"");
         } else if (name == "--record") {
+            // Only WebP is written; another name would hide what the file holds.
+            const std::size_t dot = value.rfind('.');
+            std::string ext = dot == std::string::npos ? std::string() : value.substr(dot);
+            for (char& c : ext)
+                c = char(std::tolower(static_cast<unsigned char>(c)));
+            if (ext != ".webp")
+                throw OptionError("--record writes an animated WebP: FILE must end in .webp, got \"" + value + "\"");
             o.recordFile = value;
         } else if (name == "--stop-after") {
             std::int64_t units = 0;

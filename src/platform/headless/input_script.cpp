@@ -2,7 +2,10 @@
 #include "platform/headless/input_script.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -109,8 +112,16 @@ std::vector<InputEvent> ParseInputScript(std::istream& in)
 
 std::vector<InputEvent> LoadInputScript(const std::string& path)
 {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw InputScriptError("cannot read input file " + path + ": it is a directory");
+    errno = 0;
     std::ifstream in(path);
     if (!in)
-        throw InputScriptError("cannot read input file " + path);
-    return ParseInputScript(in);
+        throw InputScriptError("cannot read input file " + path + ": " + std::strerror(errno));
+    try {
+        return ParseInputScript(in);
+    } catch (const InputScriptError& e) {
+        throw InputScriptError("input file " + path + ": " + e.what());
+    }
 }

@@ -16,6 +16,7 @@
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/input_script.h"
 #include "platform/posix/desktop.h"
+#include "platform/posix/disk_pictures.h"
 
 #ifndef MOSVIK_VERSION
 #define MOSVIK_VERSION "unknown"
@@ -55,7 +56,13 @@ void PrintUsage()
         "  --stop-after=SECONDS     end with status 0 after that much virtual time\n"
         "  --config-answer=ok:POS|cancel   how the configuration dialog is answered (default cancel)\n"
         "\n"
-        "  --help, --version\n");
+        "  --help, --version\n"
+        "\n"
+        "Pictures from the disk (with either backend, anywhere before SWITCH):\n");
+    for (const PictureOptionSpec& o : kPictureOptions) {
+        const std::string shown = std::string(o.name) + (o.metavar ? " " + std::string(o.metavar) : "");
+        std::printf("  --%-23s %s\n", shown.c_str(), o.help);
+    }
     const char* desktop = DesktopUsage();
     if (desktop && *desktop)
         std::printf("\nDesktop options:\n%s", desktop);
@@ -81,6 +88,13 @@ std::unique_ptr<CPosixPlatform> MakeHeadless(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    PictureOptions pictures;
+    try {
+        pictures = ExtractPictureOptions(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        return 2;
+    }
     bool headless = false, help = false, version = false;
     std::string headlessOnly;
     for (int i = 1; i < argc; ++i) {
@@ -127,6 +141,12 @@ int main(int argc, char** argv)
     if (!platform)
         return 2;
 
+    // Like the platform, the source lives until the process ends.
+    std::unique_ptr<CDiskPictureSource> source;
+    if (pictures.Any()) {
+        source = std::make_unique<CDiskPictureSource>(std::move(pictures));
+        GetSaverApp().m_pDocSource = source.get();
+    }
     AfxSetPlatform(platform);
     int status = 1;
     try {

@@ -71,6 +71,18 @@ PictureSize FitWithin(PictureSize size, int maxSide)
     return out;
 }
 
+PictureSize TargetSize(PictureSize size, int maxSide)
+{
+    const PictureSize fit = FitWithin(size, maxSide);
+    const int longSide = std::max(fit.width, fit.height), want = std::min(kMinLongSide, maxSide);
+    if (longSide >= want || longSide <= 0)
+        return fit;
+    PictureSize out;
+    out.width = std::max(1, int(std::lround(double(fit.width) * want / longSide)));
+    out.height = std::max(1, int(std::lround(double(fit.height) * want / longSide)));
+    return out;
+}
+
 PictureSize OrientedSize(PictureSize stored, int orientation)
 {
     return orientation >= 5 && orientation <= 8 ? PictureSize{stored.height, stored.width} : stored;
@@ -105,18 +117,22 @@ RgbImage Orient(const RgbImage& src, int orientation)
     return out;
 }
 
-RgbImage Downscale(const RgbImage& src, int width, int height)
+RgbImage Resample(const RgbImage& src, int width, int height)
 {
     if (width == src.width && height == src.height)
         return src;
     const std::vector<Taps> across = MakeTaps(src.width, width);
     const std::vector<Taps> down = MakeTaps(src.height, height);
 
-    // Horizontal pass over every source row.
-    std::vector<float> mid(std::size_t(width) * std::size_t(src.height) * 3);
-    for (int y = 0; y < src.height; ++y) {
+    // Horizontal pass of one source row into a ring of rows.
+    const std::size_t midStride = std::size_t(width) * 3;
+    std::size_t ring = 1;
+    for (const Taps& t : down)
+        ring = std::max(ring, t.weights.size());
+    std::vector<float> mid(ring * midStride);
+    auto passAcross = [&](int y) {
         const unsigned char* row = src.Row(y);
-        float* out = &mid[std::size_t(y) * std::size_t(width) * 3];
+        float* out = &mid[std::size_t(y) % ring * midStride];
         for (int x = 0; x < width; ++x, out += 3) {
             const Taps& t = across[std::size_t(x)];
             float r = 0, g = 0, b = 0;
@@ -131,18 +147,21 @@ RgbImage Downscale(const RgbImage& src, int width, int height)
             out[1] = g;
             out[2] = b;
         }
-    }
+    };
 
-    // Vertical pass into the result.
+    // Vertical pass into the result; the taps' first rows never go back.
     RgbImage dst(width, height);
-    const std::size_t midStride = std::size_t(width) * 3;
     std::vector<float> acc(midStride);
+    int done = 0; // source rows below this have been passed across (or are not needed)
     for (int y = 0; y < height; ++y) {
         const Taps& t = down[std::size_t(y)];
+        const int last = t.first + int(t.weights.size());
+        for (done = std::max(done, t.first); done < last; ++done)
+            passAcross(done);
         std::fill(acc.begin(), acc.end(), 0.0f);
         for (std::size_t k = 0; k < t.weights.size(); ++k) {
             const float wgt = t.weights[k];
-            const float* m = &mid[(std::size_t(t.first) + k) * midStride];
+            const float* m = &mid[(std::size_t(t.first) + k) % ring * midStride];
             for (std::size_t i = 0; i < midStride; ++i)
                 acc[i] += wgt * m[i];
         }

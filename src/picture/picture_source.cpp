@@ -11,8 +11,6 @@
 #include <fstream>
 #include <memory>
 
-#include "default_resources.h"
-#include "pack_error.h"
 
 namespace fs = std::filesystem;
 
@@ -23,22 +21,23 @@ std::vector<unsigned char> ReadWholeFile(const fs::path& path, std::uintmax_t li
     std::error_code ec;
     const auto status = fs::status(path, ec);
     if (ec || !fs::exists(status))
-        throw PackError(std::string(what) + " not found: " + path.string());
+        throw PictureError(std::string(what) + " not found: " + path.string());
     if (fs::is_directory(status))
-        throw PackError(std::string(what) + " is a directory: " + path.string());
+        throw PictureError(std::string(what) + " is a directory: " + path.string());
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw PackError("cannot open " + std::string(what) + " " + path.string() + ": " + std::strerror(errno));
+        throw PictureError("cannot open " + std::string(what) + " " + path.string() + ": " + std::strerror(errno));
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0)
-        throw PackError("cannot read " + std::string(what) + " " + path.string());
+        throw PictureError("cannot read " + std::string(what) + " " + path.string());
     if (std::uintmax_t(size) > limit)
-        throw PackError(std::string(what) + " is too large: " + path.string());
+        throw PictureError(std::string(what) + " is too large: " + path.string() + " (the limit is " +
+                        std::to_string(limit >> 20) + " MiB)");
     in.seekg(0, std::ios::beg);
     std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
     if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
-        throw PackError("cannot read " + std::string(what) + " " + path.string());
+        throw PictureError("cannot read " + std::string(what) + " " + path.string());
     return bytes;
 }
 
@@ -51,7 +50,7 @@ PictureFormat DetectFormat(const std::vector<unsigned char>& b, const fs::path& 
         return PictureFormat::jpeg;
     if (b.size() >= 8 && std::memcmp(b.data(), kPng, 8) == 0)
         return PictureFormat::png;
-    throw PackError("unsupported picture format (JPEG or PNG expected): " + path.string());
+    throw PictureError("unsupported picture format (JPEG or PNG expected): " + path.string());
 }
 
 struct TjDeleter {
@@ -61,10 +60,13 @@ using TjHandle = std::unique_ptr<void, TjDeleter>;
 
 std::string TjError(tjhandle h) { return tjGetErrorStr2(h); }
 
-void CheckPixelCount(int w, int h)
+std::string Mib(std::uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
+
+void CheckPixelCount(const PictureFile& file, int w, int h, const char* advice)
 {
     if (w <= 0 || h <= 0 || std::uint64_t(w) * std::uint64_t(h) > kMaxDecodedPixels)
-        throw PackError("picture is too large to decode (" + std::to_string(w) + " x " + std::to_string(h) + ")");
+        throw PictureError(file.name + ": " + std::to_string(w) + " x " + std::to_string(h) +
+                        " pixels to decode, more than the limit of " + std::to_string(kMaxDecodedPixels) + advice);
 }
 
 } // namespace
@@ -78,26 +80,22 @@ PictureFile ReadPictureFile(const fs::path& path)
     return file;
 }
 
-PictureFile DefaultPictureFile()
-{
-    EmbeddedBytes png = DefaultPicturePng();
-    PictureFile file;
-    file.name = "default-picture.png";
-    file.format = PictureFormat::png;
-    file.bytes.assign(png.data, png.data + png.size);
-    return file;
-}
-
-RgbImage DecodeJpeg(const std::vector<unsigned char>& jpeg, int minWidth, int minHeight,
+RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int minWidth, int minHeight,
                     std::vector<std::string>& warnings)
 {
+    const std::vector<unsigned char>& jpeg = file.bytes;
+    if (const std::uint64_t coefficients = CoefficientBufferBytes(layout);
+        NeedsCoefficientBuffer(layout) && coefficients > kMaxCoefficientBytes)
+        throw PictureError(file.name + ": a " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
+                        " progressive or multi-scan JPEG needs " + Mib(coefficients) +
+                        " of decoder memory, more than the limit of " + Mib(kMaxCoefficientBytes));
     TjHandle h(tjInitDecompress());
     if (!h)
-        throw PackError("cannot start the JPEG decoder");
+        throw PictureError("cannot start the JPEG decoder");
     int w = 0, ht = 0, subsamp = 0, colorspace = 0;
     if (tjDecompressHeader3(h.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), &w, &ht, &subsamp,
                             &colorspace) != 0)
-        throw PackError("not a readable JPEG: " + TjError(h.get()));
+        throw PictureError(file.name + ": not a readable JPEG: " + TjError(h.get()));
 
     // The smallest DCT scale that still covers the size asked for.
     int count = 0;
@@ -112,7 +110,7 @@ RgbImage DecodeJpeg(const std::vector<unsigned char>& jpeg, int minWidth, int mi
             best = f;
     }
     const int sw = TJSCALED(w, best), sh = TJSCALED(ht, best);
-    CheckPixelCount(sw, sh);
+    CheckPixelCount(file, sw, sh, " (use a smaller --max-side)");
 
     const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     RgbImage image(sw, sh);
@@ -124,9 +122,12 @@ RgbImage DecodeJpeg(const std::vector<unsigned char>& jpeg, int minWidth, int mi
     }
     if (tjDecompress2(h.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), dst, sw, 0, sh,
                       cmyk ? TJPF_CMYK : TJPF_RGB, TJFLAG_ACCURATEDCT) != 0) {
-        if (tjGetErrorCode(h.get()) != TJERR_WARNING)
-            throw PackError("cannot decode the JPEG: " + TjError(h.get()));
-        warnings.push_back("JPEG decoder: " + TjError(h.get()));
+        // Data the decoder skipped or made up leaves grey or smeared areas;
+        // only bytes between segments are harmless.
+        const std::string why = TjError(h.get());
+        if (tjGetErrorCode(h.get()) != TJERR_WARNING || why.find("extraneous bytes before marker") == std::string::npos)
+            throw PictureError(file.name + ": damaged JPEG, it cannot be read whole (" + why + ")");
+        warnings.push_back(file.name + ": " + why);
     }
     if (cmyk) {
         // CMYK JPEGs are written with inverted values (the common Adobe
@@ -141,8 +142,9 @@ RgbImage DecodeJpeg(const std::vector<unsigned char>& jpeg, int minWidth, int mi
     return image;
 }
 
-RgbImage DecodePng(const std::vector<unsigned char>& png)
+RgbImage DecodePng(const PictureFile& file)
 {
+    const std::vector<unsigned char>& png = file.bytes;
     png_image img{};
     img.version = PNG_IMAGE_VERSION;
     // png_image_free releases what the reader holds, also after a failure.
@@ -151,14 +153,14 @@ RgbImage DecodePng(const std::vector<unsigned char>& png)
         ~Guard() { png_image_free(p); }
     } guard{&img};
     if (!png_image_begin_read_from_memory(&img, png.data(), png.size()))
-        throw PackError(std::string("not a readable PNG: ") + img.message);
+        throw PictureError(file.name + ": not a readable PNG: " + img.message);
     if (img.width > 0x7FFFFFFF || img.height > 0x7FFFFFFF)
-        throw PackError("picture is too large to decode");
-    CheckPixelCount(int(img.width), int(img.height));
+        throw PictureError(file.name + ": too large to decode");
+    CheckPixelCount(file, int(img.width), int(img.height), "");
     img.format = PNG_FORMAT_RGB;
     RgbImage image(int(img.width), int(img.height));
     png_color white{255, 255, 255};
     if (!png_image_finish_read(&img, &white, image.rgb.data(), 0, nullptr))
-        throw PackError(std::string("cannot decode the PNG: ") + img.message);
+        throw PictureError(file.name + ": damaged PNG, it cannot be read whole (" + img.message + ")");
     return image;
 }

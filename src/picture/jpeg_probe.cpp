@@ -3,6 +3,7 @@
 // or a restart marker. Every read is checked against the end of the data.
 #include "jpeg_probe.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -115,6 +116,36 @@ std::optional<JpegLayout> ProbeJpeg(const unsigned char* data, std::size_t size)
         }
     }
     return out;
+}
+
+bool NeedsCoefficientBuffer(const JpegLayout& l)
+{
+    const bool progressive = l.frameMarker == 0xC2 || l.frameMarker == 0xC6 || l.frameMarker == 0xCA ||
+                             l.frameMarker == 0xCE;
+    return progressive || l.firstScanComponents < l.components;
+}
+
+std::uint64_t CoefficientBufferBytes(const JpegLayout& l)
+{
+    auto factor = [&](int c, int shift) {
+        const int v = c < 4 ? (l.sampling[c] >> shift) & 0x0F : 0;
+        return v > 0 ? v : 1;
+    };
+    int hMax = 1, vMax = 1;
+    for (int c = 0; c < l.components && c < 4; ++c) {
+        hMax = std::max(hMax, factor(c, 4));
+        vMax = std::max(vMax, factor(c, 0));
+    }
+    auto blocks = [](std::uint64_t size, std::uint64_t f, std::uint64_t fMax) {
+        const std::uint64_t n = (size * f + fMax * 8 - 1) / (fMax * 8);
+        return (n + f - 1) / f * f; // whole MCUs
+    };
+    std::uint64_t total = 0;
+    for (int c = 0; c < l.components; ++c) {
+        const int h = c < 4 ? factor(c, 4) : hMax, v = c < 4 ? factor(c, 0) : vMax;
+        total += blocks(std::uint64_t(l.width), h, hMax) * blocks(std::uint64_t(l.height), v, vMax) * 128;
+    }
+    return total;
 }
 
 bool IsSaverReady(const JpegLayout& l)

@@ -1,8 +1,6 @@
 // Process, time, display and shell services on Win32: the module path, the
-// tick count and sleeping, the screen's size and resolution, pacing to the
-// display refresh, bitmap resources and the shell's program lookup. The
-// fallback pacing sleeps, so it is only as fine as the system's timer
-// (about 16 ms by default on Windows), which is what it aims at anyway.
+// tick count and sleeping, the screen's size and resolution, bitmap
+// resources and the shell's program lookup.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -12,60 +10,6 @@
 #include "platform/win32/win32_handles.h"
 
 namespace w32 {
-namespace {
-
-// Paces board steps to the display. With a compositor, DwmFlush returns
-// after its next composition pass, which follows the refresh. Without one
-// (DwmFlush missing or failing, or returning at once as a stub does), the
-// step waits until 16 ms have passed since the previous one.
-class RefreshClock {
-public:
-    RefreshClock()
-    {
-        ::QueryPerformanceFrequency(&m_freq);
-        m_dwmapi.Reset(::LoadLibraryA("dwmapi.dll"));
-        if (m_dwmapi) {
-            // GetProcAddress yields a generic function pointer; the real
-            // type of DwmFlush is HRESULT WINAPI (void).
-            auto proc = reinterpret_cast<void (*)()>(::GetProcAddress(m_dwmapi.Get(), "DwmFlush"));
-            m_flush = reinterpret_cast<DwmFlushFn>(proc);
-        }
-    }
-
-    void Wait()
-    {
-        const double start = NowMs();
-        bool paced = false;
-        if (m_flush && SUCCEEDED(m_flush()))
-            paced = NowMs() - start >= kStubThresholdMs;
-        if (!paced && m_last > 0) {
-            const double due = m_last + kFallbackPeriodMs;
-            const double now = NowMs();
-            if (due > now)
-                ::Sleep(DWORD(due - now + 0.5));
-        }
-        m_last = NowMs();
-    }
-
-private:
-    using DwmFlushFn = HRESULT(WINAPI*)();
-    static constexpr double kFallbackPeriodMs = 16.0;
-    static constexpr double kStubThresholdMs = 0.5;
-
-    double NowMs() const
-    {
-        LARGE_INTEGER t;
-        ::QueryPerformanceCounter(&t);
-        return double(t.QuadPart) * 1000.0 / double(m_freq.QuadPart ? m_freq.QuadPart : 1);
-    }
-
-    LARGE_INTEGER m_freq{};
-    Module m_dwmapi;
-    DwmFlushFn m_flush = nullptr;
-    double m_last = 0;
-};
-
-} // namespace
 
 std::string ModuleFileName()
 {
@@ -99,12 +43,6 @@ int LogPixelsY()
 {
     WindowDc dc(nullptr);
     return dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
-}
-
-void WaitForRefresh()
-{
-    static RefreshClock clock;
-    clock.Wait();
 }
 
 bool LoadBitmapBytes(unsigned id, std::vector<std::uint8_t>& dib)

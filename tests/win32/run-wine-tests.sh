@@ -110,6 +110,16 @@ ended_within() {
     return 0
 }
 stop() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+# end_with_keys PID: presses space until the saver ends (10 s at most) and
+# waits for it, stopping it if it does not end.
+end_with_keys() {
+    for _ in $(seq 1 20); do
+        kill -0 "$1" 2>/dev/null || break
+        xdotool key space
+        sleep 0.5
+    done
+    ended_within "$1" 15 || stop "$1"
+}
 # screenshot FILE [L T R B]: true when the (cropped) screen shows the board.
 screenshot() {
     local file=$1
@@ -182,12 +192,7 @@ if wait_for_board 30; then
 else
     fail "a saver in C:\\Фото shows no board: $(tr -d '\r' <"$WORK/cyrillic.out" | head -n 3)"
 fi
-for _ in $(seq 1 20); do
-    kill -0 "$LAST_PID" 2>/dev/null || break
-    xdotool key space
-    sleep 0.5
-done
-ended_within "$LAST_PID" 15 || stop "$LAST_PID"
+end_with_keys "$LAST_PID"
 if [ -e "$UAPP/planted-dll-loaded" ]; then
     fail "the saver loaded the dwmapi.dll planted beside it"
 else
@@ -398,11 +403,6 @@ if [ "$found" = yes ]; then
 else
     fail "/s showed no message screen within the first cycle ($(cat "$WORK/shot.txt" 2>/dev/null))"
 fi
-for _ in $(seq 1 20); do
-    kill -0 "$LAST_PID" 2>/dev/null || break
-    xdotool key space
-    sleep 0.5
-done
-ended_within "$LAST_PID" 15 || stop "$LAST_PID"
+end_with_keys "$LAST_PID"
 
 finish

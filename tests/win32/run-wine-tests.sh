@@ -2,9 +2,9 @@
 # Runs the x86_64 Windows saver under Wine on a virtual X display and checks
 # it from outside: the full-screen board and the input that ends it, the
 # preview inside a test parent window, the configuration dialog with the
-# registry setting, a saver in a folder named outside the ANSI code page
-# with a DLL planted beside it, the start-up failure box, the manifest, and
-# the outline arithmetic of the Windows build.
+# registry setting, a saver in a folder named outside the ANSI code page,
+# a DLL planted beside the savers, the start-up failure box, the manifest,
+# and the outline arithmetic of the Windows build.
 #
 #   run-wine-tests.sh BUILD_WIN64 NATIVE_BUILD
 #
@@ -70,7 +70,9 @@ for _ in $(seq 1 100); do
 done
 [ -s "$WORK/display" ] || skip_all "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$WORK/display")"
-export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A native dwmapi.dll is preferred: a saver that searched its own folder
+# would load the one planted beside it (see the end).
+export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;dwmapi=n,b"
 if ! timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1; then
     skip_all "wineboot could not make a prefix"
 fi
@@ -78,6 +80,7 @@ fi
 APP="$WINEPREFIX/drive_c/mosvik"
 mkdir -p "$APP"
 cp "$BUILD_WIN/winhelper.exe" "$BUILD_WIN/outline_check.exe" "$APP/"
+cp "$BUILD_WIN/planted-dwmapi.dll" "$APP/dwmapi.dll"
 cp "$BUILD_WIN/mosvik.scr" "$APP/bare.scr"
 if ! "$NATIVE/mosvik-pack" -o "$APP/mosvik.scr" --saver "$BUILD_WIN/mosvik.scr" >"$WORK/pack.log" 2>&1; then
     cat "$WORK/pack.log"
@@ -169,9 +172,7 @@ else
     fail "the manifest has no requestedExecutionLevel asInvoker"
 fi
 
-# --- a folder named outside the ANSI code page, a DLL planted beside ----------------
-# Wine is told to prefer a native dwmapi.dll, so a saver that searched its
-# own folder would load the planted one, which leaves a marker file.
+# --- a folder named outside the ANSI code page ----------------------------------------
 UAPP="$WINEPREFIX/drive_c/Фото"
 mkdir -p "$UAPP"
 cp "$BUILD_WIN/mosvik.scr" "$UAPP/пусто.scr"
@@ -180,8 +181,7 @@ cp "$BUILD_WIN/planted-dwmapi.dll" "$UAPP/dwmapi.dll"
 ustart() {
     local name=$1
     shift
-    (cd "$UAPP" && LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml=;dwmapi=n,b" exec timeout 90 wine "$@") \
-        >"$WORK/$name.out" 2>&1 &
+    (cd "$UAPP" && LC_ALL=C.UTF-8 exec timeout 90 wine "$@") >"$WORK/$name.out" 2>&1 &
     LAST_PID=$!
     BG_PIDS+=("$LAST_PID")
 }
@@ -193,11 +193,6 @@ else
     fail "a saver in C:\\Фото shows no board: $(tr -d '\r' <"$WORK/cyrillic.out" | head -n 3)"
 fi
 end_with_keys "$LAST_PID"
-if [ -e "$UAPP/planted-dll-loaded" ]; then
-    fail "the saver loaded the dwmapi.dll planted beside it"
-else
-    pass "the saver ignores a dwmapi.dll planted beside it"
-fi
 if (cd "$APP" && timeout 30 wine winhelper.exe regkeys 2>/dev/null) | tr -d '\r' | grep -qx 'key Мозаика'; then
     pass "the setting is kept under the saver's real file name"
 else
@@ -404,5 +399,12 @@ else
     fail "/s showed no message screen within the first cycle ($(cat "$WORK/shot.txt" 2>/dev/null))"
 fi
 end_with_keys "$LAST_PID"
+
+# --- the DLL planted beside every saver above ----------------------------------------
+if [ -e "$APP/planted-dll-loaded" ] || [ -e "$UAPP/planted-dll-loaded" ]; then
+    fail "a saver loaded the dwmapi.dll planted beside it"
+else
+    pass "the savers ignored the dwmapi.dll planted beside them"
+fi
 
 finish

@@ -1,7 +1,8 @@
 // AfxWinMain: the entry the backends call once the platform is set. It runs
-// start-up and the message loop and turns a start-up failure into one line
-// on stderr and a non-zero status; no window is left behind then.
-#include <cstdio>
+// start-up and the message loop and turns a start-up failure into one
+// report through the platform (a line on stderr, and where stderr is not
+// seen, whatever the backend shows instead) and a non-zero status; no
+// window is left behind then.
 #include <exception>
 #include <string>
 
@@ -21,18 +22,18 @@ int AfxWinMain(int argc, char** argv)
     try {
         bRun = app.InitInstance();
     } catch (const CFileException& e) {
-        std::fprintf(stderr, "mosvik: no picture document in %s: %s\n", exePath.c_str(), e.what());
+        AfxGetPlatform().ReportStartupFailure("no picture document in " + exePath + ": " + e.what());
         return kExitNoDocument;
     } catch (const CArchiveException& e) {
-        std::fprintf(stderr, "mosvik: unreadable picture document in %s: %s\n", exePath.c_str(), e.what());
+        AfxGetPlatform().ReportStartupFailure("unreadable picture document in " + exePath + ": " + e.what());
         return kExitNoDocument;
     } catch (const CStartupError& e) {
-        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        AfxGetPlatform().ReportStartupFailure(e.what());
         return e.Status();
     } catch (const std::exception& e) {
         // Anything else (memory, a picture too large to hold): same as a
         // failure inside a message handler.
-        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        AfxGetPlatform().ReportStartupFailure(e.what());
         return 1;
     }
     if (bRun)

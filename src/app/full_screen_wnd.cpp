@@ -64,7 +64,7 @@ void CFullScreenWnd::OnActivateApp(BOOL bActive)
 
 void CFullScreenWnd::OnMouseMove(POINT pt)
 {
-    ApplyMouseRule(g_ptWndReference, pt);
+    ApplyMouseRule(g_ptWndReference, pt, AfxGetPlatform().ScalePixels(m_hWnd, kMouseSlop));
     Default();
 }
 

@@ -31,7 +31,8 @@ void ScreenMessage(const MSG& msg)
     case WM_RBUTTONDOWN:
         AfxThrowUserException();
     case WM_MOUSEMOVE:
-        ApplyMouseRule(g_ptPumpReference, MousePosition(msg.lParam));
+        ApplyMouseRule(g_ptPumpReference, MousePosition(msg.lParam),
+                       AfxGetPlatform().ScalePixels(msg.hwnd, kMouseSlop));
         break;
     default:
         break; // dropped: neither translated nor dispatched
@@ -39,13 +40,13 @@ void ScreenMessage(const MSG& msg)
 }
 } // namespace
 
-void ApplyMouseRule(POINT& ref, POINT pt)
+void ApplyMouseRule(POINT& ref, POINT pt, int nSlop)
 {
     if (ref == kNoMousePosition) {
         ref = pt;
         return;
     }
-    if (Distance(ref.x, pt.x) > 5 && Distance(ref.y, pt.y) > 5)
+    if (Distance(ref.x, pt.x) > nSlop && Distance(ref.y, pt.y) > nSlop)
         AfxThrowUserException();
 }
 

@@ -9,6 +9,9 @@
 
 // The reference point before any mouse position has been seen.
 constexpr POINT kNoMousePosition{-100, -100};
+// How far the mouse must move on both axes to end the saver, in pixels at
+// 96 DPI; the platform scales it to the display's pixels.
+constexpr int kMouseSlop = 5;
 // Messages one PumpMessages call handles at most.
 constexpr int kPumpBatch = 16;
 
@@ -21,9 +24,9 @@ void PumpMessages();
 void Pause(int nSeconds);
 
 // The mouse rule: the first position seen becomes the reference; later
-// ones raise the user interrupt when they are more than 5 pixels away on
-// both axes. The reference is never moved after that.
-void ApplyMouseRule(POINT& ref, POINT pt);
+// ones raise the user interrupt when they are more than nSlop pixels away
+// on both axes. The reference is never moved after that.
+void ApplyMouseRule(POINT& ref, POINT pt, int nSlop = kMouseSlop);
 
 // The signed client position packed in a mouse message's lParam.
 constexpr POINT MousePosition(LPARAM lParam)

@@ -4,8 +4,26 @@
 #include <cerrno>
 #include <algorithm>
 #include <cstring>
+#ifdef _WIN32
+#include <filesystem>
+#endif
 
 #include "platform/exceptions.h"
+
+namespace {
+// Paths are UTF-8. The Windows C library would read a narrow path in the
+// ANSI code page, so there the path goes through its wide call.
+std::FILE* OpenStream(const std::string& path, const char* mode)
+{
+#ifdef _WIN32
+    const std::filesystem::path native(std::u8string(path.begin(), path.end()));
+    const std::wstring wmode(mode, mode + std::strlen(mode));
+    return ::_wfopen(native.c_str(), wmode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+} // namespace
 
 CFile::~CFile()
 {
@@ -19,7 +37,7 @@ bool CFile::Open(const std::string& path, unsigned flags)
     m_path = path;
     const char* mode = (flags & modeCreate) ? "wb" : (flags & modeWrite) ? "r+b" : "rb";
     errno = 0;
-    m_fp = std::fopen(path.c_str(), mode);
+    m_fp = OpenStream(path, mode);
     m_lastError = m_fp ? 0 : errno;
     return m_fp != nullptr;
 }

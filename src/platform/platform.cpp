@@ -1,4 +1,5 @@
-// The process's platform pointer and the default bitmap-resource lookup.
+// The process's platform pointer and the defaults of its services: the
+// bitmap-resource lookup and the start-up failure report.
 #include "platform/platform.h"
 
 #include <cstdio>
@@ -22,3 +23,9 @@ IPlatform& AfxGetPlatform()
 void AfxSetPlatform(IPlatform* platform) { g_pPlatform = platform; }
 
 std::vector<BYTE> IPlatform::LoadBitmapResource(UINT id) { return res::BuiltinBitmap(id); }
+
+void IPlatform::ReportStartupFailure(const std::string& text)
+{
+    std::fprintf(stderr, "mosvik: %s\n", text.c_str());
+    std::fflush(stderr);
+}

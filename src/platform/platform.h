@@ -43,6 +43,10 @@ public:
     // Display.
     virtual SIZE GetScreenSize() = 0; // primary screen in pixels
     virtual int GetLogPixelsY() = 0;
+    // A length of n pixels at 96 DPI in the pixels of the display that shows
+    // the window (where the backend counts physical pixels); the default
+    // keeps n.
+    virtual int ScalePixels(HWND hwnd, int n) { return n; }
 
     // Windows. CreateWindow sends WM_CREATE to `owner` (through its guarded
     // entry point) before it returns, and returns null when the window
@@ -86,6 +90,9 @@ public:
     virtual void ShellExecute(const std::string& program, const char* verb, const char* parameters) = 0;
     // A bitmap resource as a packed DIB; the default is the built-in copy.
     virtual std::vector<BYTE> LoadBitmapResource(UINT id);
+    // A start-up failure that leaves no window, as one line without the
+    // program's name; the default writes "mosvik: <text>" to stderr.
+    virtual void ReportStartupFailure(const std::string& text);
 };
 
 // The process's platform, set once by main() before the application starts.

@@ -93,6 +93,7 @@ public:
     // Display.
     SIZE GetScreenSize() override { return screen; }
     int GetLogPixelsY() override { return logPixelsY; }
+    int ScalePixels(HWND, int n) override { return n * pixelScale; }
 
     // Windows.
     HWND CreateWindow(CWnd* owner, DWORD exStyle, DWORD style, const RECT& rc, HWND parent) override
@@ -260,6 +261,7 @@ public:
     std::string modulePath = "/nonexistent/mosvik.scr";
     SIZE screen{320, 240};
     int logPixelsY = 96;
+    int pixelScale = 1; // ScalePixels multiplies by this
     std::int64_t now = 1000000;
     DWORD tickStep = 1;
     bool failCreate = false;

@@ -32,6 +32,12 @@ TEST(PumpReference, FirstMoveSetsItAndOnlyMovesOnBothAxesEndTheSaver)
     EXPECT_NO_THROW(PumpMessages());
     fake.Post(nullptr, WM_MOUSEMOVE, 0, MAKELPARAM(294, 206));
     EXPECT_THROW(PumpMessages(), CUserException);
+    // On a display of twice the pixel density the distance doubles.
+    fake.pixelScale = 2;
+    fake.Post(nullptr, WM_MOUSEMOVE, 0, MAKELPARAM(290, 210));
+    EXPECT_NO_THROW(PumpMessages());
+    fake.Post(nullptr, WM_MOUSEMOVE, 0, MAKELPARAM(289, 211));
+    EXPECT_THROW(PumpMessages(), CUserException);
     EXPECT_TRUE(fake.dispatched.empty());
     AfxSetPlatform(nullptr);
 }

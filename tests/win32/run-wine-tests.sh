@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Runs the x86_64 Windows saver under Wine on a virtual X display and checks
 # it from outside: the full-screen board and the input that ends it, the
-# preview inside a test parent window, and the configuration dialog with the
-# registry setting.
+# preview inside a test parent window, the configuration dialog with the
+# registry setting, a saver in a folder named outside the ANSI code page,
+# a DLL planted beside the savers, the start-up failure box, the manifest,
+# and the outline arithmetic of the Windows build.
 #
 #   run-wine-tests.sh BUILD_WIN64 NATIVE_BUILD
 #
-# BUILD_WIN64 holds mosvik.scr and winhelper.exe (the cross build);
+# BUILD_WIN64 holds mosvik.scr, winhelper.exe, outline_check.exe and
+# planted-dwmapi.dll (the cross build);
 # NATIVE_BUILD holds mosvik-pack, which appends the test document. One Wine
 # prefix and one Xvfb display per run, every wait bounded, everything
 # removed at the end. Prints "N passed, M failed" last; exit status 1 when
@@ -67,14 +70,17 @@ for _ in $(seq 1 100); do
 done
 [ -s "$WORK/display" ] || skip_all "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$WORK/display")"
-export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A native dwmapi.dll is preferred: a saver that searched its own folder
+# would load the one planted beside it (see the end).
+export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;dwmapi=n,b"
 if ! timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1; then
     skip_all "wineboot could not make a prefix"
 fi
 
 APP="$WINEPREFIX/drive_c/mosvik"
 mkdir -p "$APP"
-cp "$BUILD_WIN/winhelper.exe" "$APP/"
+cp "$BUILD_WIN/winhelper.exe" "$BUILD_WIN/outline_check.exe" "$APP/"
+cp "$BUILD_WIN/planted-dwmapi.dll" "$APP/dwmapi.dll"
 cp "$BUILD_WIN/mosvik.scr" "$APP/bare.scr"
 if ! "$NATIVE/mosvik-pack" -o "$APP/mosvik.scr" --saver "$BUILD_WIN/mosvik.scr" >"$WORK/pack.log" 2>&1; then
     cat "$WORK/pack.log"
@@ -107,6 +113,16 @@ ended_within() {
     return 0
 }
 stop() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+# end_with_keys PID: presses space until the saver ends (10 s at most) and
+# waits for it, stopping it if it does not end.
+end_with_keys() {
+    for _ in $(seq 1 20); do
+        kill -0 "$1" 2>/dev/null || break
+        xdotool key space
+        sleep 0.5
+    done
+    ended_within "$1" 15 || stop "$1"
+}
 # screenshot FILE [L T R B]: true when the (cropped) screen shows the board.
 screenshot() {
     local file=$1
@@ -129,7 +145,10 @@ speed_stored() {
     (cd "$APP" && timeout 30 wine reg query "$KEY" /v Speed 2>/dev/null) | tr -d '\r' |
         awk '$1 == "Speed" && $2 == "REG_DWORD" { print $3 }'
 }
-slider_reads() { (cd "$APP" && timeout 30 wine winhelper.exe slider 20 2>/dev/null) | tr -d '\r' | grep '^slider'; }
+slider_reads() {
+    (cd "$APP" && timeout 30 wine winhelper.exe slider 20 2>/dev/null) | tr -d '\r' | tee "$WORK/slider.txt" |
+        grep '^slider'
+}
 # focus_dialog: gives the configuration dialog the keyboard focus.
 focus_dialog() {
     local id
@@ -139,16 +158,66 @@ focus_dialog() {
     sleep 0.5
 }
 
+# --- the build itself -------------------------------------------------------------
+out=$( (cd "$APP" && timeout 60 wine outline_check.exe 2>&1) | tr -d '\r')
+if echo "$out" | grep -q '^outline ok'; then
+    pass "the outline worked example and the board checksum hold in the x86_64 build ($out)"
+else
+    fail "outline arithmetic of the x86_64 build: $out"
+fi
+if (cd "$APP" && timeout 30 wine winhelper.exe manifest 'C:\mosvik\mosvik.scr' 2>/dev/null) |
+    grep -q '<requestedExecutionLevel level="asInvoker"'; then
+    pass "the manifest asks to run as the invoker"
+else
+    fail "the manifest has no requestedExecutionLevel asInvoker"
+fi
+
+# --- a folder named outside the ANSI code page ----------------------------------------
+UAPP="$WINEPREFIX/drive_c/Фото"
+mkdir -p "$UAPP"
+cp "$BUILD_WIN/mosvik.scr" "$UAPP/пусто.scr"
+cp "$BUILD_WIN/planted-dwmapi.dll" "$UAPP/dwmapi.dll"
+"$NATIVE/mosvik-pack" -o "$UAPP/Мозаика.scr" --saver "$BUILD_WIN/mosvik.scr" >"$WORK/pack2.log" 2>&1
+ustart() {
+    local name=$1
+    shift
+    (cd "$UAPP" && LC_ALL=C.UTF-8 exec timeout 90 wine "$@") >"$WORK/$name.out" 2>&1 &
+    LAST_PID=$!
+    BG_PIDS+=("$LAST_PID")
+}
+xdotool mousemove 512 384
+ustart cyrillic 'C:\Фото\Мозаика.scr' /s
+if wait_for_board 30; then
+    pass "a saver in C:\\Фото runs and shows the board"
+else
+    fail "a saver in C:\\Фото shows no board: $(tr -d '\r' <"$WORK/cyrillic.out" | head -n 3)"
+fi
+end_with_keys "$LAST_PID"
+if (cd "$APP" && timeout 30 wine winhelper.exe regkeys 2>/dev/null) | tr -d '\r' | grep -qx 'key Мозаика'; then
+    pass "the setting is kept under the saver's real file name"
+else
+    fail "no setting under the name Мозаика: $( (cd "$APP" && timeout 30 wine winhelper.exe regkeys) | tr -d '\r')"
+fi
+
 # --- a saver without a document ------------------------------------------------
-start bare bare.scr /s
+ustart bare 'C:\Фото\пусто.scr' /s
+box=$( (cd "$APP" && timeout 40 wine winhelper.exe msgbox 25 2>/dev/null) | tr -d '\r')
 if ended_within "$LAST_PID" 30; then
-    if [ "$STATUS" -ne 0 ] && grep -q 'mosvik:' "$WORK/bare.out"; then
-        pass "a saver without a document ends with status $STATUS and one line on stderr"
+    if [ "$STATUS" -ne 0 ] && grep -q 'mosvik:' "$WORK/bare.out" &&
+        echo "$box" | grep -qF 'msgbox no picture document in C:\Фото\пусто.scr'; then
+        pass "a saver without a document shows why in a box and ends with status $STATUS"
     else
-        fail "a saver without a document: status $STATUS"; cat "$WORK/bare.out"
+        fail "a saver without a document: status $STATUS, box '$box'"; cat "$WORK/bare.out"
     fi
 else
-    stop "$LAST_PID"; fail "a saver without a document keeps running"
+    stop "$LAST_PID"; fail "a saver without a document keeps running (box '$box')"
+fi
+ustart barep 'C:\Фото\пусто.scr' /p 12345
+box=$( (cd "$APP" && timeout 20 wine winhelper.exe msgbox 4 2>/dev/null) | tr -d '\r')
+if ended_within "$LAST_PID" 20 && [ "$STATUS" -ne 0 ] && [ "$box" = "no message box" ]; then
+    pass "a preview without a document ends silently with status $STATUS"
+else
+    stop "$LAST_PID"; fail "a preview without a document: box '$box'"
 fi
 
 # --- full screen: the board, then the mouse ----------------------------------------
@@ -276,6 +345,12 @@ if run_dialog config1 Return; then
     else
         fail "/c accepted unchanged: '$SLIDER', status $STATUS, Speed '$speed'"
     fi
+    read -r _ dx dy <<<"$(grep '^offset' "$WORK/slider.txt")"
+    if [ -n "$dx" ] && [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]; then
+        pass "/c opens the dialog centred on the screen"
+    else
+        fail "/c opens the dialog off centre by '$dx' '$dy'"
+    fi
 else
     fail "/c accepted unchanged: the dialog did not close on Enter"
 fi
@@ -323,11 +398,13 @@ if [ "$found" = yes ]; then
 else
     fail "/s showed no message screen within the first cycle ($(cat "$WORK/shot.txt" 2>/dev/null))"
 fi
-for _ in $(seq 1 20); do
-    kill -0 "$LAST_PID" 2>/dev/null || break
-    xdotool key space
-    sleep 0.5
-done
-ended_within "$LAST_PID" 15 || stop "$LAST_PID"
+end_with_keys "$LAST_PID"
+
+# --- the DLL planted beside every saver above ----------------------------------------
+if [ -e "$APP/planted-dll-loaded" ] || [ -e "$UAPP/planted-dll-loaded" ]; then
+    fail "a saver loaded the dwmapi.dll planted beside it"
+else
+    pass "the savers ignored the dwmapi.dll planted beside them"
+fi
 
 finish

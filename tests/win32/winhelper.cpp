@@ -11,7 +11,17 @@
 //     Status 0 only when the saver lived until then and exited with 0.
 //   winhelper slider [SECONDS]
 //     Waits (default 20 s) for the configuration dialog and prints
-//     "slider POS MIN MAX" from its trackbar (item 1013). Status 0 if found.
+//     "slider POS MIN MAX" from its trackbar (item 1013) and "offset DX DY",
+//     its centre less the centre of the screen's work area. Status 0 if
+//     found.
+//   winhelper msgbox [SECONDS]
+//     Waits (default 20 s) for a message box captioned "Mosvik", prints
+//     "msgbox TEXT" (UTF-8) and closes it with OK. Status 0 if found.
+//   winhelper manifest FILE
+//     Prints the manifest resource (1) of FILE. Status 0 if it has one.
+//   winhelper regkeys
+//     Prints the subkeys of HKCU\Software\Korvel Screen Savers, one a
+//     line as "key NAME" (UTF-8).
 //
 // It talks to the other process only through window handles, the way the
 // display settings do.
@@ -126,12 +136,75 @@ int Slider(int seconds)
             const LRESULT lo = SendMessageA(tb, TBM_GETRANGEMIN, 0, 0);
             const LRESULT hi = SendMessageA(tb, TBM_GETRANGEMAX, 0, 0);
             Line("slider %lld %lld %lld", pos, lo, hi);
+            RECT rc, work;
+            GetWindowRect(dlg, &rc);
+            SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+            Line("offset %lld %lld", (rc.left + rc.right - work.left - work.right) / 2,
+                 (rc.top + rc.bottom - work.top - work.bottom) / 2);
             return 0;
         }
         Sleep(100);
     }
     Line("no dialog");
     return 1;
+}
+
+void Utf8Line(const char* label, const wchar_t* text, int len)
+{
+    std::string out(std::size_t(len) * 4 + 1, '\0');
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, len, out.data(), int(out.size()), nullptr, nullptr);
+    out.resize(std::size_t(n > 0 ? n : 0));
+    std::printf("%s %s\n", label, out.c_str());
+    std::fflush(stdout);
+}
+
+int MessageBoxText(int seconds)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < DWORD(seconds) * 1000) {
+        if (HWND box = FindWindowW(L"#32770", L"Mosvik")) {
+            Sleep(300);
+            wchar_t text[1024] = {};
+            // The message box shows its text in static item 0xFFFF.
+            const int n = GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            Utf8Line("msgbox", text, n);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(100);
+    }
+    Line("no message box");
+    return 1;
+}
+
+int Manifest(const char* file)
+{
+    HMODULE m = LoadLibraryExA(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC res = m ? FindResourceA(m, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr; // RT_MANIFEST
+    HGLOBAL data = res ? LoadResource(m, res) : nullptr;
+    const char* text = data ? static_cast<const char*>(LockResource(data)) : nullptr;
+    if (!text)
+        return 1;
+    std::fwrite(text, 1, SizeofResource(m, res), stdout);
+    std::printf("\n");
+    FreeLibrary(m);
+    return 0;
+}
+
+int RegistryKeys()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Korvel Screen Savers", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 1;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = 256;
+        if (RegEnumKeyExW(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        Utf8Line("key", name, int(len));
+    }
+    RegCloseKey(key);
+    return 0;
 }
 
 } // namespace
@@ -143,6 +216,13 @@ int main(int argc, char** argv)
         return Preview(argv[2], std::atoi(argv[3]));
     if (mode == "slider")
         return Slider(argc > 2 ? std::atoi(argv[2]) : 20);
-    std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | winhelper slider [SECONDS]\n");
+    if (mode == "msgbox")
+        return MessageBoxText(argc > 2 ? std::atoi(argv[2]) : 20);
+    if (mode == "manifest" && argc == 3)
+        return Manifest(argv[2]);
+    if (mode == "regkeys")
+        return RegistryKeys();
+    std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | slider [SECONDS] | msgbox [SECONDS] | "
+                         "manifest FILE | regkeys\n");
     return 2;
 }

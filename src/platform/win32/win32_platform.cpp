@@ -43,6 +43,14 @@ SIZE CWin32Platform::GetScreenSize()
 
 int CWin32Platform::GetLogPixelsY() { return w32::LogPixelsY(); }
 
+int CWin32Platform::ScalePixels(HWND hwnd, int n)
+{
+    // The window is per-monitor DPI aware, so its messages count physical
+    // pixels: at 200 % the mouse rule needs twice as many. Rounded to the
+    // nearest pixel, halves up.
+    return int((std::int64_t(n) * w32::WindowDpi(hwnd) + 48) / 96);
+}
+
 HWND CWin32Platform::CreateWindow(CWnd* owner, DWORD exStyle, DWORD style, const RECT& rc, HWND parent)
 {
     return w32::CreateSaverWindow(owner, exStyle, style, ToRect(rc), parent);
@@ -230,6 +238,13 @@ std::vector<BYTE> CWin32Platform::LoadBitmapResource(UINT id)
     return IPlatform::LoadBitmapResource(id);
 }
 
+void CWin32Platform::ReportStartupFailure(const std::string& text)
+{
+    IPlatform::ReportStartupFailure(text);
+    if (!m_bQuiet)
+        w32::ShowErrorBox(text);
+}
+
 LRESULT CWin32Platform::OnWindowMessage(CWnd* owner, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         const RECT* paint)
 {
@@ -289,7 +304,7 @@ int RunSaver(int argc, char** argv) noexcept
 {
     try {
         // Made before the application object, so destroyed after it at exit.
-        static CWin32Platform platform;
+        static CWin32Platform platform(argc > 1 && MatchSwitch(argv[1], 'p'));
         s_pPlatform = &platform;
         AfxSetPlatform(&platform);
         return AfxWinMain(argc, argv);

@@ -24,6 +24,11 @@ public:
 
 class CWin32Platform final : public IPlatform {
 public:
+    // A preview (quiet) reports start-up failures on stderr only; other runs
+    // also show them in a message box, since a GUI program's stderr is not
+    // seen.
+    explicit CWin32Platform(bool bQuiet) : m_bQuiet(bQuiet) {}
+
     std::string GetModuleFileName() override;
     [[noreturn]] void Exit(int status) override;
 
@@ -33,6 +38,7 @@ public:
 
     SIZE GetScreenSize() override;
     int GetLogPixelsY() override;
+    int ScalePixels(HWND hwnd, int n) override;
 
     HWND CreateWindow(CWnd* owner, DWORD exStyle, DWORD style, const RECT& rc, HWND parent) override;
     BOOL DestroyWindow(HWND hwnd) override;
@@ -60,6 +66,7 @@ public:
     BOOL FindExecutable(const std::string& file, std::string& program) override;
     void ShellExecute(const std::string& program, const char* verb, const char* parameters) override;
     std::vector<BYTE> LoadBitmapResource(UINT id) override;
+    void ReportStartupFailure(const std::string& text) override;
 
     // A message for one of the saver windows, from the window procedure.
     LRESULT OnWindowMessage(CWnd* owner, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
@@ -79,4 +86,5 @@ private:
     std::unordered_map<HWND, WindowState> m_windows; // node-based: surfaces keep their address
     std::map<std::pair<HWND, UINT_PTR>, TIMERPROC> m_timerProcs;
     CGdiTextEngine m_text;
+    bool m_bQuiet;
 };

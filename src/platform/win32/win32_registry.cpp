@@ -2,35 +2,37 @@
 // functions lay it out: HKCU\Software\<registry key>\<application>\<section>,
 // one REG_DWORD per entry. The keys are created on first access, reading
 // included. Without a registry key the application's .INI file is used, as
-// the framework does.
+// the framework does. The application name is the executable's own (UTF-8
+// from the core), so the keys are made with the wide calls.
 #include <windows.h>
 
 #include <string>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_wide.h"
 
 namespace w32 {
 namespace {
 
-std::string SectionPath(const std::string& registryKey, const std::string& appName, const char* section)
+std::wstring SectionPath(const std::string& registryKey, const std::string& appName, const char* section)
 {
-    return "Software\\" + registryKey + "\\" + appName + "\\" + section;
+    return Widen("Software\\" + registryKey + "\\" + appName + "\\" + section);
 }
 
 // Opens (creating it when missing) the section's key. A reader that may
 // not create keys still gets to read an existing one.
-bool OpenSection(const std::string& path, bool forWriting, RegKey& key)
+bool OpenSection(const std::wstring& path, bool forWriting, RegKey& key)
 {
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
                           nullptr, key.Put(), nullptr) == ERROR_SUCCESS)
         return true;
     if (forWriting)
         return false;
-    return ::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+    return ::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
-std::string IniFile(const std::string& appName) { return appName + ".INI"; }
+std::wstring IniFile(const std::string& appName) { return Widen(appName + ".INI"); }
 
 } // namespace
 
@@ -38,14 +40,14 @@ int ReadProfileInt(const std::string& registryKey, const std::string& appName, c
                    const char* entry, int nDefault)
 {
     if (registryKey.empty())
-        return int(::GetPrivateProfileIntA(section, entry, nDefault, IniFile(appName).c_str()));
+        return int(::GetPrivateProfileIntW(Widen(section).c_str(), Widen(entry).c_str(), nDefault, IniFile(appName).c_str()));
     RegKey key;
     if (!OpenSection(SectionPath(registryKey, appName, section), false, key))
         return nDefault;
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (::RegQueryValueExA(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+    if (::RegQueryValueExW(key.Get(), Widen(entry).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
         ERROR_SUCCESS)
         return nDefault;
     // Only a 32-bit number counts; a string or a short value is unreadable.
@@ -58,14 +60,14 @@ bool StoreProfileInt(const std::string& registryKey, const std::string& appName,
                      const char* entry, int value)
 {
     if (registryKey.empty()) {
-        return ::WritePrivateProfileStringA(section, entry, std::to_string(value).c_str(),
-                                            IniFile(appName).c_str()) != FALSE;
+        return ::WritePrivateProfileStringW(Widen(section).c_str(), Widen(entry).c_str(),
+                                            std::to_wstring(value).c_str(), IniFile(appName).c_str()) != FALSE;
     }
     RegKey key;
     if (!OpenSection(SectionPath(registryKey, appName, section), true, key))
         return false;
     const DWORD v = DWORD(value);
-    return ::RegSetValueExA(key.Get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
+    return ::RegSetValueExW(key.Get(), Widen(entry).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
            ERROR_SUCCESS;
 }
 

@@ -1,84 +1,30 @@
 // Process, time, display and shell services on Win32: the module path, the
-// tick count and sleeping, the screen's size and resolution, pacing to the
-// display refresh, bitmap resources and the shell's program lookup. The
-// fallback pacing sleeps, so it is only as fine as the system's timer
-// (about 16 ms by default on Windows), which is what it aims at anyway.
+// tick count and sleeping, the screen's size and DPI, bitmap resources,
+// error boxes and the shell's program lookup. Paths and program names
+// cross to the core as UTF-8 and reach Windows through its wide calls.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_wide.h"
+#include "resources/resource.h"
 
 namespace w32 {
-namespace {
-
-// Paces board steps to the display. With a compositor, DwmFlush returns
-// after its next composition pass, which follows the refresh. Without one
-// (DwmFlush missing or failing, or returning at once as a stub does), the
-// step waits until 16 ms have passed since the previous one.
-class RefreshClock {
-public:
-    RefreshClock()
-    {
-        ::QueryPerformanceFrequency(&m_freq);
-        m_dwmapi.Reset(::LoadLibraryA("dwmapi.dll"));
-        if (m_dwmapi) {
-            // GetProcAddress yields a generic function pointer; the real
-            // type of DwmFlush is HRESULT WINAPI (void).
-            auto proc = reinterpret_cast<void (*)()>(::GetProcAddress(m_dwmapi.Get(), "DwmFlush"));
-            m_flush = reinterpret_cast<DwmFlushFn>(proc);
-        }
-    }
-
-    void Wait()
-    {
-        const double start = NowMs();
-        bool paced = false;
-        if (m_flush && SUCCEEDED(m_flush()))
-            paced = NowMs() - start >= kStubThresholdMs;
-        if (!paced && m_last > 0) {
-            const double due = m_last + kFallbackPeriodMs;
-            const double now = NowMs();
-            if (due > now)
-                ::Sleep(DWORD(due - now + 0.5));
-        }
-        m_last = NowMs();
-    }
-
-private:
-    using DwmFlushFn = HRESULT(WINAPI*)();
-    static constexpr double kFallbackPeriodMs = 16.0;
-    static constexpr double kStubThresholdMs = 0.5;
-
-    double NowMs() const
-    {
-        LARGE_INTEGER t;
-        ::QueryPerformanceCounter(&t);
-        return double(t.QuadPart) * 1000.0 / double(m_freq.QuadPart ? m_freq.QuadPart : 1);
-    }
-
-    LARGE_INTEGER m_freq{};
-    Module m_dwmapi;
-    DwmFlushFn m_flush = nullptr;
-    double m_last = 0;
-};
-
-} // namespace
 
 std::string ModuleFileName()
 {
     // The path may be longer than MAX_PATH: grow until it fits.
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
         if (n == 0)
             return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
+        if (n < path.size())
+            return Narrow(path.data(), n);
         if (path.size() >= 32768)
             return {};
         path.resize(path.size() * 2);
@@ -101,12 +47,6 @@ int LogPixelsY()
     return dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
 }
 
-void WaitForRefresh()
-{
-    static RefreshClock clock;
-    clock.Wait();
-}
-
 bool LoadBitmapBytes(unsigned id, std::vector<std::uint8_t>& dib)
 {
     // RT_BITMAP resources are packed DIBs: the file without its header.
@@ -124,19 +64,47 @@ bool LoadBitmapBytes(unsigned id, std::vector<std::uint8_t>& dib)
     return true;
 }
 
+void ShowErrorBox(const std::string& text)
+{
+    ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(MOSVIK_NAME_TEXT).c_str(),
+                  MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+int WindowDpi(Handle h)
+{
+    // GetDpiForWindow (Windows 10 1607) is looked up in user32, which every
+    // GUI process has loaded: nothing is loaded by name here.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const GetDpiForWindowFn s_getDpi = [] {
+        const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+        auto proc = user32 ? reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetDpiForWindow")) : nullptr;
+        return reinterpret_cast<GetDpiForWindowFn>(proc);
+    }();
+    if (s_getDpi && h) {
+        if (const UINT dpi = s_getDpi(h))
+            return int(dpi);
+    }
+    WindowDc dc(h);
+    const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
+    return dpi > 0 ? dpi : 96;
+}
+
 bool FindProgramFor(const std::string& file, std::string& program)
 {
-    char buf[MAX_PATH + 1] = {};
-    const HINSTANCE r = ::FindExecutableA(file.c_str(), nullptr, buf);
+    wchar_t buf[MAX_PATH + 1] = {};
+    const HINSTANCE r = ::FindExecutableW(Widen(file).c_str(), nullptr, buf);
     if (reinterpret_cast<INT_PTR>(r) <= 32)
         return false;
-    program = buf;
+    program = Narrow(buf, wcslen(buf));
     return true;
 }
 
 void OpenWithProgram(const std::string& program, const char* verb, const char* parameters)
 {
-    ::ShellExecuteA(nullptr, verb, program.c_str(), parameters, nullptr, SW_SHOWDEFAULT);
+    const std::wstring wVerb = verb ? Widen(verb) : std::wstring();
+    const std::wstring wParameters = parameters ? Widen(parameters) : std::wstring();
+    ::ShellExecuteW(nullptr, verb ? wVerb.c_str() : nullptr, Widen(program).c_str(),
+                    parameters ? wParameters.c_str() : nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
 } // namespace w32

@@ -7,15 +7,18 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/saver_app.h"
+#include "platform/headless/desktop_recording.h"
 #include "platform/headless/headless_options.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/input_script.h"
 #include "platform/posix/desktop.h"
+#include "platform/posix/monitor_shows.h"
 
 #ifndef MOSVIK_VERSION
 #define MOSVIK_VERSION "unknown"
@@ -45,6 +48,7 @@ void PrintUsage()
         "\n"
         "Headless options (a virtual display and clock; same options, same frames):\n"
         "  --headless=WxH           the virtual display (the preview parent's client size for p)\n"
+        "  --headless=WxH+X+Y,...   a desktop of several monitors: full screen runs a show on each\n"
         "  --clock=SECONDS          calendar time at start (default 1000000000)\n"
         "  --input=FILE             timed input, one event a line: T mousemove X Y | T keydown |\n"
         "                           T lbuttondown | T rbuttondown | T mbuttondown | T deactivate |\n"
@@ -55,20 +59,31 @@ void PrintUsage()
         "  --stop-after=SECONDS     end with status 0 after that much virtual time\n"
         "  --config-answer=ok:POS|cancel   how the configuration dialog is answered (default cancel)\n"
         "\n"
-        "  --help, --version\n");
+        "  --help, --version\n"
+        "\n"
+        "Full screen covers every monitor with a show of its own; the saver starts itself\n"
+        "once per monitor with --monitor=INDEX:WxH+X+Y in front.\n");
     const char* desktop = DesktopUsage();
     if (desktop && *desktop)
         std::printf("\nDesktop options:\n%s", desktop);
 }
 
-std::unique_ptr<CPosixPlatform> MakeHeadless(int& argc, char** argv)
+bool IsFullScreen(int argc, char** argv) { return argc > 1 && MatchSwitch(argv[1], 's'); }
+
+std::unique_ptr<CPosixPlatform> MakeHeadless(HeadlessOptions options, const std::optional<ShowMonitor>& monitor,
+                                             int argc, char** argv)
 {
-    const HeadlessOptions options = ParseHeadlessOptions(argc, argv);
     std::vector<InputEvent> input;
     if (!options.inputFile.empty())
         input = LoadInputScript(options.inputFile);
+    if (monitor) {
+        options.width = monitor->rect.width;
+        options.height = monitor->rect.height;
+    }
     auto platform =
         std::make_unique<CHeadlessPlatform>(options, std::move(input), CHeadlessPlatform::PreviewHandleFromArgs(argc, argv));
+    if (monitor)
+        platform->SetMonitor(*monitor);
     try {
         platform->OpenOutputs();
     } catch (const std::exception& e) {
@@ -81,6 +96,14 @@ std::unique_ptr<CPosixPlatform> MakeHeadless(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    std::optional<ShowMonitor> monitor;
+    try {
+        monitor = TakeMonitorOption(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        return 2;
+    }
+    const std::vector<std::string> given(argv, argv + argc);
     bool headless = false, help = false, version = false;
     std::string headlessOnly;
     for (int i = 1; i < argc; ++i) {
@@ -108,11 +131,24 @@ int main(int argc, char** argv)
     CPosixPlatform* platform = nullptr;
     try {
         if (headless) {
-            platform = MakeHeadless(argc, argv).release();
+            HeadlessOptions options = ParseHeadlessOptions(argc, argv);
+            if (!monitor && options.monitors.size() > 1 && IsFullScreen(argc, argv))
+                return RunHeadlessMonitors(CPosixPlatform::ExecutablePath(), given, options);
+            platform = MakeHeadless(options, monitor, argc, argv).release();
         } else {
             if (!headlessOnly.empty())
                 throw OptionError(headlessOnly + " needs --headless=WIDTHxHEIGHT");
-            platform = CreateDesktopPlatform(argc, argv).release();
+            std::unique_ptr<CPosixPlatform> desktop = CreateDesktopPlatform(argc, argv);
+            if (monitor)
+                desktop->SetMonitor(*monitor);
+            else if (IsFullScreen(argc, argv)) {
+                const std::vector<MonitorRect> monitors = desktop->GetMonitors();
+                if (monitors.size() > 1) {
+                    desktop.reset(); // the shows open displays of their own
+                    return RunShowsOnMonitors(CPosixPlatform::ExecutablePath(), given, monitors);
+                }
+            }
+            platform = desktop.release();
         }
     } catch (const OptionError& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());

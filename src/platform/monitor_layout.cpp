@@ -1,0 +1,105 @@
+// Monitor layouts: parsing and formatting the text form, the choice of a
+// list and the desktop box. Integer arithmetic in 64 bits, so that no sum
+// of a coordinate and a side can overflow.
+#include "platform/monitor_layout.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+
+namespace {
+
+bool ParseInt(std::string_view s, int& v)
+{
+    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return !s.empty() && ec == std::errc() && ptr == s.data() + s.size();
+}
+
+// A signed offset that starts with its sign ("+12", "-40").
+bool ParseOffset(std::string_view s, int& v)
+{
+    if (s.size() < 2 || (s[0] != '+' && s[0] != '-') || s[1] == '+' || s[1] == '-')
+        return false;
+    if (!ParseInt(s.substr(1), v))
+        return false;
+    if (s[0] == '-')
+        v = -v;
+    return v >= -MonitorRect::kMaxCoordinate && v <= MonitorRect::kMaxCoordinate;
+}
+
+bool HasArea(const MonitorRect& m) { return m.width > 0 && m.height > 0; }
+
+} // namespace
+
+MonitorRect ParseMonitor(std::string_view text)
+{
+    const auto bad = [&] { return MonitorLayoutError("a monitor is WIDTHxHEIGHT[+X+Y], got \"" + std::string(text) + "\""); };
+    MonitorRect m;
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos)
+        throw bad();
+    const std::size_t sign = text.find_first_of("+-", x + 1);
+    if (!ParseInt(text.substr(0, x), m.width) || !ParseInt(text.substr(x + 1, sign - (x + 1)), m.height))
+        throw bad();
+    if (sign != std::string_view::npos) {
+        const std::string_view offsets = text.substr(sign);
+        const std::size_t second = offsets.find_first_of("+-", 1);
+        if (second == std::string_view::npos || !ParseOffset(offsets.substr(0, second), m.x) ||
+            !ParseOffset(offsets.substr(second), m.y))
+            throw bad();
+    }
+    if (m.width < 1 || m.height < 1 || m.width > MonitorRect::kMaxCoordinate ||
+        m.height > MonitorRect::kMaxCoordinate)
+        throw MonitorLayoutError("monitor size out of range: " + std::string(text));
+    return m;
+}
+
+std::vector<MonitorRect> ParseMonitorList(std::string_view text)
+{
+    std::vector<MonitorRect> list;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        if (list.size() == MonitorRect::kMaxMonitors)
+            throw MonitorLayoutError("more than " + std::to_string(MonitorRect::kMaxMonitors) + " monitors");
+        list.push_back(ParseMonitor(text.substr(0, comma)));
+        if (comma == std::string_view::npos)
+            return list;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::string FormatMonitor(const MonitorRect& m)
+{
+    const auto offset = [](int v) { return (v < 0 ? "-" : "+") + std::to_string(v < 0 ? -std::int64_t(v) : v); };
+    return std::to_string(m.width) + "x" + std::to_string(m.height) + offset(m.x) + offset(m.y);
+}
+
+std::vector<MonitorRect> ChooseMonitors(std::span<const MonitorRect> randr, std::span<const MonitorRect> xinerama,
+                                        const MonitorRect& screen)
+{
+    for (std::span<const MonitorRect> source : {randr, xinerama}) {
+        std::vector<MonitorRect> chosen;
+        for (const MonitorRect& m : source) {
+            if (HasArea(m) && chosen.size() < MonitorRect::kMaxMonitors && std::find(chosen.begin(), chosen.end(), m) == chosen.end())
+                chosen.push_back(m);
+        }
+        if (!chosen.empty())
+            return chosen;
+    }
+    return {screen};
+}
+
+MonitorRect DesktopBox(std::span<const MonitorRect> monitors)
+{
+    if (monitors.empty())
+        return {};
+    std::int64_t left = monitors[0].x, top = monitors[0].y;
+    std::int64_t right = left + monitors[0].width, bottom = top + monitors[0].height;
+    for (const MonitorRect& m : monitors) {
+        left = std::min<std::int64_t>(left, m.x);
+        top = std::min<std::int64_t>(top, m.y);
+        right = std::max<std::int64_t>(right, std::int64_t(m.x) + m.width);
+        bottom = std::max<std::int64_t>(bottom, std::int64_t(m.y) + m.height);
+    }
+    return MonitorRect{int(left), int(top), int(right - left), int(bottom - top)};
+}

@@ -329,6 +329,48 @@ else
   fail "16-bit display" "Xvfb did not start"
 fi
 
+echo "== several monitors"
+# One monitor's show, as the several-monitor parent starts it: its window
+# is exactly the monitor's rectangle and it takes neither focus nor grab.
+park_pointer
+start monitor --monitor=1:400x300+600+100 /s
+sleep 2
+win=$(fullscreen_window)
+check "a monitor's show covers exactly its monitor" \
+  bash -c "xwininfo -id '$win' | grep -q 'Absolute upper-left X:  600' && xwininfo -id '$win' | grep -q 'Absolute upper-left Y:  100' && xwininfo -id '$win' | grep -q 'Width: 400'"
+kill -TERM "$spid"
+check "a monitor's show ends with status 0 on SIGTERM" ends_with "$spid" 0 5
+# Xvfb offers several monitors only as Xinerama screens of a multi-screen
+# server (without RandR, whose monitors it cannot be given): the Xinerama
+# fallback, one show per screen. Xvfb lays both screens at 0,0.
+Xvfb -displayfd 4 -screen 0 640x480x24 -screen 1 400x300x24 +xinerama -extension RANDR -nolisten tcp \
+  4>"$work/display2" 2>"$work/xvfb2.log" &
+xvfb2_pid=$!
+pids+=("$xvfb2_pid")
+for _ in $(seq 100); do [ -s "$work/display2" ] && break; sleep 0.1; done
+if [ -s "$work/display2" ]; then
+  main_display=$DISPLAY
+  export DISPLAY=":$(head -n 1 "$work/display2")"
+  for ending in mouse term; do
+    park_pointer
+    start "monitors-$ending" /s
+    sleep 2.5
+    check "two monitors: one show each (${ending})" test "$(pgrep -c -P "$spid")" -eq 2
+    shows=$(pgrep -d, -P "$spid")
+    if [ "$ending" = mouse ]; then
+      xdotool mousemove 100 100; sleep 0.3; xdotool mousemove 150 160
+    else
+      kill -TERM "$spid"
+    fi
+    check "two monitors: ${ending} ends both with status 0" ends_with "$spid" 0 5
+    check "two monitors: no show is left after ${ending}" bash -c "! ps -p '$shows' >/dev/null"
+  done
+  export DISPLAY=$main_display
+  kill "$xvfb2_pid" 2>/dev/null; wait "$xvfb2_pid" 2>/dev/null
+else
+  fail "several monitors" "Xvfb did not start"
+fi
+
 echo "== under a window manager"
 if command -v openbox >/dev/null; then
   openbox --sm-disable >"$work/openbox.log" 2>&1 &

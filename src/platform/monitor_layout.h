@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -61,3 +62,15 @@ std::vector<MonitorRect> ChooseMonitors(std::span<const MonitorRect> randr, std:
 
 // The smallest rectangle holding every monitor (the virtual desktop).
 MonitorRect DesktopBox(std::span<const MonitorRect> monitors);
+
+// The option a several-monitor run puts in front of each show's own
+// arguments: "--monitor=INDEX:WxH+X+Y".
+// Takes it out of argv, where it is only ever argument 1. Throws
+// MonitorLayoutError when it is malformed.
+std::optional<ShowMonitor> TakeMonitorOption(int& argc, char** argv);
+// The argument vector of the show on `monitor`: argv[0], its --monitor
+// option, `extra`, then `given` (argv[0] left out) without the leading
+// options that start with one of `drop`.
+std::vector<std::string> ShowArguments(const std::vector<std::string>& given, const ShowMonitor& monitor,
+                                       const std::vector<std::string>& extra,
+                                       std::span<const std::string_view> drop = {});

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/monitor_layout.h"
-#include "platform/posix/monitor_shows.h"
+#include "platform/monitor_layout.h"
 
 namespace {
 

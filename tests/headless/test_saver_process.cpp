@@ -239,6 +239,10 @@ TEST_F(SaverRun, BadArgumentsEndWithOneLineOnStderr)
     EXPECT_EQ(badInput.status, 2);
     EXPECT_EQ(Lines(badInput.err), 1);
     EXPECT_NE(badInput.err.find("line 2"), std::string::npos) << badInput.err;
+    const RunResult badOnTwo =
+        RunSaver(Saver("Hi"), {"--headless=64x48,64x48+64+0", "--stop-after=1", "/s"}, "0.6 wiggle\n");
+    EXPECT_EQ(badOnTwo.status, 2);
+    EXPECT_EQ(Lines(badOnTwo.err), 1) << badOnTwo.err;
 
     const RunResult badOption = RunSaver(Saver("Hi"), {"--fps=0", "/s"});
     EXPECT_EQ(badOption.status, 2);

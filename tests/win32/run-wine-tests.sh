@@ -353,4 +353,34 @@ for _ in $(seq 1 20); do
 done
 ended_within "$LAST_PID" 15 || stop "$LAST_PID"
 
+# --- several monitors ---------------------------------------------------------------
+# Wine takes its monitors from Xinerama when the server has no RandR: on a
+# second display of two screens (Xvfb lays both at 0,0), /s runs a show per
+# monitor, and input on them ends all with status 0.
+timeout 20 wineserver -k >/dev/null 2>&1
+timeout 20 wineserver -w >/dev/null 2>&1
+Xvfb -displayfd 4 -screen 0 800x600x24 -screen 1 640x480x24 +xinerama -extension RANDR -nolisten tcp \
+    4>"$WORK/display2" >"$WORK/xvfb2.log" 2>&1 &
+BG_PIDS+=("$!")
+for _ in $(seq 1 100); do
+    [ -s "$WORK/display2" ] && break
+    sleep 0.1
+done
+shows() { pgrep -c -f -- '--monitor=[0-9]+:[0-9]+x[0-9]+' 2>/dev/null || true; }
+if [ -s "$WORK/display2" ]; then
+    export DISPLAY=":$(head -n1 "$WORK/display2")"
+    start monitors mosvik.scr /s
+    for _ in $(seq 1 60); do
+        [ "$(shows)" -ge 2 ] && break
+        sleep 0.5
+    done
+    [ "$(shows)" -ge 2 ] && pass "two monitors: a show each" || fail "two monitors: $(shows) shows"
+    sleep 3
+    wiggle() { xdotool mousemove $((RANDOM % 600)) $((RANDOM % 400)); }
+    ends_by "two monitors: the mouse ends every show" wiggle
+    [ "$(shows)" -eq 0 ] && pass "two monitors: no show is left" || fail "two monitors: $(shows) shows left"
+else
+    fail "two monitors: Xvfb did not start"
+fi
+
 finish

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
@@ -110,10 +112,21 @@ int RunHeadlessMonitors(const std::string& exe, const std::vector<std::string>& 
                 std::copy_n(frames[i].Row(y), m.width, desktop.Row(m.y - box.y + y) + (m.x - box.x));
         }
         const std::int64_t ms = CVirtualClock::SampleTime(index, options.fps) / CVirtualClock::kUnitsPerMs;
-        for (auto& sink : sinks)
-            sink->Add(desktop, index, ms);
+        try {
+            for (auto& sink : sinks)
+                sink->Add(desktop, index, ms);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "mosvik: %s\n", e.what());
+            status = 1;
+            break;
+        }
     }
     shows.EndAll();
-    FinishFrameSinks(sinks, CVirtualClock::SampleTime(index, options.fps) / CVirtualClock::kUnitsPerMs);
+    try {
+        FinishFrameSinks(sinks, CVirtualClock::SampleTime(index, options.fps) / CVirtualClock::kUnitsPerMs);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        status = status == 0 ? 1 : status;
+    }
     return status;
 }

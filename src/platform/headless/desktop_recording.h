@@ -16,6 +16,8 @@
 
 // Runs the shows of `options.monitors` with the saver `exe` and the
 // command line `given` (argv as it came, argv[0] first); returns the
-// status of the ending. Throws std::runtime_error when a sink fails.
+// status of the ending (1, after one line on stderr, when the samples
+// could not be written). Throws std::runtime_error when a sink cannot be
+// opened or a show started.
 int RunHeadlessMonitors(const std::string& exe, const std::vector<std::string>& given,
                         const HeadlessOptions& options);

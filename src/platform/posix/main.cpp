@@ -70,12 +70,9 @@ void PrintUsage()
 
 bool IsFullScreen(int argc, char** argv) { return argc > 1 && MatchSwitch(argv[1], 's'); }
 
-std::unique_ptr<CPosixPlatform> MakeHeadless(HeadlessOptions options, const std::optional<ShowMonitor>& monitor,
-                                             int argc, char** argv)
+std::unique_ptr<CPosixPlatform> MakeHeadless(HeadlessOptions options, std::vector<InputEvent> input,
+                                             const std::optional<ShowMonitor>& monitor, int argc, char** argv)
 {
-    std::vector<InputEvent> input;
-    if (!options.inputFile.empty())
-        input = LoadInputScript(options.inputFile);
     if (monitor) {
         options.width = monitor->rect.width;
         options.height = monitor->rect.height;
@@ -131,10 +128,13 @@ int main(int argc, char** argv)
     CPosixPlatform* platform = nullptr;
     try {
         if (headless) {
-            HeadlessOptions options = ParseHeadlessOptions(argc, argv);
+            const HeadlessOptions options = ParseHeadlessOptions(argc, argv);
+            std::vector<InputEvent> input; // read here too when only the shows use it: one error line
+            if (!options.inputFile.empty())
+                input = LoadInputScript(options.inputFile);
             if (!monitor && options.monitors.size() > 1 && IsFullScreen(argc, argv))
                 return RunHeadlessMonitors(CPosixPlatform::ExecutablePath(), given, options);
-            platform = MakeHeadless(options, monitor, argc, argv).release();
+            platform = MakeHeadless(options, std::move(input), monitor, argc, argv).release();
         } else {
             if (!headlessOnly.empty())
                 throw OptionError(headlessOnly + " needs --headless=WIDTHxHEIGHT");

@@ -111,12 +111,7 @@ int RunHeadlessMonitors(const std::string& exe, const std::vector<std::string>& 
             for (int y = 0; y < m.height; ++y)
                 std::copy_n(frames[i].Row(y), m.width, desktop.Row(m.y - box.y + y) + (m.x - box.x));
         }
-        const std::int64_t ms = CVirtualClock::SampleTime(index, options.fps) / CVirtualClock::kUnitsPerMs;
-        try {
-            for (auto& sink : sinks)
-                sink->Add(desktop, index, ms);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "mosvik: %s\n", e.what());
+        if (!AddToFrameSinks(sinks, desktop, index, options.fps)) {
             status = 1;
             break;
         }

@@ -16,6 +16,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/headless/virtual_clock.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -208,6 +210,20 @@ std::vector<std::unique_ptr<IFrameSink>> OpenFrameSinks(const HeadlessOptions& o
     if (!options.recordFile.empty())
         sinks.push_back(std::make_unique<CWebpRecorder>(options.recordFile, options.width, options.height));
     return sinks;
+}
+
+bool AddToFrameSinks(std::vector<std::unique_ptr<IFrameSink>>& sinks, const CSurface& frame, std::int64_t index,
+                     int fps)
+{
+    const std::int64_t ms = CVirtualClock::SampleTime(index, fps) / CVirtualClock::kUnitsPerMs;
+    try {
+        for (auto& sink : sinks)
+            sink->Add(frame, index, ms);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        return false;
+    }
+    return true;
 }
 
 void FinishFrameSinks(std::vector<std::unique_ptr<IFrameSink>>& sinks, std::int64_t endMs)

@@ -71,5 +71,9 @@ private:
 
 // The sinks the options name (--frames, --frame-fd, --record), in that order.
 std::vector<std::unique_ptr<IFrameSink>> OpenFrameSinks(const HeadlessOptions& options);
+// Hands sample `index` (at `fps` samples a second) to every sink; false,
+// after one line on stderr, when one fails.
+bool AddToFrameSinks(std::vector<std::unique_ptr<IFrameSink>>& sinks, const CSurface& frame, std::int64_t index,
+                     int fps);
 // Finishes every sink; the first failure is rethrown once all had their chance.
 void FinishFrameSinks(std::vector<std::unique_ptr<IFrameSink>>& sinks, std::int64_t endMs);

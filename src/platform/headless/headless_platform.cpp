@@ -102,15 +102,8 @@ void CHeadlessPlatform::AdvanceTo(std::int64_t target)
 
 void CHeadlessPlatform::TakeSample(std::int64_t index)
 {
-    const CSurface& frame = ComposeDisplay();
-    const std::int64_t ms = CVirtualClock::SampleTime(index, m_options.fps) / CVirtualClock::kUnitsPerMs;
-    try {
-        for (auto& sink : m_sinks)
-            sink->Add(frame, index, ms);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "mosvik: %s\n", e.what());
+    if (!AddToFrameSinks(m_sinks, ComposeDisplay(), index, m_options.fps))
         Exit(1);
-    }
 }
 
 const CSurface& CHeadlessPlatform::ComposeDisplay()

@@ -1,6 +1,7 @@
 // The whole saver run headless from the command line: timing of the first
 // board, the input rules of the full-screen saver, the preview, the
-// configuration answers, the message screen and reproducibility.
+// configuration answers, the message screen, reproducibility and a
+// desktop of several monitors.
 // Frames are sampled at 10 per second unless a test says otherwise, so a
 // run that ends at T seconds leaves about 10 T frames.
 #include "process_fixture.h"
@@ -191,12 +192,61 @@ TEST_F(SaverRun, SameOptionsGiveTheSameFrames)
     EXPECT_FALSE(fa == fc); // another calendar time seeds another board
 }
 
+Frame Crop(const Frame& f, int x, int y, int w, int h)
+{
+    Frame c{w, h, {}};
+    for (int row = y; row < y + h; ++row)
+        c.pixels.insert(c.pixels.end(), f.pixels.begin() + row * f.width + x, f.pixels.begin() + row * f.width + x + w);
+    return c;
+}
+
+TEST_F(SaverRun, EveryMonitorRunsItsOwnShowAndInputOnAnyEndsThemAll)
+{
+    // 320x240 and, 10 pixels to its right and 60 lower, 200x150: a desktop
+    // of 530x240. Each monitor shows what a saver of its size alone shows,
+    // the second with its clock a day on (its own seed); the rest is black.
+    const std::string layout = "--headless=320x240,200x150+330+60";
+    fs::path both, first, second;
+    RunResult r = RunSaver(Saver("Hi"), {layout, "--fps=2", "--stop-after=6", "/s"}, {}, &both);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunSaver(Saver("Hi"), {"--fps=2", "--stop-after=6", "/s"}, {}, &first);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunSaver(Saver("Hi"), {"--headless=200x150", "--clock=1000086400", "--fps=2", "--stop-after=6", "/s"}, {},
+                 &second);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<Frame> fb = ReadFrames(both), f1 = ReadFrames(first), f2 = ReadFrames(second);
+    ASSERT_EQ(fb.size(), 12u);
+    ASSERT_EQ(f1.size(), 12u);
+    ASSERT_EQ(f2.size(), 12u);
+    for (std::size_t i = 0; i < fb.size(); ++i) {
+        ASSERT_EQ(fb[i].width, 530);
+        EXPECT_TRUE(Crop(fb[i], 0, 0, 320, 240) == f1[i]) << "frame " << i;
+        EXPECT_TRUE(Crop(fb[i], 330, 60, 200, 150) == f2[i]) << "frame " << i;
+        EXPECT_TRUE(AllOf(Crop(fb[i], 320, 0, 10, 240), 0) && AllOf(Crop(fb[i], 330, 0, 200, 60), 0));
+    }
+
+    // The pointer over the second monitor, a key (the first has the focus):
+    // either ends every show with status 0 and the samples end there.
+    for (const char* input : {"1.0 mousemove 400 100\n1.5 mousemove 406 94\n", "1.5 keydown\n"}) {
+        r = RunSaver(Saver("Hi"), {layout, "--stop-after=6", "/s"}, input, &both);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        const std::size_t n = ReadFrames(both).size();
+        EXPECT_GE(n, 15u) << input;
+        EXPECT_LE(n, 17u) << input;
+    }
+}
+
 TEST_F(SaverRun, BadArgumentsEndWithOneLineOnStderr)
 {
     const RunResult badInput = RunSaver(Saver("Hi"), {"--stop-after=1", "/s"}, "0.5 keydown\n0.6 wiggle\n");
     EXPECT_EQ(badInput.status, 2);
     EXPECT_EQ(Lines(badInput.err), 1);
     EXPECT_NE(badInput.err.find("line 2"), std::string::npos) << badInput.err;
+    const RunResult badOnTwo =
+        RunSaver(Saver("Hi"), {"--headless=64x48,64x48+64+0", "--stop-after=1", "/s"}, "0.6 wiggle\n");
+    EXPECT_EQ(badOnTwo.status, 2);
+    EXPECT_EQ(Lines(badOnTwo.err), 1) << badOnTwo.err;
 
     const RunResult badOption = RunSaver(Saver("Hi"), {"--fps=0", "/s"});
     EXPECT_EQ(badOption.status, 2);

@@ -122,6 +122,17 @@ TEST(HeadlessOptions, ParsesAndRemovesTheLeadingOptions)
     EXPECT_EQ(a.argv()[3], nullptr);
 }
 
+TEST(HeadlessOptions, SeveralMonitorsMakeADesktopOfTheirBox)
+{
+    Args a({"mosvik", "--headless=320x240,200x150+330+60", "--frame-fd=9", "/s"});
+    const HeadlessOptions o = ParseHeadlessOptions(a.argc, a.argv());
+    EXPECT_EQ(o.width, 530);
+    EXPECT_EQ(o.height, 240);
+    ASSERT_EQ(o.monitors.size(), 2u);
+    EXPECT_EQ(o.monitors[1], (MonitorRect{330, 60, 200, 150}));
+    EXPECT_EQ(o.frameFd, 9);
+}
+
 TEST(HeadlessOptions, DefaultsAndTheDoubleDash)
 {
     Args a({"mosvik", "--headless=1x1", "--", "--s"});
@@ -152,6 +163,8 @@ TEST(HeadlessOptions, RejectsWhatItDoesNotKnow)
              {"mosvik", "--headless=64x48", "--speed=3", "/s"},        // unknown
              {"mosvik", "--headless=64x48", "--record=out.gif", "/s"}, // not WebP
              {"mosvik", "--headless=64x48", "--record=webp", "/s"},    // no extension
+             {"mosvik", "--headless=64x48,64x48+16400+0", "/s"},       // desktop too wide
+             {"mosvik", "--headless=64x48", "--frame-fd=-1", "/s"},    // no descriptor
          }) {
         Args a(bad);
         EXPECT_THROW(ParseHeadlessOptions(a.argc, a.argv()), OptionError) << bad.back();

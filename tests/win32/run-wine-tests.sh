@@ -122,6 +122,21 @@ end_with_keys() {
         sleep 0.5
     done
     ended_within "$1" 15 || stop "$1"
+# ends_by WHAT COMMAND...: runs COMMAND every 0.5 s (20 times at most) until
+# the saver $LAST_PID ends; passes when it ended with status 0.
+ends_by() {
+    local what=$1
+    shift
+    for _ in $(seq 1 20); do
+        kill -0 "$LAST_PID" 2>/dev/null || break
+        "$@"
+        sleep 0.5
+    done
+    if ended_within "$LAST_PID" 15; then
+        [ "$STATUS" -eq 0 ] && pass "$what with status 0" || fail "$what: status $STATUS"
+    else
+        stop "$LAST_PID"; fail "$what: it keeps running"
+    fi
 }
 # screenshot FILE [L T R B]: true when the (cropped) screen shows the board.
 screenshot() {
@@ -258,18 +273,25 @@ start full2 mosvik.scr /s
 if wait_for_board 30; then
     win=$(xdotool search --onlyvisible --classname 'mosvik.scr' 2>/dev/null | head -n1)
     [ -n "$win" ] && xdotool windowfocus "$win" >/dev/null 2>&1
-    for _ in $(seq 1 20); do
-        kill -0 "$LAST_PID" 2>/dev/null || break
-        xdotool key space
-        sleep 0.5
-    done
-    if ended_within "$LAST_PID" 15; then
-        [ "$STATUS" -eq 0 ] && pass "a key ends /s with status 0" || fail "a key ended /s with status $STATUS"
-    else
-        stop "$LAST_PID"; fail "a key did not end /s"
-    fi
+    ends_by "a key ends /s" xdotool key space
 else
     stop "$LAST_PID"; fail "/s (second run) shows no board within 30 s"
+fi
+
+# --- one monitor's show of several ---------------------------------------------------
+# Wine here has one monitor, so the list of monitors is not exercised; the
+# show a several-monitor run starts for a second monitor is: its board
+# stays on its monitor's rectangle, and a click on it ends it with status 0.
+start monitor mosvik.scr --monitor=1:400x300+560+420 /s
+if wait_for_board 30 560 420 960 720; then
+    if screenshot "$WORK/outside.ppm" 0 0 500 400 >/dev/null; then
+        fail "a monitor's show draws outside its monitor"
+    else
+        pass "a monitor's show covers its monitor only"
+    fi
+    ends_by "a click ends a monitor's show" xdotool mousemove 760 570 click 1
+else
+    stop "$LAST_PID"; fail "a monitor's show shows no board on its monitor within 30 s"
 fi
 
 # --- preview inside a parent window --------------------------------------------------
@@ -405,6 +427,36 @@ if [ -e "$APP/planted-dll-loaded" ] || [ -e "$UAPP/planted-dll-loaded" ]; then
     fail "a saver loaded the dwmapi.dll planted beside it"
 else
     pass "the savers ignored the dwmapi.dll planted beside them"
+fi
+
+# --- several monitors ---------------------------------------------------------------
+# Wine takes its monitors from Xinerama when the server has no RandR: on a
+# second display of two screens (Xvfb lays both at 0,0), /s runs a show per
+# monitor, and input on them ends all with status 0.
+timeout 20 wineserver -k >/dev/null 2>&1
+timeout 20 wineserver -w >/dev/null 2>&1
+Xvfb -displayfd 4 -screen 0 800x600x24 -screen 1 640x480x24 +xinerama -extension RANDR -nolisten tcp \
+    4>"$WORK/display2" >"$WORK/xvfb2.log" 2>&1 &
+BG_PIDS+=("$!")
+for _ in $(seq 1 100); do
+    [ -s "$WORK/display2" ] && break
+    sleep 0.1
+done
+shows() { pgrep -c -f -- '--monitor=[0-9]+:[0-9]+x[0-9]+' 2>/dev/null || true; }
+if [ -s "$WORK/display2" ]; then
+    export DISPLAY=":$(head -n1 "$WORK/display2")"
+    start monitors mosvik.scr /s
+    for _ in $(seq 1 60); do
+        [ "$(shows)" -ge 2 ] && break
+        sleep 0.5
+    done
+    [ "$(shows)" -ge 2 ] && pass "two monitors: a show each" || fail "two monitors: $(shows) shows"
+    sleep 3
+    wiggle() { xdotool mousemove $((RANDOM % 600)) $((RANDOM % 400)); }
+    ends_by "two monitors: the mouse ends every show" wiggle
+    [ "$(shows)" -eq 0 ] && pass "two monitors: no show is left" || fail "two monitors: $(shows) shows left"
+else
+    fail "two monitors: Xvfb did not start"
 fi
 
 finish

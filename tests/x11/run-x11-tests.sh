@@ -112,6 +112,17 @@ close_testwin() { exec {TW[1]}>&-; wait "$TW_PID" 2>/dev/null; }
 
 fullscreen_window() { xwininfo -root -children | awk '/"Mosvik"/ {print $1; exit}'; }
 
+# other_display FILE XVFB-ARGS...: starts another virtual display; true
+# once its number is in FILE. Its pid is in $other_pid.
+other_display() {
+  local file=$1; shift
+  Xvfb -displayfd 4 "$@" -nolisten tcp 4>"$file" 2>"$file.log" &
+  other_pid=$!
+  pids+=("$other_pid")
+  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.1; done
+  [ -s "$file" ]
+}
+
 # Moves the pointer somewhere known before each saver starts, so that the
 # first move a test makes is a real motion.
 park_pointer() { xdotool mousemove 5 5; sleep 0.2; }
@@ -292,11 +303,8 @@ check "dialog: without a display it says so and ends with status 0" \
 
 echo "== a 16-bit display"
 # Another pixel layout than the raster's: every pixel is converted.
-Xvfb -displayfd 4 -screen 0 640x480x16 -nolisten tcp 4>"$work/display16" 2>"$work/xvfb16.log" &
-xvfb16_pid=$!
-pids+=("$xvfb16_pid")
-for _ in $(seq 100); do [ -s "$work/display16" ] && break; sleep 0.1; done
-if [ -s "$work/display16" ]; then
+if other_display "$work/display16" -screen 0 640x480x16; then
+  xvfb16_pid=$other_pid
   main_display=$DISPLAY
   export DISPLAY=":$(head -n 1 "$work/display16")"
   park_pointer
@@ -309,6 +317,44 @@ if [ -s "$work/display16" ]; then
   kill "$xvfb16_pid" 2>/dev/null; wait "$xvfb16_pid" 2>/dev/null
 else
   fail "16-bit display" "Xvfb did not start"
+fi
+
+echo "== several monitors"
+# One monitor's show, as the several-monitor parent starts it: its window
+# is exactly the monitor's rectangle and it takes neither focus nor grab.
+park_pointer
+start monitor --monitor=1:400x300+600+100 /s
+sleep 2
+win=$(fullscreen_window)
+check "a monitor's show covers exactly its monitor" \
+  bash -c "xwininfo -id '$win' | grep -q 'Absolute upper-left X:  600' && xwininfo -id '$win' | grep -q 'Absolute upper-left Y:  100' && xwininfo -id '$win' | grep -q 'Width: 400'"
+kill -TERM "$spid"
+check "a monitor's show ends with status 0 on SIGTERM" ends_with "$spid" 0 5
+# Xvfb offers several monitors only as Xinerama screens of a multi-screen
+# server (without RandR, whose monitors it cannot be given): the Xinerama
+# fallback, one show per screen. Xvfb lays both screens at 0,0.
+if other_display "$work/display2" -screen 0 640x480x24 -screen 1 400x300x24 +xinerama -extension RANDR; then
+  xvfb2_pid=$other_pid
+  main_display=$DISPLAY
+  export DISPLAY=":$(head -n 1 "$work/display2")"
+  for ending in mouse term; do
+    park_pointer
+    start "monitors-$ending" /s
+    sleep 2.5
+    check "two monitors: one show each (${ending})" test "$(pgrep -c -P "$spid")" -eq 2
+    shows=$(pgrep -d, -P "$spid")
+    if [ "$ending" = mouse ]; then
+      xdotool mousemove 100 100; sleep 0.3; xdotool mousemove 150 160
+    else
+      kill -TERM "$spid"
+    fi
+    check "two monitors: ${ending} ends both with status 0" ends_with "$spid" 0 5
+    check "two monitors: no show is left after ${ending}" bash -c "! ps -p '$shows' >/dev/null"
+  done
+  export DISPLAY=$main_display
+  kill "$xvfb2_pid" 2>/dev/null; wait "$xvfb2_pid" 2>/dev/null
+else
+  fail "several monitors" "Xvfb did not start"
 fi
 
 echo "== under a window manager"

@@ -7,15 +7,20 @@
 #include "platform/replace_file.h"
 
 #include <png.h>
+#include <unistd.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <limits>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+
+#include "platform/headless/virtual_clock.h"
 
 namespace fs = std::filesystem;
 
@@ -165,4 +170,75 @@ void CWebpRecorder::Finish(std::int64_t endMs)
     }
     WebPDataClear(&data);
     m->any = false;
+}
+
+CRawFrameWriter::~CRawFrameWriter()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void CRawFrameWriter::Add(const CSurface& frame, std::int64_t, std::int64_t)
+{
+    if (frame.Height() == 0)
+        return;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(frame.Row(0));
+    std::size_t left = std::size_t(frame.Width()) * std::size_t(frame.Height()) * sizeof(std::uint32_t);
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, data, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw std::runtime_error("cannot hand on a frame: the desktop's recorder is gone");
+        data += n;
+        left -= std::size_t(n);
+    }
+}
+
+void CRawFrameWriter::Finish(std::int64_t)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+std::vector<std::unique_ptr<IFrameSink>> OpenFrameSinks(const HeadlessOptions& options)
+{
+    std::vector<std::unique_ptr<IFrameSink>> sinks;
+    if (!options.framesDir.empty())
+        sinks.push_back(std::make_unique<CPngFrameWriter>(options.framesDir));
+    if (options.frameFd >= 0)
+        sinks.push_back(std::make_unique<CRawFrameWriter>(options.frameFd));
+    if (!options.recordFile.empty())
+        sinks.push_back(std::make_unique<CWebpRecorder>(options.recordFile, options.width, options.height));
+    return sinks;
+}
+
+bool AddToFrameSinks(std::vector<std::unique_ptr<IFrameSink>>& sinks, const CSurface& frame, std::int64_t index,
+                     int fps)
+{
+    const std::int64_t ms = CVirtualClock::SampleTime(index, fps) / CVirtualClock::kUnitsPerMs;
+    try {
+        for (auto& sink : sinks)
+            sink->Add(frame, index, ms);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mosvik: %s\n", e.what());
+        return false;
+    }
+    return true;
+}
+
+void FinishFrameSinks(std::vector<std::unique_ptr<IFrameSink>>& sinks, std::int64_t endMs)
+{
+    std::exception_ptr failure;
+    for (auto& sink : sinks) {
+        try {
+            sink->Finish(endMs);
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_options.h"
 #include "platform/surface.h"
 
 class IFrameSink {
@@ -41,6 +42,20 @@ private:
 void WritePng(const std::string& path, const CSurface& frame, std::vector<std::uint8_t>& rgbBuffer,
               std::vector<std::uint8_t>& encodedBuffer);
 
+// Writes every frame's rows (0x00RRGGBB, top row first) to a file
+// descriptor it owns: how one monitor's show hands its samples to the
+// process that puts the desktop together.
+class CRawFrameWriter : public IFrameSink {
+public:
+    explicit CRawFrameWriter(int fd) : m_fd(fd) {}
+    ~CRawFrameWriter() override;
+    void Add(const CSurface& frame, std::int64_t index, std::int64_t timestampMs) override;
+    void Finish(std::int64_t) override;
+
+private:
+    int m_fd;
+};
+
 // Collects frames into an animated WebP written by Finish.
 class CWebpRecorder : public IFrameSink {
 public:
@@ -53,3 +68,12 @@ private:
     struct Impl;
     std::unique_ptr<Impl> m;
 };
+
+// The sinks the options name (--frames, --frame-fd, --record), in that order.
+std::vector<std::unique_ptr<IFrameSink>> OpenFrameSinks(const HeadlessOptions& options);
+// Hands sample `index` (at `fps` samples a second) to every sink; false,
+// after one line on stderr, when one fails.
+bool AddToFrameSinks(std::vector<std::unique_ptr<IFrameSink>>& sinks, const CSurface& frame, std::int64_t index,
+                     int fps);
+// Finishes every sink; the first failure is rethrown once all had their chance.
+void FinishFrameSinks(std::vector<std::unique_ptr<IFrameSink>>& sinks, std::int64_t endMs);

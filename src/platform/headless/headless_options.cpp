@@ -11,7 +11,8 @@
 namespace {
 
 constexpr std::string_view kNames[] = {"--headless", "--clock",      "--input",        "--frames",
-                                       "--fps",      "--record",     "--stop-after",   "--config-answer"};
+                                       "--fps",      "--record",     "--stop-after",   "--config-answer",
+                                       "--frame-fd"};
 
 template <typename T>
 bool ParseNumber(std::string_view s, T& v)
@@ -22,11 +23,15 @@ bool ParseNumber(std::string_view s, T& v)
 
 void ParseSize(const std::string& value, HeadlessOptions& o)
 {
-    const std::size_t x = value.find('x');
-    if (x == std::string::npos || !ParseNumber(std::string_view(value).substr(0, x), o.width) ||
-        !ParseNumber(std::string_view(value).substr(x + 1), o.height))
-        throw OptionError("--headless needs WIDTHxHEIGHT, got \"" + value + "\"");
-    if (o.width < 1 || o.height < 1 || o.width > HeadlessOptions::kMaxSide || o.height > HeadlessOptions::kMaxSide ||
+    try {
+        o.monitors = ParseMonitorList(value);
+    } catch (const MonitorLayoutError&) {
+        throw OptionError("--headless needs WIDTHxHEIGHT[+X+Y][,...], got \"" + value + "\"");
+    }
+    const MonitorRect box = DesktopBox(o.monitors);
+    o.width = box.width;
+    o.height = box.height;
+    if (o.width > HeadlessOptions::kMaxSide || o.height > HeadlessOptions::kMaxSide ||
         std::uint64_t(o.width) * std::uint64_t(o.height) > CSurface::kMaxPixels)
         throw OptionError("--headless size out of range: " + value + " (each side 1 to " +
                           std::to_string(HeadlessOptions::kMaxSide) + ", at most " +
@@ -90,6 +95,9 @@ HeadlessOptions ParseHeadlessOptions(int& argc, char** argv)
         } else if (name == "--fps") {
             if (!ParseNumber(value, o.fps) || o.fps < 1 || o.fps > HeadlessOptions::kMaxFps)
                 throw OptionError("--fps needs 1 to 1000, got \"" + value + "\"");
+        } else if (name == "--frame-fd") {
+            if (!ParseNumber(value, o.frameFd) || o.frameFd < 0)
+                throw OptionError("--frame-fd needs a file descriptor, got \"" + value + "\"");
         } else if (name == "--record") {
             // Only WebP is written; another name would hide what the file holds.
             const std::size_t dot = value.rfind('.');

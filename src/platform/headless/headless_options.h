@@ -1,8 +1,11 @@
 // The headless backend's command-line options. They come before the
 // saver's switch:
-//   mosvik --headless=WxH [--clock=SECONDS] [--input=FILE] [--frames=DIR]
+//   mosvik --headless=WxH[+X+Y][,WxH+X+Y...] [--clock=SECONDS] [--input=FILE] [--frames=DIR]
 //          [--fps=N] [--record=FILE.webp] [--stop-after=SECONDS]
-//          [--config-answer=ok:POSITION|cancel] SWITCH [HANDLE]
+//          [--config-answer=ok:POSITION|cancel] [--frame-fd=N] SWITCH [HANDLE]
+// A list of monitors simulates a desktop of several: the display is the
+// box that holds them all, and the full-screen saver runs one show per
+// monitor. --frame-fd is the pipe one monitor's show hands its samples on.
 // Parsing removes them from argv, leaving argv[0], the switch and its
 // argument for the application.
 #pragma once
@@ -12,6 +15,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/monitor_layout.h"
 
 // A malformed or unknown option (the process ends with status 2).
 class OptionError : public std::runtime_error {
@@ -25,6 +31,8 @@ struct HeadlessOptions {
     static constexpr std::int64_t kMaxClock = 1000000000000; // calendar seconds
 
     int width = 0, height = 0;             // the virtual display
+    std::vector<MonitorRect> monitors;     // as given; the display is their box
+    int frameFd = -1;                      // raw samples go to this pipe
     std::int64_t clockStart = 1000000000;  // calendar seconds at start
     std::string inputFile;                 // timed input script
     std::string framesDir;                 // PNG samples

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <limits>
 
 #include "app/saver_app.h"
@@ -63,10 +62,8 @@ void CHeadlessPlatform::AddFrameSink(std::unique_ptr<IFrameSink> sink) { m_sinks
 
 void CHeadlessPlatform::OpenOutputs()
 {
-    if (!m_options.framesDir.empty())
-        AddFrameSink(std::make_unique<CPngFrameWriter>(m_options.framesDir));
-    if (!m_options.recordFile.empty())
-        AddFrameSink(std::make_unique<CWebpRecorder>(m_options.recordFile, m_options.width, m_options.height));
+    for (auto& sink : OpenFrameSinks(m_options))
+        AddFrameSink(std::move(sink));
 }
 
 DWORD CHeadlessPlatform::GetTickCount()
@@ -78,7 +75,10 @@ DWORD CHeadlessPlatform::GetTickCount()
 
 void CHeadlessPlatform::Sleep(DWORD ms) { AdvanceTo(m_clock.Now() + std::int64_t(ms) * CVirtualClock::kUnitsPerMs); }
 
-std::int64_t CHeadlessPlatform::GetTime() { return m_clock.CalendarSeconds(); }
+std::int64_t CHeadlessPlatform::GetTime()
+{
+    return m_clock.CalendarSeconds() + (Monitor() ? Monitor()->ClockOffset() : 0);
+}
 
 void CHeadlessPlatform::WaitForRefresh(HWND) { AdvanceTo(m_clock.Now() + CVirtualClock::kRefreshUnits); }
 
@@ -102,15 +102,8 @@ void CHeadlessPlatform::AdvanceTo(std::int64_t target)
 
 void CHeadlessPlatform::TakeSample(std::int64_t index)
 {
-    const CSurface& frame = ComposeDisplay();
-    const std::int64_t ms = CVirtualClock::SampleTime(index, m_options.fps) / CVirtualClock::kUnitsPerMs;
-    try {
-        for (auto& sink : m_sinks)
-            sink->Add(frame, index, ms);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "mosvik: %s\n", e.what());
+    if (!AddToFrameSinks(m_sinks, ComposeDisplay(), index, m_options.fps))
         Exit(1);
-    }
 }
 
 const CSurface& CHeadlessPlatform::ComposeDisplay()
@@ -151,11 +144,17 @@ void CHeadlessPlatform::Deliver(const InputEvent& ev)
     }
     if (ev.kind == InputKind::MouseMove)
         m_mouse = POINT{ev.x, ev.y};
+    if (Monitor() && !ReachesThisMonitor(ev.kind))
+        return; // another monitor's show takes it
     CPosixWindow* target = InputWindow();
     if (!target)
         return; // no window to take it: the input is lost, as on a desktop
     const HWND h = target->hwnd;
-    const POINT o = ScreenOrigin(*target);
+    POINT o = ScreenOrigin(*target);
+    if (Monitor()) {
+        o.x += Monitor()->rect.x;
+        o.y += Monitor()->rect.y;
+    }
     const LPARAM at = MAKELPARAM(m_mouse.x - o.x, m_mouse.y - o.y);
     switch (ev.kind) {
     case InputKind::MouseMove:
@@ -183,6 +182,24 @@ void CHeadlessPlatform::Deliver(const InputEvent& ev)
         break;
     case InputKind::DestroyParent:
         break;
+    }
+}
+
+bool CHeadlessPlatform::ReachesThisMonitor(InputKind kind) const
+{
+    // The pointer and its buttons go to the monitor under the pointer;
+    // keys, the loss of activation and closing to the show with the focus.
+    switch (kind) {
+    case InputKind::MouseMove:
+    case InputKind::LButtonDown:
+    case InputKind::RButtonDown:
+    case InputKind::MButtonDown: {
+        const MonitorRect& r = Monitor()->rect;
+        return m_mouse.x >= r.x && m_mouse.y >= r.y && std::int64_t(m_mouse.x) < std::int64_t(r.x) + r.width &&
+               std::int64_t(m_mouse.y) < std::int64_t(r.y) + r.height;
+    }
+    default:
+        return Monitor()->TakesFocus();
     }
 }
 
@@ -237,17 +254,5 @@ void CHeadlessPlatform::OnExit(int)
     if (m_bFinished)
         return;
     m_bFinished = true;
-    const std::int64_t endMs = CVirtualClock::SampleTime(m_nextSample, m_options.fps) / CVirtualClock::kUnitsPerMs;
-    // Every sink gets its chance to finish; the first failure is reported.
-    std::exception_ptr failure;
-    for (auto& sink : m_sinks) {
-        try {
-            sink->Finish(endMs);
-        } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
-        }
-    }
-    if (failure)
-        std::rethrow_exception(failure);
+    FinishFrameSinks(m_sinks, CVirtualClock::SampleTime(m_nextSample, m_options.fps) / CVirtualClock::kUnitsPerMs);
 }

@@ -9,6 +9,10 @@
 // shows the display as it was when the clock passed its time), due input
 // is posted and the stop time ends the run.
 //
+// A show of one monitor of several (SetMonitor) has that monitor as
+// its display; the scripted pointer moves over the whole desktop and
+// reaches it only over its monitor, keys only when it has the focus.
+//
 // The preview parent named on the command line is a foreign window of the
 // display's size; "destroy-parent" destroys it (and so the preview) at the
 // next PeekMessage/GetMessage, the point where a system delivers messages
@@ -67,6 +71,7 @@ private:
     void AdvanceTo(std::int64_t units);
     void PostDueInput();
     void Deliver(const InputEvent& ev);
+    bool ReachesThisMonitor(InputKind kind) const;
     void TakeSample(std::int64_t index);
 
     HeadlessOptions m_options;

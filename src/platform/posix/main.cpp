@@ -7,16 +7,19 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/saver_app.h"
+#include "platform/headless/desktop_recording.h"
 #include "platform/headless/headless_options.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/input_script.h"
 #include "platform/posix/desktop.h"
 #include "platform/posix/disk_pictures.h"
+#include "platform/posix/monitor_shows.h"
 
 #ifndef MOSVIK_VERSION
 #define MOSVIK_VERSION "unknown"
@@ -46,6 +49,7 @@ void PrintUsage()
         "\n"
         "Headless options (a virtual display and clock; same options, same frames):\n"
         "  --headless=WxH           the virtual display (the preview parent's client size for p)\n"
+        "  --headless=WxH+X+Y,...   a desktop of several monitors: full screen runs a show on each\n"
         "  --clock=SECONDS          calendar time at start (default 1000000000)\n"
         "  --input=FILE             timed input, one event a line: T mousemove X Y | T keydown |\n"
         "                           T lbuttondown | T rbuttondown | T mbuttondown | T deactivate |\n"
@@ -58,6 +62,9 @@ void PrintUsage()
         "\n"
         "  --help, --version\n"
         "\n"
+        "Full screen covers every monitor with a show of its own; the saver starts itself\n"
+        "once per monitor with --monitor=INDEX:WxH+X+Y in front.\n"
+        "\n"
         "Pictures from the disk (with either backend, anywhere before SWITCH):\n");
     for (const PictureOptionSpec& o : kPictureOptions) {
         const std::string shown = std::string(o.name) + (o.metavar ? " " + std::string(o.metavar) : "");
@@ -68,14 +75,19 @@ void PrintUsage()
         std::printf("\nDesktop options:\n%s", desktop);
 }
 
-std::unique_ptr<CPosixPlatform> MakeHeadless(int& argc, char** argv)
+bool IsFullScreen(int argc, char** argv) { return argc > 1 && MatchSwitch(argv[1], 's'); }
+
+std::unique_ptr<CPosixPlatform> MakeHeadless(HeadlessOptions options, std::vector<InputEvent> input,
+                                             const std::optional<ShowMonitor>& monitor, int argc, char** argv)
 {
-    const HeadlessOptions options = ParseHeadlessOptions(argc, argv);
-    std::vector<InputEvent> input;
-    if (!options.inputFile.empty())
-        input = LoadInputScript(options.inputFile);
+    if (monitor) {
+        options.width = monitor->rect.width;
+        options.height = monitor->rect.height;
+    }
     auto platform =
         std::make_unique<CHeadlessPlatform>(options, std::move(input), CHeadlessPlatform::PreviewHandleFromArgs(argc, argv));
+    if (monitor)
+        platform->SetMonitor(*monitor);
     try {
         platform->OpenOutputs();
     } catch (const std::exception& e) {
@@ -88,8 +100,12 @@ std::unique_ptr<CPosixPlatform> MakeHeadless(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    std::optional<ShowMonitor> monitor;
     PictureOptions pictures;
+    std::vector<std::string> given; // what each monitor's show is started with
     try {
+        monitor = TakeMonitorOption(argc, argv);
+        given.assign(argv, argv + argc);
         pictures = ExtractPictureOptions(argc, argv);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
@@ -122,11 +138,27 @@ int main(int argc, char** argv)
     CPosixPlatform* platform = nullptr;
     try {
         if (headless) {
-            platform = MakeHeadless(argc, argv).release();
+            const HeadlessOptions options = ParseHeadlessOptions(argc, argv);
+            std::vector<InputEvent> input; // read here too when only the shows use it: one error line
+            if (!options.inputFile.empty())
+                input = LoadInputScript(options.inputFile);
+            if (!monitor && options.monitors.size() > 1 && IsFullScreen(argc, argv))
+                return RunHeadlessMonitors(CPosixPlatform::ExecutablePath(), given, options);
+            platform = MakeHeadless(options, std::move(input), monitor, argc, argv).release();
         } else {
             if (!headlessOnly.empty())
                 throw OptionError(headlessOnly + " needs --headless=WIDTHxHEIGHT");
-            platform = CreateDesktopPlatform(argc, argv).release();
+            std::unique_ptr<CPosixPlatform> desktop = CreateDesktopPlatform(argc, argv);
+            if (monitor)
+                desktop->SetMonitor(*monitor);
+            else if (IsFullScreen(argc, argv)) {
+                const std::vector<MonitorRect> monitors = desktop->GetMonitors();
+                if (monitors.size() > 1) {
+                    desktop.reset(); // the shows open displays of their own
+                    return RunShowsOnMonitors(CPosixPlatform::ExecutablePath(), given, monitors);
+                }
+            }
+            platform = desktop.release();
         }
     } catch (const OptionError& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());

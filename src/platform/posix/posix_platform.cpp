@@ -20,7 +20,13 @@ CPosixPlatform::CPosixPlatform() = default;
 
 CPosixPlatform::~CPosixPlatform() = default;
 
-std::string CPosixPlatform::GetModuleFileName()
+std::vector<MonitorRect> CPosixPlatform::GetMonitors()
+{
+    const SIZE screen = GetScreenSize();
+    return {MonitorRect{0, 0, screen.cx, screen.cy}};
+}
+
+std::string CPosixPlatform::ExecutablePath()
 {
     std::string buf(256, '\0');
     for (int tries = 0; tries < 8; ++tries) {
@@ -68,7 +74,10 @@ void CPosixPlatform::Sleep(DWORD ms)
     }
 }
 
-std::int64_t CPosixPlatform::GetTime() { return std::int64_t(std::time(nullptr)); }
+std::int64_t CPosixPlatform::GetTime()
+{
+    return std::int64_t(std::time(nullptr)) + (m_monitor ? m_monitor->ClockOffset() : 0);
+}
 
 void CPosixPlatform::WaitForRefresh(HWND)
 {

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
 
@@ -52,7 +53,8 @@ public:
     ~CPosixPlatform() override;
 
     // Process.
-    std::string GetModuleFileName() override;
+    std::string GetModuleFileName() override { return ExecutablePath(); }
+    static std::string ExecutablePath();
     [[noreturn]] void Exit(int status) override;
 
     // Time: the monotonic clock of the system unless a backend has its own.
@@ -88,6 +90,13 @@ public:
                          const char* entry, int value) override;
     BOOL FindExecutable(const std::string& file, std::string& program) override;
     void ShellExecute(const std::string& program, const char* verb, const char* parameters) override;
+
+    // Full screen on several monitors: the monitors a full-screen run
+    // covers (by default the one screen), and the monitor this process's
+    // show covers when it is one of several (its size is then the screen).
+    virtual std::vector<MonitorRect> GetMonitors();
+    void SetMonitor(const ShowMonitor& monitor) { m_monitor = monitor; }
+    const std::optional<ShowMonitor>& Monitor() const { return m_monitor; }
 
     // For backends and tests.
     // Appends a message to the queue; false when hwnd names no window.
@@ -147,6 +156,7 @@ private:
     void FreeWindow(HWND hwnd);
     bool TakeDueTimer(MSG* msg);
 
+    std::optional<ShowMonitor> m_monitor;
     std::map<HWND, std::unique_ptr<CPosixWindow>> m_windows;
     std::deque<MSG> m_queue;
     std::vector<Timer> m_timers;

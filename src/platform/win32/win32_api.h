@@ -77,6 +77,17 @@ bool KillWinTimer(Handle h, std::uintptr_t id);
 // pixels, rows packed) to the same place in the window's client area.
 void PresentPixels(Handle h, const std::uint32_t* pixels, int width, int height, const Rect& rc);
 
+// --- Several monitors (win32_monitors.cpp) ---
+// The monitors' rectangles in physical pixels, the primary one first.
+std::vector<Rect> Monitors();
+// The full-screen window of one monitor's show; one that does not take the
+// focus is shown without being activated and stays above the taskbar.
+Handle CreateMonitorWindow(void* owner, std::uint32_t exStyle, std::uint32_t style, const Rect& rc, bool takesFocus);
+// Runs the saver once per argument vector (argv[0] included), in a job
+// that dies with this process; the first show to end ends the others.
+// Returns that show's exit status, or -1 when no show could be started.
+int RunShows(const std::vector<std::vector<std::string>>& shows);
+
 // --- Text through GDI (win32_gdi_text.cpp) ---
 // Text arrives in Windows-1252 and is drawn without prefix processing.
 void MeasureText(const FontDesc& font, const char* text, std::size_t len, std::int32_t& cx, std::int32_t& cy);

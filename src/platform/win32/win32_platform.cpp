@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <exception>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/saver_app.h"
 #include "platform/wnd.h"
@@ -17,6 +20,25 @@ namespace {
 CWin32Platform* s_pPlatform = nullptr; // the one instance, made by RunSaver
 
 w32::Rect ToRect(const RECT& r) { return w32::Rect{r.left, r.top, r.right, r.bottom}; }
+
+// Full screen on several monitors: one show per monitor in a process of
+// its own (the core's state is per show). -1 when there is one monitor or
+// the shows could not be started; the caller then runs the one show itself.
+int RunShowsOnMonitors(int argc, char** argv)
+{
+    std::vector<MonitorRect> found;
+    for (const w32::Rect& r : w32::Monitors())
+        found.push_back(MonitorRect{r.left, r.top, r.right - r.left, r.bottom - r.top});
+    const SIZE screen = AfxGetPlatform().GetScreenSize();
+    const std::vector<MonitorRect> monitors = ChooseMonitors(found, {}, MonitorRect{0, 0, screen.cx, screen.cy});
+    if (monitors.size() < 2)
+        return -1;
+    const std::vector<std::string> given(argv, argv + argc);
+    std::vector<std::vector<std::string>> shows;
+    for (std::size_t i = 0; i < monitors.size(); ++i)
+        shows.push_back(ShowArguments(given, ShowMonitor{monitors[i], int(i)}, {}));
+    return w32::RunShows(shows);
+}
 
 } // namespace
 
@@ -32,10 +54,15 @@ DWORD CWin32Platform::GetTickCount() { return w32::TickCount(); }
 
 void CWin32Platform::Sleep(DWORD ms) { w32::SleepMs(ms); }
 
-std::int64_t CWin32Platform::GetTime() { return std::int64_t(std::time(nullptr)); }
+std::int64_t CWin32Platform::GetTime()
+{
+    return std::int64_t(std::time(nullptr)) + (m_monitor ? m_monitor->ClockOffset() : 0);
+}
 
 SIZE CWin32Platform::GetScreenSize()
 {
+    if (m_monitor)
+        return SIZE{m_monitor->rect.width, m_monitor->rect.height};
     SIZE sz;
     w32::ScreenSize(sz.cx, sz.cy);
     return sz;
@@ -53,6 +80,11 @@ int CWin32Platform::ScalePixels(HWND hwnd, int n)
 
 HWND CWin32Platform::CreateWindow(CWnd* owner, DWORD exStyle, DWORD style, const RECT& rc, HWND parent)
 {
+    if (m_monitor && !parent) {
+        const MonitorRect& m = m_monitor->rect;
+        const RECT placed{rc.left + m.x, rc.top + m.y, rc.right + m.x, rc.bottom + m.y};
+        return w32::CreateMonitorWindow(owner, exStyle, style, ToRect(placed), m_monitor->TakesFocus());
+    }
     return w32::CreateSaverWindow(owner, exStyle, style, ToRect(rc), parent);
 }
 
@@ -307,6 +339,13 @@ int RunSaver(int argc, char** argv) noexcept
         static CWin32Platform platform(argc > 1 && MatchSwitch(argv[1], 'p'));
         s_pPlatform = &platform;
         AfxSetPlatform(&platform);
+        const std::optional<ShowMonitor> monitor = TakeMonitorOption(argc, argv);
+        platform.SetMonitor(monitor);
+        if (!monitor && MatchSwitch(argc > 1 ? argv[1] : nullptr, 's')) {
+            const int status = RunShowsOnMonitors(argc, argv);
+            if (status >= 0)
+                return status;
+        }
         return AfxWinMain(argc, argv);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());

@@ -8,9 +8,11 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
+#include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
 #include "platform/text.h"
@@ -68,6 +70,10 @@ public:
     std::vector<BYTE> LoadBitmapResource(UINT id) override;
     void ReportStartupFailure(const std::string& text) override;
 
+    // The monitor this process's show covers when it is one of several:
+    // its size is the screen's, and the full-screen window is placed on it.
+    void SetMonitor(const std::optional<ShowMonitor>& monitor) { m_monitor = monitor; }
+
     // A message for one of the saver windows, from the window procedure.
     LRESULT OnWindowMessage(CWnd* owner, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                             const RECT* paint);
@@ -83,6 +89,7 @@ private:
     void Forget(HWND hwnd);
     void ConvertIncoming(const w32::Msg& in, MSG* out) const;
 
+    std::optional<ShowMonitor> m_monitor;
     std::unordered_map<HWND, WindowState> m_windows; // node-based: surfaces keep their address
     std::map<std::pair<HWND, UINT_PTR>, TIMERPROC> m_timerProcs;
     CGdiTextEngine m_text;

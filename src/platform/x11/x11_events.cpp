@@ -86,6 +86,8 @@ void CX11Platform::HandleEvent(XEvent& ev)
     case MapNotify:
         if (n && ev.xmap.window == n->window && n->fullScreen && !n->mapped) {
             n->mapped = true;
+            if (Monitor() && !Monitor()->TakesFocus())
+                break; // the show with the focus takes every key and pointer event
             n->grabUntil = MonotonicMs() + kGrabRetryMs;
             XSetInputFocus(Connection().Dpy(), n->window, RevertToParent, CurrentTime);
             TryGrab(*n);

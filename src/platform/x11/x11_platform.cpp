@@ -143,6 +143,8 @@ int CX11Platform::RunDialog(CDialog& dlg, UINT templateId)
 
 SIZE CX11Platform::GetScreenSize()
 {
+    if (Monitor())
+        return SIZE{Monitor()->rect.width, Monitor()->rect.height};
     CX11Display& d = Connection();
     return SIZE{DisplayWidth(d.Dpy(), d.Screen()), DisplayHeight(d.Dpy(), d.Screen())};
 }
@@ -198,9 +200,12 @@ bool CX11Platform::OnWindowCreated(CPosixWindow& w)
 
     const int width = std::max<LONG>(w.rect.right - w.rect.left, 1);
     const int height = std::max<LONG>(w.rect.bottom - w.rect.top, 1);
+    // One monitor's show: its screen is that monitor.
+    const int left = w.rect.left + (topLevel && Monitor() ? Monitor()->rect.x : 0);
+    const int top = w.rect.top + (topLevel && Monitor() ? Monitor()->rect.y : 0);
     Window window = None;
     if (!d->Checked([&] {
-            window = XCreateWindow(d->Dpy(), parent, w.rect.left, w.rect.top, unsigned(width), unsigned(height), 0,
+            window = XCreateWindow(d->Dpy(), parent, left, top, unsigned(width), unsigned(height), 0,
                                    d->Depth(), InputOutput, d->GetVisual(), valueMask, &attrs);
         }))
         return false; // the parent went away meanwhile

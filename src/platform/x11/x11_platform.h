@@ -15,8 +15,11 @@
 // once mapped and shows an invisible cursor. The preview child selects no
 // input at all: clicks and keys over it go to its parent.
 //
-// Trade-offs: the full screen is the whole X screen (every monitor), not
-// only the primary output; refresh pacing is a 60 Hz grid on the
+// A full screen of several monitors is one process per monitor
+// (monitor_shows.h): each covers its monitor; only the first takes the
+// focus and grabs, so every key and pointer event reaches that one show.
+//
+// Trade-offs: refresh pacing is a 60 Hz grid on the
 // monotonic clock rather than the monitor's vertical blank.
 #pragma once
 
@@ -58,6 +61,7 @@ public:
     char** PreviewArguments(const char* argv0, std::uint64_t xid, int& argc);
 
     SIZE GetScreenSize() override;
+    std::vector<MonitorRect> GetMonitors() override; // x11_monitors.cpp
     void Present(HWND hwnd, const RECT& rc) override;
     int GetProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                       const char* entry, int nDefault) override;

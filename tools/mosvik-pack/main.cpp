@@ -15,6 +15,9 @@
 #include "saver_info.h"
 #include "self_path.h"
 #include "stored_picture.h"
+#ifdef _WIN32
+#include "win32/command_line.h"
+#endif
 
 namespace {
 
@@ -59,7 +62,12 @@ int Pack(const PackOptions& opt, const char* argv0)
 int main(int argc, char** argv)
 {
     try {
-        const PackOptions opt = ParsePackOptions(std::vector<std::string>(argv + 1, argv + argc));
+#ifdef _WIN32
+        const std::vector<std::string> args = Utf8Arguments();
+#else
+        const std::vector<std::string> args(argv + 1, argv + argc);
+#endif
+        const PackOptions opt = ParsePackOptions(args);
         switch (opt.action) {
         case PackOptions::Action::help:
             std::fputs(PackUsage(), stdout);

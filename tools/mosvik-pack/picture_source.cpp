@@ -3,8 +3,12 @@
 // memory; sizes are checked before any pixel buffer is allocated.
 #include "picture_source.h"
 
+#ifdef _WIN32
+#include "win32/wic_codec.h" // Windows builds decode through WIC
+#else
 #include <png.h>
 #include <turbojpeg.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -55,6 +59,7 @@ PictureFormat DetectFormat(const std::vector<unsigned char>& b, const fs::path& 
     throw PackError("unsupported picture format (JPEG or PNG expected): " + path.string());
 }
 
+#ifndef _WIN32
 struct TjDeleter {
     void operator()(void* h) const { tjDestroy(h); }
 };
@@ -70,6 +75,8 @@ void CheckPixelCount(const PictureFile& file, int w, int h, const char* advice)
         throw PackError(file.name + ": " + std::to_string(w) + " x " + std::to_string(h) +
                         " pixels to decode, more than the limit of " + std::to_string(kMaxDecodedPixels) + advice);
 }
+
+#endif // !_WIN32
 
 } // namespace
 
@@ -92,6 +99,14 @@ PictureFile DefaultPictureFile()
     return file;
 }
 
+#ifdef _WIN32
+RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout&, int, int, std::vector<std::string>&)
+{
+    return WicDecode(file);
+}
+
+RgbImage DecodePng(const PictureFile& file) { return WicDecode(file); }
+#else
 RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int minWidth, int minHeight,
                     std::vector<std::string>& warnings)
 {
@@ -176,3 +191,4 @@ RgbImage DecodePng(const PictureFile& file)
         throw PackError(file.name + ": damaged PNG, it cannot be read whole (" + img.message + ")");
     return image;
 }
+#endif // !_WIN32

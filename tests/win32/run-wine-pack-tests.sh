@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# Runs the x86_64 mosvik-pack.exe under Wine on a virtual X display: it packs
+# a PNG and an EXIF-turned JPEG into the mosvik.scr beside it, both tools
+# read the result back with --info, a refused pack writes nothing, and the
+# saver made from the turned JPEG shows it upright.
+#
+#   run-wine-pack-tests.sh BUILD_WIN64 NATIVE_BUILD
+#
+# BUILD_WIN64 holds mosvik.scr and mosvik-pack.exe (the cross build);
+# NATIVE_BUILD holds the Linux mosvik-pack. One Wine prefix and one Xvfb
+# display per run, every wait bounded, everything removed at the end.
+# Prints "N passed, M failed" last; exit status 1 when anything failed.
+set -u
+
+if [ $# -ne 2 ]; then
+    echo "usage: $0 BUILD_WIN64 NATIVE_BUILD" >&2
+    exit 2
+fi
+BUILD_WIN=$(cd "$1" 2>/dev/null && pwd) || BUILD_WIN=$1
+NATIVE=$(cd "$2" 2>/dev/null && pwd) || NATIVE=$2
+
+passed=0
+failed=0
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+finish() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+    exit $?
+}
+skip_all() { echo "SKIP: $*"; finish; }
+
+for tool in wine wineboot wineserver Xvfb xdotool import convert python3 timeout; do
+    command -v "$tool" >/dev/null 2>&1 || skip_all "$tool is not installed (scripts/setup installs it)"
+done
+for f in mosvik.scr mosvik-pack.exe; do
+    [ -f "$BUILD_WIN/$f" ] || skip_all "no $BUILD_WIN/$f (build the x86_64 cross build first)"
+done
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/mosvik-wine-pack.XXXXXX")
+XVFB_PID=
+BG_PIDS=()
+cleanup() {
+    local pid
+    for pid in "${BG_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    if [ -d "$WORK/prefix" ]; then
+        WINEPREFIX="$WORK/prefix" timeout 20 wineserver -k >/dev/null 2>&1
+        WINEPREFIX="$WORK/prefix" timeout 20 wineserver -w >/dev/null 2>&1
+    fi
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# --- the display and the prefix ---------------------------------------------
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 1 100); do
+    [ -s "$WORK/display" ] && break
+    sleep 0.1
+done
+[ -s "$WORK/display" ] || skip_all "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$WORK/display")"
+export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if ! timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1; then
+    skip_all "wineboot could not make a prefix"
+fi
+
+APP="$WINEPREFIX/drive_c/mosvik"
+mkdir -p "$APP"
+cp "$BUILD_WIN/mosvik.scr" "$BUILD_WIN/mosvik-pack.exe" "$APP/"
+
+# Pictures that show which way up they are: red above blue. The JPEG is
+# stored lying on its side (red left, blue right) and tagged "turn a quarter
+# clockwise to view".
+convert -size 320x120 xc:red -size 320x120 xc:blue -append "$APP/upright.png"
+convert -size 160x240 xc:red -size 160x240 xc:blue +append "$WORK/side.jpg"
+python3 - "$WORK/side.jpg" "$APP/turned.jpg" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+exif = b'Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0'
+open(sys.argv[2], 'wb').write(data[:2] + b'\xff\xe1' + (len(exif) + 2).to_bytes(2, 'big') + exif + data[2:])
+PY
+
+# run OUTFILE ARGS...: runs a Windows program of $APP to its end (90 s at
+# most); stdout and stderr go to OUTFILE without carriage returns. Sets STATUS.
+run() {
+    local out=$1
+    shift
+    (cd "$APP" && timeout 90 wine "$@") 2>&1 | tr -d '\r' >"$out"
+    STATUS=${PIPESTATUS[0]}
+}
+
+# --- packing from the command line ------------------------------------------
+run "$WORK/png.out" mosvik-pack.exe upright.png -o png.scr --message "Wine test" --color '#00FF00' --bold
+if [ "$STATUS" -eq 0 ] && grep -q '^png.scr: 320 x 240 picture' "$WORK/png.out"; then
+    pass "mosvik-pack.exe packs a PNG into the mosvik.scr beside it"
+else
+    fail "packing a PNG: status $STATUS"; cat "$WORK/png.out"
+fi
+run "$WORK/jpg.out" mosvik-pack.exe turned.jpg -o turned.scr --message "Upright"
+if [ "$STATUS" -eq 0 ] && grep -q '^turned.scr: 240 x 320 picture' "$WORK/jpg.out"; then
+    pass "mosvik-pack.exe turns an EXIF-tagged JPEG upright (240 x 320)"
+else
+    fail "packing a turned JPEG: status $STATUS"; cat "$WORK/jpg.out"
+fi
+
+# Both tools read the Windows-made saver alike.
+run "$WORK/info.out" mosvik-pack.exe --info png.scr
+expect='message: Wine test|colour: #00FF00|bold: yes|picture: 320 x 240|stream: baseline JFIF, 4:2:0'
+if [ "$STATUS" -eq 0 ] && [ "$(grep -cE "^($expect)\$" "$WORK/info.out")" -eq 5 ]; then
+    pass "mosvik-pack.exe --info reports the message, colour, style, size and a saver-ready stream"
+else
+    fail "mosvik-pack.exe --info: status $STATUS"; cat "$WORK/info.out"
+fi
+if [ -x "$NATIVE/mosvik-pack" ]; then
+    if "$NATIVE/mosvik-pack" --info "$APP/png.scr" >"$WORK/native-info.out" 2>&1 &&
+        diff -q "$WORK/info.out" "$WORK/native-info.out" >/dev/null; then
+        pass "the Linux mosvik-pack --info reads the Windows-made saver the same way"
+    else
+        fail "the Linux mosvik-pack --info differs"; diff "$WORK/info.out" "$WORK/native-info.out"
+    fi
+fi
+
+# A refused pack says why and writes nothing.
+run "$WORK/refused.out" mosvik-pack.exe missing.png -o refused.scr
+if [ "$STATUS" -eq 2 ] && grep -q '^mosvik-pack: picture not found' "$WORK/refused.out" && [ ! -e "$APP/refused.scr" ]; then
+    pass "a missing picture is refused with status 2 and no output"
+else
+    fail "a missing picture: status $STATUS"; cat "$WORK/refused.out"; ls "$APP"
+fi
+
+# --- the saver made from the turned JPEG shows it upright ----------------------
+# upright SHOT: true when the picture in the middle of the screen is red
+# above blue (the board assembled or the whole-picture screen).
+upright() {
+    python3 - "$1" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+parts = data.split(maxsplit=4)
+w, h, px = int(parts[1]), int(parts[2]), parts[4]
+def colour(x, y):
+    r, g, b = px[(y * w + x) * 3:(y * w + x) * 3 + 3]
+    return 'red' if r > 180 and g < 80 and b < 80 else 'blue' if b > 180 and r < 80 and g < 80 else 'other'
+top = {colour(x, h * 30 // 100) for x in range(w // 2 - 120, w // 2 + 121, 40)}
+bottom = {colour(x, h * 70 // 100) for x in range(w // 2 - 120, w // 2 + 121, 40)}
+sys.exit(0 if top == {'red'} and bottom == {'blue'} else 1)
+PY
+}
+KEY='HKCU\Software\Korvel Screen Savers\mosvik\MOSVIK'
+(cd "$APP" && timeout 30 wine reg add "$KEY" /v Speed /t REG_DWORD /d 1 /f >/dev/null 2>&1)
+xdotool mousemove 512 384
+(cd "$APP" && exec timeout 90 wine turned.scr /s) >"$WORK/saver.out" 2>&1 &
+SAVER_PID=$!
+BG_PIDS+=("$SAVER_PID")
+seen=no
+for _ in $(seq 1 120); do
+    kill -0 "$SAVER_PID" 2>/dev/null || break
+    if import -window root -depth 8 "ppm:$WORK/shot.ppm" >/dev/null 2>&1 && upright "$WORK/shot.ppm"; then
+        seen=yes
+        break
+    fi
+    sleep 0.5
+done
+[ "$seen" = yes ] && pass "the saver made from the turned JPEG shows it upright" ||
+    fail "the saver made from the turned JPEG never showed red above blue"
+for _ in $(seq 1 20); do
+    kill -0 "$SAVER_PID" 2>/dev/null || break
+    xdotool key space
+    sleep 0.5
+done
+kill "$SAVER_PID" 2>/dev/null
+wait "$SAVER_PID" 2>/dev/null
+
+finish

@@ -2,7 +2,8 @@
 # Runs the x86_64 mosvik-pack.exe under Wine on a virtual X display: it packs
 # a PNG and an EXIF-turned JPEG into the mosvik.scr beside it, both tools
 # read the result back with --info, a refused pack writes nothing, and the
-# saver made from the turned JPEG shows it upright.
+# saver made from the turned JPEG shows it upright; the window, filled and
+# saved from the keyboard (xdotool), writes a working saver.
 #
 #   run-wine-pack-tests.sh BUILD_WIN64 NATIVE_BUILD
 #
@@ -132,6 +133,58 @@ if [ "$STATUS" -eq 2 ] && grep -q '^mosvik-pack: picture not found' "$WORK/refus
 else
     fail "a missing picture: status $STATUS"; cat "$WORK/refused.out"; ls "$APP"
 fi
+
+# --- the window: filled and saved from the keyboard ------------------------------
+(cd "$APP" && exec timeout 120 wine mosvik-pack.exe) >"$WORK/window.out" 2>&1 &
+WINDOW_PID=$!
+BG_PIDS+=("$WINDOW_PID")
+id=$(timeout 60 xdotool search --sync --name 'Make a Mosvik saver' 2>/dev/null | head -n1)
+if [ -n "$id" ]; then
+    pass "mosvik-pack.exe without arguments opens its window"
+    xdotool windowfocus --sync "$id" >/dev/null 2>&1
+    sleep 0.5
+    # The picture field has the focus; Alt+M moves to the message and
+    # selects it, Alt+O ticks Bold, Alt+S opens "Save saver as".
+    xdotool type --delay 30 'C:\mosvik\upright.png'
+    xdotool key alt+m
+    sleep 0.5
+    xdotool type --delay 30 'Made in the window'
+    xdotool key alt+o alt+s
+    dialog=$(timeout 30 xdotool search --sync --name 'Save saver as' 2>/dev/null | head -n1)
+    if [ -n "$dialog" ]; then
+        sleep 1
+        xdotool type --delay 30 'C:\mosvik\made.scr'
+        xdotool key Return
+    fi
+    for _ in $(seq 1 100); do
+        [ -s "$APP/made.scr" ] && break
+        sleep 0.2
+    done
+    sleep 1
+    run "$WORK/made.out" mosvik-pack.exe --info made.scr
+    expect='message: Made in the window|bold: yes|picture: 320 x 240|stream: baseline JFIF, 4:2:0'
+    if [ "$STATUS" -eq 0 ] && [ "$(grep -cE "^($expect)\$" "$WORK/made.out")" -eq 4 ]; then
+        pass "the window writes a saver with the picture, message and style it was given"
+    else
+        fail "the window's saver: status $STATUS"; cat "$WORK/made.out"
+    fi
+    xdotool windowfocus --sync "$id" >/dev/null 2>&1
+    xdotool key Escape
+    for _ in $(seq 1 50); do
+        kill -0 "$WINDOW_PID" 2>/dev/null || break
+        sleep 0.2
+    done
+    if kill -0 "$WINDOW_PID" 2>/dev/null; then
+        fail "Escape does not close the window"
+    else
+        wait "$WINDOW_PID"
+        [ $? -eq 0 ] && pass "Escape closes the window with status 0" || fail "the window ended with a failure status"
+    fi
+else
+    fail "mosvik-pack.exe without arguments shows no window"
+fi
+kill "$WINDOW_PID" 2>/dev/null
+wait "$WINDOW_PID" 2>/dev/null
 
 # --- the saver made from the turned JPEG shows it upright ----------------------
 # upright SHOT: true when the picture in the middle of the screen is red

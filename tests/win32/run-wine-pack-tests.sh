@@ -95,6 +95,18 @@ run() {
     STATUS=${PIPESTATUS[0]}
 }
 
+# info_has SAVER LINE...: true when mosvik-pack.exe --info SAVER succeeds and
+# prints every LINE; its output is in $WORK/SAVER.info.
+info_has() {
+    local saver=$1 line
+    shift
+    run "$WORK/$saver.info" mosvik-pack.exe --info "$saver"
+    [ "$STATUS" -eq 0 ] || return 1
+    for line in "$@"; do
+        grep -qxF "$line" "$WORK/$saver.info" || return 1
+    done
+}
+
 # --- packing from the command line ------------------------------------------
 run "$WORK/png.out" mosvik-pack.exe upright.png -o png.scr --message "Wine test" --color '#00FF00' --bold
 if [ "$STATUS" -eq 0 ] && grep -q '^png.scr: 320 x 240 picture' "$WORK/png.out"; then
@@ -110,19 +122,18 @@ else
 fi
 
 # Both tools read the Windows-made saver alike.
-run "$WORK/info.out" mosvik-pack.exe --info png.scr
-expect='message: Wine test|colour: #00FF00|bold: yes|picture: 320 x 240|stream: baseline JFIF, 4:2:0'
-if [ "$STATUS" -eq 0 ] && [ "$(grep -cE "^($expect)\$" "$WORK/info.out")" -eq 5 ]; then
+if info_has png.scr 'message: Wine test' 'colour: #00FF00' 'bold: yes' 'picture: 320 x 240' \
+    'stream: baseline JFIF, 4:2:0'; then
     pass "mosvik-pack.exe --info reports the message, colour, style, size and a saver-ready stream"
 else
-    fail "mosvik-pack.exe --info: status $STATUS"; cat "$WORK/info.out"
+    fail "mosvik-pack.exe --info of png.scr"; cat "$WORK/png.scr.info"
 fi
 if [ -x "$NATIVE/mosvik-pack" ]; then
     if "$NATIVE/mosvik-pack" --info "$APP/png.scr" >"$WORK/native-info.out" 2>&1 &&
-        diff -q "$WORK/info.out" "$WORK/native-info.out" >/dev/null; then
+        diff -q "$WORK/png.scr.info" "$WORK/native-info.out" >/dev/null; then
         pass "the Linux mosvik-pack --info reads the Windows-made saver the same way"
     else
-        fail "the Linux mosvik-pack --info differs"; diff "$WORK/info.out" "$WORK/native-info.out"
+        fail "the Linux mosvik-pack --info differs"; diff "$WORK/png.scr.info" "$WORK/native-info.out"
     fi
 fi
 
@@ -143,10 +154,12 @@ if [ -n "$id" ]; then
     pass "mosvik-pack.exe without arguments opens its window"
     xdotool windowfocus --sync "$id" >/dev/null 2>&1
     sleep 0.5
-    # The picture field has the focus; Alt+M moves to the message and
-    # selects it, Alt+O ticks Bold, Alt+S opens "Save saver as".
+    # Alt+P moves to the picture; two Tabs reach the message and select its
+    # text; Alt+O ticks Bold, Alt+S opens "Save saver as".
+    xdotool key alt+p
+    sleep 0.3
     xdotool type --delay 30 'C:\mosvik\upright.png'
-    xdotool key alt+m
+    xdotool key Tab Tab
     sleep 0.5
     xdotool type --delay 30 'Made in the window'
     xdotool key alt+o alt+s
@@ -161,12 +174,11 @@ if [ -n "$id" ]; then
         sleep 0.2
     done
     sleep 1
-    run "$WORK/made.out" mosvik-pack.exe --info made.scr
-    expect='message: Made in the window|bold: yes|picture: 320 x 240|stream: baseline JFIF, 4:2:0'
-    if [ "$STATUS" -eq 0 ] && [ "$(grep -cE "^($expect)\$" "$WORK/made.out")" -eq 4 ]; then
+    if info_has made.scr 'message: Made in the window' 'bold: yes' 'picture: 320 x 240' \
+        'stream: baseline JFIF, 4:2:0'; then
         pass "the window writes a saver with the picture, message and style it was given"
     else
-        fail "the window's saver: status $STATUS"; cat "$WORK/made.out"
+        fail "the window's saver"; cat "$WORK/made.scr.info"
     fi
     xdotool windowfocus --sync "$id" >/dev/null 2>&1
     xdotool key Escape

@@ -100,8 +100,11 @@ PictureFile DefaultPictureFile()
 }
 
 #ifdef _WIN32
-RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout&, int, int, std::vector<std::string>&)
+RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int, int, std::vector<std::string>&)
 {
+    // WIC fills in what a cut-short stream lacks; the tool refuses it.
+    if (!layout.endSeen)
+        throw PackError(file.name + ": damaged JPEG, it cannot be read whole (it ends early)");
     return WicDecode(file);
 }
 

@@ -60,6 +60,25 @@ std::wstring WindowText(HWND h)
     return text;
 }
 
+// The system's open or save dialog; the chosen path, empty when cancelled.
+std::wstring AskForFile(HWND owner, bool save, const wchar_t* filter, const wchar_t* suggested, DWORD flags)
+{
+    wchar_t file[MAX_PATH] = L"";
+    lstrcpynW(file, suggested, MAX_PATH);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.Flags = flags | OFN_NOCHANGEDIR;
+    if (save) {
+        ofn.lpstrDefExt = L"scr";
+        ofn.lpstrTitle = L"Save saver as";
+    }
+    return (save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) ? std::wstring(file) : std::wstring();
+}
+
 // A GDI font owned for a scope.
 class ScopedFont {
 public:
@@ -96,6 +115,7 @@ private:
     void PaintMessage(HDC dc, const RECT& screen);
 
     HWND m_hwnd = nullptr;
+    HWND m_focus = nullptr; // the control that had the keyboard when the window was left
     GuiRequest m_request;
     GuiPicture m_picture;
     std::wstring m_loadedPath = L"\x1"; // differs from every path, so the first load happens
@@ -130,7 +150,7 @@ void PackWindow::Create()
     Child(L"BUTTON", L"&Save saver as...", WS_TABSTOP | BS_DEFPUSHBUTTON, kSave, 480, 490, 150, 28);
     DragAcceptFiles(m_hwnd, TRUE);
     LoadPicture();
-    SetFocus(GetDlgItem(m_hwnd, kPicturePath));
+    m_focus = GetDlgItem(m_hwnd, kPicturePath);
 }
 
 GuiRequest PackWindow::Request() const
@@ -206,17 +226,9 @@ void PackWindow::Save()
     LoadPicture();
     if (!m_pictureError.empty())
         return; // the status line already says why
-    wchar_t file[MAX_PATH] = L"my-saver.scr";
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hwnd;
-    ofn.lpstrFilter = L"Screen savers (*.scr)\0*.scr\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = L"scr";
-    ofn.lpstrTitle = L"Save saver as";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&ofn))
+    const std::wstring file = AskForFile(m_hwnd, true, L"Screen savers (*.scr)\0*.scr\0", L"my-saver.scr",
+                                         OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST);
+    if (file.empty())
         return;
     try {
         std::vector<std::string> warnings;
@@ -305,16 +317,11 @@ void PackWindow::OnCommand(int id, int code)
 {
     switch (id) {
     case kBrowse: {
-        wchar_t file[MAX_PATH] = L"";
-        OPENFILENAMEW ofn{};
-        ofn.lStructSize = sizeof ofn;
-        ofn.hwndOwner = m_hwnd;
-        ofn.lpstrFilter = L"Pictures (*.jpg, *.jpeg, *.png)\0*.jpg;*.jpeg;*.png\0All files\0*.*\0";
-        ofn.lpstrFile = file;
-        ofn.nMaxFile = MAX_PATH;
-        ofn.Flags = OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-        if (GetOpenFileNameW(&ofn)) {
-            SetDlgItemTextW(m_hwnd, kPicturePath, file);
+        const std::wstring file = AskForFile(
+            m_hwnd, false, L"Pictures (*.jpg, *.jpeg, *.png)\0*.jpg;*.jpeg;*.png\0All files\0*.*\0", L"",
+            OFN_FILEMUSTEXIST);
+        if (!file.empty()) {
+            SetDlgItemTextW(m_hwnd, kPicturePath, file.c_str());
             LoadPicture();
         }
         break;
@@ -344,6 +351,15 @@ LRESULT PackWindow::Handle(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp));
+        return 0;
+    case WM_ACTIVATE:
+        // As a dialog does: the keyboard goes back to the control that had it.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            if (HWND focus = GetFocus(); focus && IsChild(m_hwnd, focus))
+                m_focus = focus;
+        } else if (m_focus) {
+            SetFocus(m_focus);
+        }
         return 0;
     case WM_DROPFILES: {
         HDROP drop = reinterpret_cast<HDROP>(wp);

@@ -137,13 +137,18 @@ if [ -x "$NATIVE/mosvik-pack" ]; then
     fi
 fi
 
-# A refused pack says why and writes nothing.
-run "$WORK/refused.out" mosvik-pack.exe missing.png -o refused.scr
-if [ "$STATUS" -eq 2 ] && grep -q '^mosvik-pack: picture not found' "$WORK/refused.out" && [ ! -e "$APP/refused.scr" ]; then
-    pass "a missing picture is refused with status 2 and no output"
-else
-    fail "a missing picture: status $STATUS"; cat "$WORK/refused.out"; ls "$APP"
-fi
+# A refused pack says why and writes nothing: a missing picture, a JPEG cut
+# short (which WIC alone would fill in with grey).
+head -c $(($(stat -c %s "$APP/turned.jpg") / 2)) "$APP/turned.jpg" >"$APP/cut.jpg"
+for case in 'missing.png|picture not found' 'cut.jpg|cut.jpg: damaged JPEG'; do
+    picture=${case%%|*}
+    run "$WORK/refused.out" mosvik-pack.exe "$picture" -o refused.scr
+    if [ "$STATUS" -eq 2 ] && grep -q "^mosvik-pack: ${case#*|}" "$WORK/refused.out" && [ ! -e "$APP/refused.scr" ]; then
+        pass "$picture is refused with status 2 and no output"
+    else
+        fail "$picture: status $STATUS"; cat "$WORK/refused.out"; ls "$APP"
+    fi
+done
 
 # --- the window: filled and saved from the keyboard ------------------------------
 (cd "$APP" && exec timeout 120 wine mosvik-pack.exe) >"$WORK/window.out" 2>&1 &

@@ -20,16 +20,8 @@ fi
 BUILD_WIN=$(cd "$1" 2>/dev/null && pwd) || BUILD_WIN=$1
 NATIVE=$(cd "$2" 2>/dev/null && pwd) || NATIVE=$2
 
-passed=0
-failed=0
-pass() { echo "PASS: $*"; passed=$((passed + 1)); }
-fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
-finish() {
-    echo "$passed passed, $failed failed"
-    [ "$failed" -eq 0 ]
-    exit $?
-}
-skip_all() { echo "SKIP: $*"; finish; }
+# shellcheck source=wine_session.sh
+. "$(dirname "$0")/wine_session.sh"
 
 for tool in wine wineboot wineserver Xvfb xdotool import convert python3 timeout; do
     command -v "$tool" >/dev/null 2>&1 || skip_all "$tool is not installed (scripts/setup installs it)"
@@ -38,37 +30,7 @@ for f in mosvik.scr mosvik-pack.exe; do
     [ -f "$BUILD_WIN/$f" ] || skip_all "no $BUILD_WIN/$f (build the x86_64 cross build first)"
 done
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/mosvik-wine-pack.XXXXXX")
-XVFB_PID=
-BG_PIDS=()
-cleanup() {
-    local pid
-    for pid in "${BG_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    if [ -d "$WORK/prefix" ]; then
-        WINEPREFIX="$WORK/prefix" timeout 20 wineserver -k >/dev/null 2>&1
-        WINEPREFIX="$WORK/prefix" timeout 20 wineserver -w >/dev/null 2>&1
-    fi
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# --- the display and the prefix ---------------------------------------------
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 1 100); do
-    [ -s "$WORK/display" ] && break
-    sleep 0.1
-done
-[ -s "$WORK/display" ] || skip_all "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$WORK/display")"
-export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if ! timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1; then
-    skip_all "wineboot could not make a prefix"
-fi
+wine_session_start mosvik-wine-pack
 
 APP="$WINEPREFIX/drive_c/mosvik"
 mkdir -p "$APP"

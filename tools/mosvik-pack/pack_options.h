@@ -32,6 +32,10 @@ struct PackOptions {
 // colour or size.
 PackOptions ParsePackOptions(const std::vector<std::string>& args);
 
+// A path given in UTF-8 (a plain string would be read in the ANSI code page
+// on Windows).
+std::filesystem::path PathFromUtf8(const std::string& utf8);
+
 // "#RRGGBB" (or "RRGGBB"), hex digits in either case, as a COLORREF.
 COLORREF ParseColour(const std::string& text);
 

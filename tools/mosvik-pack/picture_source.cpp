@@ -85,7 +85,8 @@ PictureFile ReadPictureFile(const fs::path& path)
     PictureFile file;
     file.bytes = ReadWholeFile(path, kMaxPictureFileBytes, "picture");
     file.format = DetectFormat(file.bytes, path);
-    file.name = path.filename().string();
+    const std::u8string name = path.filename().u8string(); // UTF-8 on every system
+    file.name.assign(name.begin(), name.end());
     return file;
 }
 

@@ -13,7 +13,7 @@
 
 GuiPicture GuiLoadPicture(const std::string& path)
 {
-    const PictureFile input = path.empty() ? DefaultPictureFile() : ReadPictureFile(std::filesystem::path(path));
+    const PictureFile input = path.empty() ? DefaultPictureFile() : ReadPictureFile(PathFromUtf8(path));
     StoredPicture stored = MakeStoredPicture(input, kDefaultMaxSide);
     const BITMAPINFOHEADER header = PictureHeader(stored.width, stored.height);
     const std::unique_ptr<BYTE[]> bits = DecodePicture(header, stored.stream.data(), stored.stream.size());
@@ -35,8 +35,8 @@ std::string GuiPack(const GuiRequest& request, const std::string& out, std::vect
 {
     PackOptions opt;
     if (!request.picture.empty())
-        opt.picture = std::filesystem::path(request.picture);
-    opt.out = std::filesystem::path(out);
+        opt.picture = PathFromUtf8(request.picture);
+    opt.out = PathFromUtf8(out);
     opt.message = request.message;
     opt.face = request.face;
     opt.color = request.color;

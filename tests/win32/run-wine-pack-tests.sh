@@ -31,6 +31,7 @@ for f in mosvik.scr mosvik-pack.exe; do
 done
 
 wine_session_start mosvik-wine-pack
+export LC_ALL=C.UTF-8 # Wine reads the UTF-8 names and texts below as UTF-8
 
 APP="$WINEPREFIX/drive_c/mosvik"
 mkdir -p "$APP"
@@ -40,6 +41,7 @@ cp "$BUILD_WIN/mosvik.scr" "$BUILD_WIN/mosvik-pack.exe" "$APP/"
 # stored lying on its side (red left, blue right) and tagged "turn a quarter
 # clockwise to view".
 convert -size 320x120 xc:red -size 320x120 xc:blue -append "$APP/upright.png"
+cp "$APP/upright.png" "$APP/oben-ü.png"
 convert -size 160x240 xc:red -size 160x240 xc:blue +append "$WORK/side.jpg"
 python3 - "$WORK/side.jpg" "$APP/turned.jpg" <<'PY'
 import sys
@@ -70,9 +72,9 @@ info_has() {
 }
 
 # --- packing from the command line ------------------------------------------
-run "$WORK/png.out" mosvik-pack.exe upright.png -o png.scr --message "Wine test" --color '#00FF00' --bold
-if [ "$STATUS" -eq 0 ] && grep -q '^png.scr: 320 x 240 picture' "$WORK/png.out"; then
-    pass "mosvik-pack.exe packs a PNG into the mosvik.scr beside it"
+run "$WORK/png.out" mosvik-pack.exe oben-ü.png -o grüße.scr --message "Grüße" --color '#00FF00' --bold
+if [ "$STATUS" -eq 0 ] && grep -q '^grüße.scr: 320 x 240 picture' "$WORK/png.out"; then
+    pass "mosvik-pack.exe packs a PNG into the mosvik.scr beside it (names and message in UTF-8)"
 else
     fail "packing a PNG: status $STATUS"; cat "$WORK/png.out"
 fi
@@ -84,18 +86,18 @@ else
 fi
 
 # Both tools read the Windows-made saver alike.
-if info_has png.scr 'message: Wine test' 'colour: #00FF00' 'bold: yes' 'picture: 320 x 240' \
+if info_has grüße.scr 'message: Grüße' 'colour: #00FF00' 'bold: yes' 'picture: 320 x 240' \
     'stream: baseline JFIF, 4:2:0'; then
     pass "mosvik-pack.exe --info reports the message, colour, style, size and a saver-ready stream"
 else
-    fail "mosvik-pack.exe --info of png.scr"; cat "$WORK/png.scr.info"
+    fail "mosvik-pack.exe --info of grüße.scr"; cat "$WORK/grüße.scr.info"
 fi
 if [ -x "$NATIVE/mosvik-pack" ]; then
-    if "$NATIVE/mosvik-pack" --info "$APP/png.scr" >"$WORK/native-info.out" 2>&1 &&
-        diff -q "$WORK/png.scr.info" "$WORK/native-info.out" >/dev/null; then
+    if "$NATIVE/mosvik-pack" --info "$APP/grüße.scr" >"$WORK/native-info.out" 2>&1 &&
+        diff -q "$WORK/grüße.scr.info" "$WORK/native-info.out" >/dev/null; then
         pass "the Linux mosvik-pack --info reads the Windows-made saver the same way"
     else
-        fail "the Linux mosvik-pack --info differs"; diff "$WORK/png.scr.info" "$WORK/native-info.out"
+        fail "the Linux mosvik-pack --info differs"; diff "$WORK/grüße.scr.info" "$WORK/native-info.out"
     fi
 fi
 

@@ -3,14 +3,17 @@
 // memory; sizes are checked before any pixel buffer is allocated.
 #include "picture_source.h"
 
+#ifdef _WIN32
+#include "win32/wic_codec.h" // Windows builds decode through WIC
+#else
 #include <png.h>
 #include <turbojpeg.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
-
 
 namespace fs = std::filesystem;
 
@@ -53,6 +56,7 @@ PictureFormat DetectFormat(const std::vector<unsigned char>& b, const fs::path& 
     throw PictureError("unsupported picture format (JPEG or PNG expected): " + path.string());
 }
 
+#ifndef _WIN32
 struct TjDeleter {
     void operator()(void* h) const { tjDestroy(h); }
 };
@@ -69,6 +73,8 @@ void CheckPixelCount(const PictureFile& file, int w, int h, const char* advice)
                         " pixels to decode, more than the limit of " + std::to_string(kMaxDecodedPixels) + advice);
 }
 
+#endif // !_WIN32
+
 } // namespace
 
 PictureFile ReadPictureFile(const fs::path& path)
@@ -76,10 +82,22 @@ PictureFile ReadPictureFile(const fs::path& path)
     PictureFile file;
     file.bytes = ReadWholeFile(path, kMaxPictureFileBytes, "picture");
     file.format = DetectFormat(file.bytes, path);
-    file.name = path.filename().string();
+    const std::u8string name = path.filename().u8string(); // UTF-8 on every system
+    file.name.assign(name.begin(), name.end());
     return file;
 }
 
+#ifdef _WIN32
+RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int, int, std::vector<std::string>&)
+{
+    // WIC fills in what a cut-short stream lacks; the tool refuses it.
+    if (!layout.endSeen)
+        throw PictureError(file.name + ": damaged JPEG, it cannot be read whole (it ends early)");
+    return WicDecode(file);
+}
+
+RgbImage DecodePng(const PictureFile& file) { return WicDecode(file); }
+#else
 RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int minWidth, int minHeight,
                     std::vector<std::string>& warnings)
 {
@@ -164,3 +182,4 @@ RgbImage DecodePng(const PictureFile& file)
         throw PictureError(file.name + ": damaged PNG, it cannot be read whole (" + img.message + ")");
     return image;
 }
+#endif // !_WIN32

@@ -17,6 +17,17 @@ constexpr int kNameAttempts = 16;
 
 std::string Reason(int err) { return err ? std::strerror(err) : "unknown error"; }
 
+// Creates `p` only if nothing has that name. Windows reads a narrow file
+// name in the ANSI code page, so the name is given in UTF-16 there.
+std::FILE* CreateExclusive(const fs::path& p)
+{
+#ifdef _WIN32
+    return _wfopen(p.c_str(), L"wbx");
+#else
+    return std::fopen(p.c_str(), "wbx");
+#endif
+}
+
 } // namespace
 
 struct CReplacementFile::Handle {
@@ -55,7 +66,7 @@ CReplacementFile::CReplacementFile(const fs::path& target, const std::string& wh
         m_temp = target;
         m_temp += tag;
         errno = 0;
-        m_file->fp = std::fopen(m_temp.string().c_str(), "wbx");
+        m_file->fp = CreateExclusive(m_temp);
         err = errno;
         if (!m_file->fp && err != EEXIST)
             break;

@@ -6,69 +6,33 @@
 #include <string>
 #include <vector>
 
-#include "default_resources.h"
-#include "document_writer.h"
 #include "pack_error.h"
 #include "pack_options.h"
+#include "pack_run.h"
 #include "platform/exceptions.h"
-#include "saver_file.h"
 #include "saver_info.h"
-#include "self_path.h"
-#include "stored_picture.h"
+#ifdef _WIN32
+#include "win32/command_line.h"
+#include "win32/pack_gui.h"
+#endif
 
 namespace {
 
 constexpr const char* kVersion = "1.0.0";
-
-// The project's own default picture, built into the tool.
-PictureFile DefaultPictureFile()
-{
-    const EmbeddedBytes png = DefaultPicturePng();
-    PictureFile file;
-    file.name = "default-picture.png";
-    file.format = PictureFormat::png;
-    file.bytes.assign(png.data, png.data + png.size);
-    return file;
-}
-
-int Pack(const PackOptions& opt, const char* argv0)
-{
-    CheckOutput(opt.out, opt.picture ? &*opt.picture : nullptr);
-    MessageStyle style;
-    style.message = ToStoredText(opt.message ? *opt.message : DefaultMessageUtf8(), "the message", true);
-    style.face = ToStoredFace(opt.face);
-    if (const double points = EstimatedMessagePoints(style.message); points < kSmallestReadablePoints)
-        std::fprintf(stderr,
-                     "mosvik-pack: warning: on a 1024 x 768 screen the message would be drawn at about %.2g "
-                     "points, too small to read (shorten its lines or use fewer lines)\n",
-                     points);
-    style.color = opt.color;
-    style.bold = opt.bold;
-    style.italic = opt.italic;
-
-    const PictureFile input = opt.picture ? ReadPictureFile(*opt.picture) : DefaultPictureFile();
-    const std::filesystem::path saver = opt.saver ? *opt.saver : DefaultSaverPath(argv0);
-    std::error_code ec;
-    if (!std::filesystem::exists(saver, ec))
-        throw PackError("saver executable not found: " + saver.string() + (opt.saver ? "" : " (use --saver EXE)"));
-    const StoredPicture picture = MakeStoredPicture(input, opt.maxSide);
-    for (const std::string& w : picture.warnings)
-        std::fprintf(stderr, "mosvik-pack: warning: %s\n", w.c_str());
-
-    const std::vector<BYTE> document = BuildDocument(input.name, style, picture);
-    WriteSaver(saver, opt.out, document);
-    std::printf("%s: %d x %d picture (%s), %zu stream bytes\n", opt.out.string().c_str(), picture.width,
-                picture.height, picture.lossless ? "flipped losslessly" : "encoded at quality 95",
-                picture.stream.size());
-    return 0;
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     try {
-        const PackOptions opt = ParsePackOptions(std::vector<std::string>(argv + 1, argv + argc));
+#ifdef _WIN32
+        const std::vector<std::string> args = Utf8Arguments();
+        if (args.empty())
+            return RunPackWindow(); // double-clicked: the window instead of a usage error
+#else
+        const std::vector<std::string> args(argv + 1, argv + argc);
+#endif
+        const PackOptions opt = ParsePackOptions(args);
         switch (opt.action) {
         case PackOptions::Action::help:
             std::fputs(PackUsage(), stdout);
@@ -80,7 +44,10 @@ int main(int argc, char** argv)
             PrintSaverInfo(std::cout, ReadSaverInfo(opt.infoSaver));
             return 0;
         case PackOptions::Action::pack:
-            return Pack(opt, argc > 0 ? argv[0] : nullptr);
+            std::puts(PackSaver(opt, argc > 0 ? argv[0] : nullptr, [](const std::string& w) {
+                          std::fprintf(stderr, "mosvik-pack: warning: %s\n", w.c_str());
+                      }).c_str());
+            return 0;
         }
     } catch (const PackError& e) {
         std::fprintf(stderr, "mosvik-pack: %s\n", e.what());

@@ -18,6 +18,10 @@ int ParseMaxSide(const std::string& text)
 
 } // namespace
 
+std::filesystem::path PathFromUtf8(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 PackOptions ParsePackOptions(const std::vector<std::string>& args)
 {
@@ -55,7 +59,7 @@ PackOptions ParsePackOptions(const std::vector<std::string>& args)
         if (name == "-o" || name == "--output") {
             if (outGiven)
                 throw PackError("more than one output given (" + name + " repeated)");
-            opt.out = value();
+            opt.out = PathFromUtf8(value());
             outGiven = true;
         } else if (name == "--message") {
             opt.message = value();
@@ -70,11 +74,11 @@ PackOptions ParsePackOptions(const std::vector<std::string>& args)
             flag();
             opt.italic = true;
         } else if (name == "--saver") {
-            opt.saver = value();
+            opt.saver = PathFromUtf8(value());
         } else if (name == "--max-side") {
             opt.maxSide = ParseMaxSide(value());
         } else if (name == "--info") {
-            opt.infoSaver = value();
+            opt.infoSaver = PathFromUtf8(value());
             infoGiven = true;
         } else if (name == "--help" || name == "-h") {
             opt.action = PackOptions::Action::help;
@@ -95,7 +99,7 @@ PackOptions ParsePackOptions(const std::vector<std::string>& args)
     if (positional.size() > 1)
         throw PackError("more than one picture given: " + positional[0] + ", " + positional[1]);
     if (positional.size() == 1)
-        opt.picture = positional[0];
+        opt.picture = PathFromUtf8(positional[0]);
     if (!outGiven || opt.out.empty())
         throw PackError("no output given (use -o OUT; see mosvik-pack --help)");
     return opt;

@@ -33,4 +33,8 @@ struct PackOptions {
 // colour or size.
 PackOptions ParsePackOptions(const std::vector<std::string>& args);
 
+// A path given in UTF-8 (a plain string would be read in the ANSI code page
+// on Windows).
+std::filesystem::path PathFromUtf8(const std::string& utf8);
+
 const char* PackUsage();

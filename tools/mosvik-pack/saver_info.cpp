@@ -13,6 +13,9 @@
 #include "document/jigsaw_doc.h"
 #include "document/picture.h"
 #include "pack_error.h"
+#ifdef _WIN32
+#include "win32/ansi_path.h"
+#endif
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
@@ -60,7 +63,11 @@ SaverInfo ReadSaverInfo(const fs::path& saver)
     SaverInfo info;
     CMemFile doc(1024);
     try {
+#ifdef _WIN32
+        ReadEmbeddedDocument(AnsiPath(saver), &doc); // CFile opens narrow names in the ANSI code page
+#else
         ReadEmbeddedDocument(saver.string(), &doc);
+#endif
     } catch (const CFileException& e) {
         if (e.m_cause == CFileException::generic && e.m_lOsError == -1)
             throw PackError("no document in " + saver.string());

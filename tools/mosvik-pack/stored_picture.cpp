@@ -5,7 +5,11 @@
 // marker walk before it is used.
 #include "stored_picture.h"
 
+#ifdef _WIN32
+#include "win32/wic_codec.h" // Windows builds encode through WIC
+#else
 #include <turbojpeg.h>
+#endif
 
 #include <algorithm>
 #include <memory>
@@ -19,6 +23,10 @@
 
 namespace {
 
+#ifdef _WIN32
+// WIC has no lossless transform: every picture is decoded and re-encoded.
+std::optional<std::vector<BYTE>> FlipLosslessly(const std::vector<unsigned char>&) { return std::nullopt; }
+#else
 struct TjDeleter {
     void operator()(void* h) const { tjDestroy(h); }
 };
@@ -53,11 +61,15 @@ std::optional<std::vector<BYTE>> FlipLosslessly(const std::vector<unsigned char>
         return std::nullopt;
     return std::vector<BYTE>(out.p, out.p + out.size);
 }
+#endif // !_WIN32
 
 } // namespace
 
 std::vector<BYTE> EncodeBottomFirst(const RgbImage& image)
 {
+#ifdef _WIN32
+    return WicEncodeBottomFirst(image, kEncodeQuality);
+#else
     TjHandle h(tjInitCompress());
     if (!h)
         throw PackError("cannot start the JPEG encoder");
@@ -68,6 +80,7 @@ std::vector<BYTE> EncodeBottomFirst(const RgbImage& image)
                     kEncodeQuality, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT) != 0)
         throw PackError(std::string("cannot encode the picture: ") + tjGetErrorStr2(h.get()));
     return std::vector<BYTE>(out.p, out.p + out.size);
+#endif
 }
 
 StoredPicture MakeStoredPicture(const PictureFile& input, int maxSide)

@@ -1,0 +1,56 @@
+# The frame of a Wine test script, sourced by it: PASS/FAIL counting that
+# ends with "N passed, M failed", a work folder, one Xvfb display and one
+# Wine prefix for the run, and a cleanup that stops every process the
+# script started (listed in BG_PIDS) and removes it all.
+#
+#   . wine_session.sh; wine_session_start NAME
+#
+# After wine_session_start: WORK, DISPLAY and WINEPREFIX are set; a script
+# skips all its tests (skip_all) when the display or the prefix cannot be
+# made.
+
+passed=0
+failed=0
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+finish() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+    exit $?
+}
+skip_all() { echo "SKIP: $*"; finish; }
+
+WORK=
+XVFB_PID=
+BG_PIDS=()
+cleanup() {
+    local pid
+    for pid in "${BG_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    if [ -n "$WORK" ] && [ -d "$WORK/prefix" ]; then
+        WINEPREFIX="$WORK/prefix" timeout 20 wineserver -k >/dev/null 2>&1
+        WINEPREFIX="$WORK/prefix" timeout 20 wineserver -w >/dev/null 2>&1
+    fi
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    [ -n "$WORK" ] && rm -rf "$WORK"
+}
+
+# wine_session_start NAME: the work folder, the display and the prefix.
+wine_session_start() {
+    WORK=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
+    trap cleanup EXIT
+    trap 'exit 130' INT TERM
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 1 100); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$WORK/display" ] || skip_all "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$WORK/display")"
+    export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if ! timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1; then
+        skip_all "wineboot could not make a prefix"
+    fi
+}

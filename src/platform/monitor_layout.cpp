@@ -3,6 +3,7 @@
 // a side are taken in 64 bits, so none can overflow.
 #include "platform/monitor_layout.h"
 
+#include <cstdio>
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -70,8 +71,9 @@ std::vector<MonitorRect> ParseMonitorList(std::string_view text)
 
 std::string FormatMonitor(const MonitorRect& m)
 {
-    const auto offset = [](int v) { return (v < 0 ? "-" : "+") + std::to_string(v < 0 ? -std::int64_t(v) : v); };
-    return std::to_string(m.width) + "x" + std::to_string(m.height) + offset(m.x) + offset(m.y);
+    char text[64]; // four ints with their signs fit with room to spare
+    std::snprintf(text, sizeof text, "%dx%d%+d%+d", m.width, m.height, m.x, m.y);
+    return text;
 }
 
 std::vector<MonitorRect> ChooseMonitors(std::span<const MonitorRect> randr, std::span<const MonitorRect> xinerama,

@@ -13,6 +13,7 @@
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_wide.h"
 
 namespace w32 {
 namespace {
@@ -93,14 +94,19 @@ int RunShows(const std::vector<std::vector<std::string>>& shows)
     std::vector<HANDLE> waits;
     for (const std::vector<std::string>& args : shows) {
         std::string line;
-        for (const std::string& a : args)
-            line += (line.empty() ? "" : " ") + Quote(a);
-        STARTUPINFOA si{};
+        for (const std::string& a : args) {
+            if (!line.empty())
+                line += ' ';
+            line += Quote(a);
+        }
+        STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        // Suspended until it is in the job: it cannot run outside it.
-        if (!::CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                              &si, &pi))
+        // Suspended until it is in the job: it cannot run outside it. The
+        // module path is UTF-8, so any folder name reaches the show.
+        std::wstring wline = Widen(line);
+        if (!::CreateProcessW(Widen(exe).c_str(), wline.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                              nullptr, &si, &pi))
             return -1; // the job's handle closes: the ones made so far go with it
         processes.emplace_back(pi.hProcess);
         threads.emplace_back(pi.hThread);

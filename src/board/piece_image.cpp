@@ -2,7 +2,9 @@
 // angle and zoom (6-bit sine/cosine, integer only), 24-bit bottom-up. The
 // image is kept while its size stays the same, so a move never rebuilds
 // it; a sample outside the picture block is black. The linear-offset test
-// means a column just outside the picture reads the neighbouring row.
+// means a column just outside the picture reads the neighbouring row; a
+// sample is taken only when all three of its bytes lie in the block, so
+// the column right of the top row never reads past the picture's end.
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -71,7 +73,7 @@ void CPiece::RenderImage()
             const LONG row = ((v * c - u * s) >> 6) + Ph - m_rcBounds.bottom;
             const LONG col = ((v * s + u * c) >> 6) + m_rcBounds.left;
             const std::int64_t offset = std::int64_t(row) * Ps + std::int64_t(col) * 3;
-            if (pic && offset >= 0 && offset < limit) {
+            if (pic && offset >= 0 && offset + 3 <= limit) { // all three bytes inside the block
                 out[0] = pic[offset];
                 out[1] = pic[offset + 1];
                 out[2] = pic[offset + 2];

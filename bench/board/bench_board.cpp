@@ -57,7 +57,7 @@ void Present(CJigsawDoc& doc, CDC& buffer, CDC& window)
     RECT d = g_rcDirty;
     OffsetRect(d, (kW - b.cx) / 2, (kH - b.cy) / 2);
     buffer.PatBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, BLACKNESS);
-    doc.DrawBoard(&buffer, &g_rcDirty);
+    doc.DrawBoard(&buffer, &d);
     window.BitBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, &buffer, d.left, d.top, SRCCOPY);
     SetRectEmpty(g_rcDirty);
 }

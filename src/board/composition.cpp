@@ -1,7 +1,11 @@
 // Board composition: every group is drawn, tail to head, with the board
 // centred in the saver window; a piece is drawn from its cached image at
-// its current place, clipped to its outline region. The dirty rectangle
-// does not clip drawing; it only decides what reaches the screen.
+// its current place, clipped to its outline region. Drawing is limited to
+// the dirty rectangle (device coordinates of the target): outside it a
+// full redraw would put every piece again over its own earlier image, so
+// skipping it changes no pixel, and a step costs what it moves instead of
+// the whole board. Every piece still brings its image up to date, so the
+// image cache lives exactly as if each piece were drawn.
 #include "board/board_globals.h"
 #include "board/board_host.h"
 #include "board/piece_group.h"
@@ -14,14 +18,25 @@ void CJigsawDoc::DrawBoard(CDC* pDC, const RECT* prcDirty)
     const RECT rc = host ? host->GetClientRect() : RECT{};
     const SIZE b = GetBoardSize();
     const POINT old = pDC->SetWindowOrg((b.cx + rc.left - rc.right) / 2, (b.cy + rc.top - rc.bottom) / 2);
+    pDC->SetDrawLimit(prcDirty);
     for (auto pos = m_pieces.GetTailPosition(); pos;)
         m_pieces.GetPrev(pos)->Draw(pDC, prcDirty);
+    pDC->SetDrawLimit(nullptr);
     pDC->SetWindowOrg(old.x, old.y);
 }
 
-void CPiece::Draw(CDC* pDC, const RECT*)
+void CPiece::Draw(CDC* pDC, const RECT* prc)
 {
     RenderImage();
+    if (prc) {
+        // The screen rectangle covers every pixel the outline lets through
+        // (its 2-pixel margin absorbs the rounding of the draw position).
+        RECT r = GetScreenRect();
+        const POINT org = pDC->GetWindowOrg();
+        OffsetRect(r, -org.x, -org.y);
+        if (!IntersectRect(r, r, *prc))
+            return;
+    }
     const LONG z = m_nZoom;
     const LONG ox = (m_ptOffset.x * z + 3200) / 6400, oy = (m_ptOffset.y * z + 3200) / 6400;
     const POINT pt = pDC->GetWindowOrg();

@@ -59,19 +59,25 @@ void CPiece::RenderImage()
     const BYTE* pic = g_pActiveBits;
     const LONG s = m_nSin64, c = m_nCos64;
 
-    // Column terms depend on j only: u = gx - px + box.left.
-    thread_local std::vector<LONG> us;
-    us.resize(std::size_t(W));
-    for (LONG j = 0; j < W; ++j)
-        us[std::size_t(j)] = j * red * 100 / z - pivot.x + box.left;
+    // Column terms depend on j only: u = gx - px + box.left, kept as the
+    // products u * sin and u * cos.
+    thread_local std::vector<LONG> usin, ucos;
+    usin.resize(std::size_t(W));
+    ucos.resize(std::size_t(W));
+    for (LONG j = 0; j < W; ++j) {
+        const LONG u = j * red * 100 / z - pivot.x + box.left;
+        usin[std::size_t(j)] = u * s;
+        ucos[std::size_t(j)] = u * c;
+    }
+    const LONG rowBase = Ph - m_rcBounds.bottom, colBase = m_rcBounds.left;
 
     for (LONG i = 0; i < H; ++i) {
         const LONG v = i * red * 100 / z - pivot.y + box.top;
+        const LONG vc = v * c, vs = v * s;
         BYTE* out = m_pImage.data() + std::size_t(i) * stride;
         for (LONG j = 0; j < W; ++j, out += 3) {
-            const LONG u = us[std::size_t(j)];
-            const LONG row = ((v * c - u * s) >> 6) + Ph - m_rcBounds.bottom;
-            const LONG col = ((v * s + u * c) >> 6) + m_rcBounds.left;
+            const LONG row = ((vc - usin[std::size_t(j)]) >> 6) + rowBase;
+            const LONG col = ((vs + ucos[std::size_t(j)]) >> 6) + colBase;
             const std::int64_t offset = std::int64_t(row) * Ps + std::int64_t(col) * 3;
             if (pic && offset >= 0 && offset + 3 <= limit) { // all three bytes inside the block
                 out[0] = pic[offset];

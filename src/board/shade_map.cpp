@@ -2,9 +2,17 @@
 // a diagonal relief by a difference filter over the map as one byte run,
 // smoothed 3:1 along rows and columns, and added to the image where it
 // differs from neutral by more than 8. Reduced images skip all of this.
+// Speed without changing a byte: the row passes are serial chains, so four
+// rows run side by side to overlap their latencies; the column passes and
+// the difference filter are whole-row operations, done 16 bytes at a time
+// with SSE2 where the compiler targets it (plain loops otherwise).
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "board/board_globals.h"
 #include "board/piece.h"
@@ -23,6 +31,66 @@ ShadeGeometry Geometry(const std::vector<BYTE>& info)
 }
 
 BYTE Clamp255(int v) { return BYTE(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+// Both row passes over n rows of w bytes (n is 1 to 4), each row a serial
+// chain: left to right p[j] = (3 p[j-1] + p[j]) / 4, then right to left
+// p[j] = (3 p[j+1] + p[j] + 3) / 4.
+template <int n>
+void SmoothRows(BYTE* const* rows, LONG w)
+{
+    unsigned a[n];
+    for (int k = 0; k < n; ++k)
+        a[k] = rows[k][0];
+    for (LONG j = 1; j < w; ++j)
+        for (int k = 0; k < n; ++k)
+            rows[k][j] = BYTE(a[k] = (3 * a[k] + rows[k][j]) / 4);
+    for (int k = 0; k < n; ++k)
+        a[k] = rows[k][w - 1];
+    for (LONG j = w - 2; j >= 0; --j)
+        for (int k = 0; k < n; ++k)
+            rows[k][j] = BYTE(a[k] = (3 * a[k] + rows[k][j] + 3) / 4);
+}
+
+// cur[x] = (3 near[x] + cur[x] + 3) / 4 for x < w: one step of a column pass.
+void SmoothColumnStep(BYTE* __restrict cur, const BYTE* __restrict near, LONG w)
+{
+    LONG x = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), three = _mm_set1_epi16(3);
+    for (; x + 16 <= w; x += 16) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + x));
+        const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(near + x));
+        auto half = [&](__m128i cc, __m128i qq) {
+            const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(qq, three), cc), three);
+            return _mm_srli_epi16(sum, 2);
+        };
+        const __m128i lo = half(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(q, zero));
+        const __m128i hi = half(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(q, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + x), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; x < w; ++x)
+        cur[x] = BYTE((3 * near[x] + cur[x] + 3) / 4);
+}
+
+// out[k] = clamp(a[k] - b[k] + 127, 0, 255) for k < n.
+void Difference(BYTE* __restrict out, const BYTE* a, const BYTE* b, LONG n)
+{
+    LONG k = 0;
+#if defined(__SSE2__)
+    // a - b + 127 in 0..255 is a saturated byte sum of (a - b) split at 127/128.
+    const __m128i zero = _mm_setzero_si128(), bias = _mm_set1_epi16(127);
+    for (; k + 16 <= n; k += 16) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k));
+        const __m128i lo = _mm_add_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero)), bias);
+        const __m128i hi = _mm_add_epi16(_mm_sub_epi16(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero)), bias);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; k < n; ++k)
+        out[k] = Clamp255(int(a[k]) - int(b[k]) + 127);
+}
 } // namespace
 
 void CPiece::BuildShadeMap()
@@ -75,8 +143,8 @@ void CPiece::EmbossShadeMap()
     copy.assign(m_pShadeBits, m_pShadeBits + total);
     const LONG count = (g.MH - 2 * m) * g.S - 2 * m - 2;
     const LONG shift = (g.S - 1) * m;
-    for (LONG k = 0; k < count; ++k)
-        m_pShadeBits[k + shift] = Clamp255(int(copy[std::size_t(k)]) - int(copy[std::size_t(k + 2 * shift)]) + 127);
+    if (count > 0)
+        Difference(m_pShadeBits + shift, copy.data(), copy.data() + 2 * shift, count);
 }
 
 void CPiece::SmoothShadeMap()
@@ -84,28 +152,23 @@ void CPiece::SmoothShadeMap()
     if (!m_bmpShade.IsValid() || m_pShadeInfo.empty())
         return;
     const ShadeGeometry g = Geometry(m_pShadeInfo);
-    for (LONG r = 0; r < g.MH; ++r) {
-        BYTE* p = m_pShadeBits + std::size_t(r) * std::size_t(g.S);
-        for (LONG j = 1; j < g.MW; ++j)
-            p[j] = BYTE((3 * p[j - 1] + p[j]) / 4);
-        for (LONG j = g.MW - 2; j >= 0; --j)
-            p[j] = BYTE((3 * p[j + 1] + p[j] + 3) / 4);
+    const std::size_t S = std::size_t(g.S);
+    auto row = [&](LONG r) { return m_pShadeBits + std::size_t(r) * S; };
+    LONG r = 0;
+    for (; r + 4 <= g.MH; r += 4) {
+        BYTE* const rows[4] = {row(r), row(r + 1), row(r + 2), row(r + 3)};
+        SmoothRows<4>(rows, g.MW);
+    }
+    for (; r < g.MH; ++r) {
+        BYTE* const rows[1] = {row(r)};
+        SmoothRows<1>(rows, g.MW);
     }
     // Columns: rows are walked in order so each column's pass stays a
     // sequence of whole-row operations.
-    const std::size_t S = std::size_t(g.S);
-    for (LONG r = 1; r < g.MH; ++r) {
-        const BYTE* prev = m_pShadeBits + (std::size_t(r) - 1) * S;
-        BYTE* cur = m_pShadeBits + std::size_t(r) * S;
-        for (LONG x = 0; x < g.MW; ++x)
-            cur[x] = BYTE((3 * prev[x] + cur[x] + 3) / 4);
-    }
-    for (LONG r = g.MH - 2; r >= 0; --r) {
-        const BYTE* next = m_pShadeBits + (std::size_t(r) + 1) * S;
-        BYTE* cur = m_pShadeBits + std::size_t(r) * S;
-        for (LONG x = 0; x < g.MW; ++x)
-            cur[x] = BYTE((3 * next[x] + cur[x] + 3) / 4);
-    }
+    for (r = 1; r < g.MH; ++r)
+        SmoothColumnStep(row(r), row(r - 1), g.MW);
+    for (r = g.MH - 2; r >= 0; --r)
+        SmoothColumnStep(row(r), row(r + 1), g.MW);
 }
 
 void CPiece::ApplyShade()

@@ -50,7 +50,7 @@ void CPiece::RenderImage()
     m_bihImage.biSizeImage = DWORD(stride * std::size_t(H));
     m_bihImage.biXPelsPerMeter = 2835;
     m_bihImage.biYPelsPerMeter = 2835;
-    m_pImage.assign(m_bihImage.biSizeImage, 0); // capacity is kept from earlier builds
+    m_pImage.resize(m_bihImage.biSizeImage); // capacity is kept; every byte is written below
 
     const POINT pivot = GetPivot();
     const LONG Pw = g_bihActive.biWidth, Ph = g_bihActive.biHeight;
@@ -83,8 +83,11 @@ void CPiece::RenderImage()
                 out[0] = pic[offset];
                 out[1] = pic[offset + 1];
                 out[2] = pic[offset + 2];
-            } // else black, as assigned
+            } else {
+                out[0] = out[1] = out[2] = 0; // black
+            }
         }
+        std::memset(out, 0, stride - std::size_t(W) * 3); // row padding
     }
 
     ApplyShade();

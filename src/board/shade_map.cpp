@@ -180,19 +180,31 @@ void CPiece::ApplyShade()
     const LONG W = m_bihImage.biWidth, H = m_bihImage.biHeight;
     const std::size_t stride = PictureStride(W);
     const std::size_t total = std::size_t(g.S) * std::size_t(g.MH);
+    // The shift for each map value (0 within 8 of neutral), and the
+    // clamped sum of a byte and a shift, indexed by byte + shift + 128.
+    static const auto tables = [] {
+        struct {
+            int shift[256];
+            BYTE sum[512];
+        } t{};
+        for (int d = 0; d < 256; ++d)
+            t.shift[d] = (d - 128 > 8 || d - 128 < -8) ? d - 128 : 0;
+        for (int v = 0; v < 512; ++v)
+            t.sum[v] = Clamp255(v - 128);
+        return t;
+    }();
     for (LONG i = 0; i < H; ++i) {
         BYTE* px = m_pImage.data() + std::size_t(i) * stride;
         const std::size_t base = std::size_t((g.S + 1) * m) + std::size_t(i) * std::size_t(g.S);
-        for (LONG j = 0; j < W; ++j, px += 3) {
-            const std::size_t at = base + std::size_t(j);
-            if (at >= total)
-                break; // the map always covers the image; never read beyond it
-            const int t = int(m_pShadeBits[at]) - 128;
-            if (t > 8 || t < -8) {
-                px[0] = Clamp255(px[0] + t);
-                px[1] = Clamp255(px[1] + t);
-                px[2] = Clamp255(px[2] + t);
-            }
+        if (base >= total)
+            break; // the map always covers the image; never read beyond it
+        const BYTE* map = m_pShadeBits + base;
+        const LONG n = LONG(std::min<std::size_t>(std::size_t(W), total - base));
+        for (LONG j = 0; j < n; ++j, px += 3) {
+            const int t = tables.shift[map[j]] + 128;
+            px[0] = tables.sum[px[0] + t];
+            px[1] = tables.sum[px[1] + t];
+            px[2] = tables.sum[px[2] + t];
         }
     }
 }

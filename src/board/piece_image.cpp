@@ -38,6 +38,7 @@ void CPiece::RenderImage()
         return;
 
     BuildShadeMap();
+    ++m_nImageBuild;
 
     const std::size_t stride = PictureStride(W);
     m_bihImage = BITMAPINFOHEADER{};

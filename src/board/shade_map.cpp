@@ -51,46 +51,46 @@ void SmoothRows(BYTE* const* rows, LONG w)
             rows[k][j] = BYTE(a[k] = (3 * a[k] + rows[k][j] + 3) / 4);
 }
 
-// cur[x] = (3 near[x] + cur[x] + 3) / 4 for x < w: one step of a column pass.
-void SmoothColumnStep(BYTE* __restrict cur, const BYTE* __restrict near, LONG w)
-{
-    LONG x = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128(), three = _mm_set1_epi16(3);
-    for (; x + 16 <= w; x += 16) {
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + x));
-        const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(near + x));
-        auto half = [&](__m128i cc, __m128i qq) {
-            const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(qq, three), cc), three);
-            return _mm_srli_epi16(sum, 2);
-        };
-        const __m128i lo = half(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(q, zero));
-        const __m128i hi = half(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(q, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + x), _mm_packus_epi16(lo, hi));
-    }
-#endif
-    for (; x < w; ++x)
-        cur[x] = BYTE((3 * near[x] + cur[x] + 3) / 4);
-}
-
-// out[k] = clamp(a[k] - b[k] + 127, 0, 255) for k < n.
-void Difference(BYTE* __restrict out, const BYTE* a, const BYTE* b, LONG n)
+// out[k] = Op::Narrow(a[k], b[k]) for k < n; with SSE2 16 bytes at a time
+// through Op::Wide on 16-bit lanes, packed back with saturation to 0..255.
+// out may be a itself.
+template <class Op>
+void ZipBytes(BYTE* out, const BYTE* a, const BYTE* b, LONG n)
 {
     LONG k = 0;
 #if defined(__SSE2__)
-    // a - b + 127 in 0..255 is a saturated byte sum of (a - b) split at 127/128.
-    const __m128i zero = _mm_setzero_si128(), bias = _mm_set1_epi16(127);
+    const __m128i zero = _mm_setzero_si128();
     for (; k + 16 <= n; k += 16) {
         const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k));
         const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k));
-        const __m128i lo = _mm_add_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero)), bias);
-        const __m128i hi = _mm_add_epi16(_mm_sub_epi16(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero)), bias);
+        const __m128i lo = Op::Wide(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
+        const __m128i hi = Op::Wide(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_packus_epi16(lo, hi));
     }
 #endif
     for (; k < n; ++k)
-        out[k] = Clamp255(int(a[k]) - int(b[k]) + 127);
+        out[k] = Op::Narrow(a[k], b[k]);
 }
+
+// One step of a column pass: (3 near + cur + 3) / 4, at most 1023 before the shift.
+struct ColumnStep {
+#if defined(__SSE2__)
+    static __m128i Wide(__m128i cur, __m128i near)
+    {
+        const __m128i three = _mm_set1_epi16(3);
+        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(near, three), cur), three), 2);
+    }
+#endif
+    static BYTE Narrow(int cur, int near) { return BYTE((3 * near + cur + 3) / 4); }
+};
+
+// The difference filter: a - b + 127 clamped to 0..255 (the packing clamps).
+struct Difference {
+#if defined(__SSE2__)
+    static __m128i Wide(__m128i a, __m128i b) { return _mm_add_epi16(_mm_sub_epi16(a, b), _mm_set1_epi16(127)); }
+#endif
+    static BYTE Narrow(int a, int b) { return Clamp255(a - b + 127); }
+};
 } // namespace
 
 void CPiece::BuildShadeMap()
@@ -144,7 +144,7 @@ void CPiece::EmbossShadeMap()
     const LONG count = (g.MH - 2 * m) * g.S - 2 * m - 2;
     const LONG shift = (g.S - 1) * m;
     if (count > 0)
-        Difference(m_pShadeBits + shift, copy.data(), copy.data() + 2 * shift, count);
+        ZipBytes<Difference>(m_pShadeBits + shift, copy.data(), copy.data() + 2 * shift, count);
 }
 
 void CPiece::SmoothShadeMap()
@@ -166,9 +166,9 @@ void CPiece::SmoothShadeMap()
     // Columns: rows are walked in order so each column's pass stays a
     // sequence of whole-row operations.
     for (r = 1; r < g.MH; ++r)
-        SmoothColumnStep(row(r), row(r - 1), g.MW);
+        ZipBytes<ColumnStep>(row(r), row(r), row(r - 1), g.MW);
     for (r = g.MH - 2; r >= 0; --r)
-        SmoothColumnStep(row(r), row(r + 1), g.MW);
+        ZipBytes<ColumnStep>(row(r), row(r), row(r + 1), g.MW);
 }
 
 void CPiece::ApplyShade()

@@ -7,6 +7,8 @@
 // the difference filter are whole-row operations, done 16 bytes at a time
 // with SSE2 where the compiler targets it (plain loops otherwise).
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -180,31 +182,35 @@ void CPiece::ApplyShade()
     const LONG W = m_bihImage.biWidth, H = m_bihImage.biHeight;
     const std::size_t stride = PictureStride(W);
     const std::size_t total = std::size_t(g.S) * std::size_t(g.MH);
-    // The shift for each map value (0 within 8 of neutral), and the
-    // clamped sum of a byte and a shift, indexed by byte + shift + 128.
-    static const auto tables = [] {
-        struct {
-            int shift[256];
-            BYTE sum[512];
-        } t{};
+    // The shift for each map value (0 within 8 of neutral).
+    static const auto shifts = [] {
+        std::array<std::int16_t, 256> t{};
         for (int d = 0; d < 256; ++d)
-            t.shift[d] = (d - 128 > 8 || d - 128 < -8) ? d - 128 : 0;
-        for (int v = 0; v < 512; ++v)
-            t.sum[v] = Clamp255(v - 128);
+            t[std::size_t(d)] = std::int16_t((d - 128 > 8 || d - 128 < -8) ? d - 128 : 0);
         return t;
     }();
+    thread_local std::vector<std::int16_t> add; // the shift of each byte of a row
     for (LONG i = 0; i < H; ++i) {
         BYTE* px = m_pImage.data() + std::size_t(i) * stride;
         const std::size_t base = std::size_t((g.S + 1) * m) + std::size_t(i) * std::size_t(g.S);
         if (base >= total)
             break; // the map always covers the image; never read beyond it
         const BYTE* map = m_pShadeBits + base;
-        const LONG n = LONG(std::min<std::size_t>(std::size_t(W), total - base));
-        for (LONG j = 0; j < n; ++j, px += 3) {
-            const int t = tables.shift[map[j]] + 128;
-            px[0] = tables.sum[px[0] + t];
-            px[1] = tables.sum[px[1] + t];
-            px[2] = tables.sum[px[2] + t];
+        const std::size_t n = std::min<std::size_t>(std::size_t(W), total - base), bytes = 3 * n;
+        add.resize(bytes);
+        for (std::size_t j = 0; j < n; ++j)
+            add[3 * j] = add[3 * j + 1] = add[3 * j + 2] = shifts[map[j]];
+        std::size_t k = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        for (; k + 16 <= bytes; k += 16) { // byte + shift, clamped by the packing
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + k));
+            const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(v, zero), _mm_loadu_si128(reinterpret_cast<const __m128i*>(&add[k])));
+            const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(v, zero), _mm_loadu_si128(reinterpret_cast<const __m128i*>(&add[k + 8])));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(px + k), _mm_packus_epi16(lo, hi));
         }
+#endif
+        for (; k < bytes; ++k)
+            px[k] = Clamp255(px[k] + add[k]);
     }
 }

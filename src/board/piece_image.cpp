@@ -71,6 +71,8 @@ void CPiece::RenderImage()
         ucos[std::size_t(j)] = u * c;
     }
     const LONG rowBase = Ph - m_rcBounds.bottom, colBase = m_rcBounds.left;
+    // One unsigned comparison tests both ends; without a picture nothing is inside.
+    const std::uint64_t lastStart = pic && limit >= 3 ? std::uint64_t(limit - 3) + 1 : 0;
 
     for (LONG i = 0; i < H; ++i) {
         const LONG v = i * red * 100 / z - pivot.y + box.top;
@@ -80,7 +82,7 @@ void CPiece::RenderImage()
             const LONG row = ((vc - usin[std::size_t(j)]) >> 6) + rowBase;
             const LONG col = ((vs + ucos[std::size_t(j)]) >> 6) + colBase;
             const std::int64_t offset = std::int64_t(row) * Ps + std::int64_t(col) * 3;
-            if (pic && offset >= 0 && offset + 3 <= limit) { // all three bytes inside the block
+            if (std::uint64_t(offset) < lastStart) { // 0 <= offset <= limit - 3: all three bytes in the block
                 out[0] = pic[offset];
                 out[1] = pic[offset + 1];
                 out[2] = pic[offset + 2];

@@ -1,7 +1,8 @@
 // Board benchmarks at 1920 x 1080: a new board (cut, outlines, regions,
 // scatter), its first composition (every image built with shading), and
-// one autoplay step (one piece moved, its dirty area refreshed, every piece
-// drawn into the buffer), against one full-frame memory copy as reference.
+// one autoplay step (one piece moved, its dirty area refreshed and shown),
+// also at 3840 x 2160, each against one full-frame memory copy of the same
+// size as reference. scripts/bench prints the ratios.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -18,8 +19,13 @@
 namespace {
 constexpr LONG kW = 1920, kH = 1080;
 
+// The frame height for a benchmark's width argument (16:9).
+LONG HeightFor(LONG w) { return w * 9 / 16; }
+
 struct Host : IBoardHost {
-    RECT GetClientRect() override { return RECT{0, 0, kW, kH}; }
+    explicit Host(LONG w = kW, LONG h = kH) : client{0, 0, w, h} {}
+    RECT client;
+    RECT GetClientRect() override { return client; }
     int GetSpeed() override { return 8; }
     void RedrawBoard() override {}
     void PumpMessages() override {}
@@ -54,10 +60,11 @@ void Cut(CJigsawDoc& doc, int pieces)
 void Present(CJigsawDoc& doc, CDC& buffer, CDC& window)
 {
     const SIZE b = doc.GetBoardSize();
+    const CSurface* s = buffer.GetSurface();
     RECT d = g_rcDirty;
-    OffsetRect(d, (kW - b.cx) / 2, (kH - b.cy) / 2);
+    OffsetRect(d, (s->Width() - b.cx) / 2, (s->Height() - b.cy) / 2);
     buffer.PatBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, BLACKNESS);
-    doc.DrawBoard(&buffer, &g_rcDirty);
+    doc.DrawBoard(&buffer, &d);
     window.BitBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, &buffer, d.left, d.top, SRCCOPY);
     SetRectEmpty(g_rcDirty);
 }
@@ -105,13 +112,14 @@ BENCHMARK(BM_FirstComposition)->Unit(benchmark::kMillisecond);
 
 void BM_AutoplayStep(benchmark::State& state)
 {
-    Host host;
+    const LONG w = LONG(state.range(0)), h = HeightFor(w);
+    Host host(w, h);
     SetBoardHost(&host);
     CJigsawDoc doc;
     Picture(doc);
     crt::srand(3);
     Cut(doc, 32); // 5 x 7 = 35 pieces
-    CSurface buf(kW, kH), win(kW, kH);
+    CSurface buf(w, h), win(w, h);
     CDC bdc, wdc;
     bdc.AttachSurface(&buf);
     wdc.AttachSurface(&win);
@@ -131,18 +139,19 @@ void BM_AutoplayStep(benchmark::State& state)
     }
     SetBoardHost(nullptr);
 }
-BENCHMARK(BM_AutoplayStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AutoplayStep)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
 
 void BM_FrameCopyReference(benchmark::State& state)
 {
-    std::vector<std::uint32_t> a(std::size_t(kW) * kH, 1), b(std::size_t(kW) * kH, 2);
+    const std::size_t pixels = std::size_t(state.range(0)) * std::size_t(HeightFor(LONG(state.range(0))));
+    std::vector<std::uint32_t> a(pixels, 1), b(pixels, 2);
     for (auto _ : state) {
         std::memcpy(b.data(), a.data(), a.size() * 4);
         benchmark::DoNotOptimize(b.data());
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_FrameCopyReference)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameCopyReference)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 BENCHMARK_MAIN();

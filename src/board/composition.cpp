@@ -1,7 +1,12 @@
 // Board composition: every group is drawn, tail to head, with the board
 // centred in the saver window; a piece is drawn from its cached image at
-// its current place, clipped to its outline region. The dirty rectangle
-// does not clip drawing; it only decides what reaches the screen.
+// its current place, clipped to its outline region. Drawing is limited to
+// the dirty rectangle (device coordinates of the target): outside it a
+// full redraw would put every piece again over its own earlier image, so
+// skipping it changes no pixel, and a step costs what it moves instead of
+// the whole board. Every piece still brings its image up to date, so the
+// image cache lives exactly as if each piece were drawn. A full-resolution
+// image is copied from its 32-bit form, made once per build.
 #include "board/board_globals.h"
 #include "board/board_host.h"
 #include "board/piece_group.h"
@@ -14,14 +19,25 @@ void CJigsawDoc::DrawBoard(CDC* pDC, const RECT* prcDirty)
     const RECT rc = host ? host->GetClientRect() : RECT{};
     const SIZE b = GetBoardSize();
     const POINT old = pDC->SetWindowOrg((b.cx + rc.left - rc.right) / 2, (b.cy + rc.top - rc.bottom) / 2);
+    pDC->SetDrawLimit(prcDirty);
     for (auto pos = m_pieces.GetTailPosition(); pos;)
         m_pieces.GetPrev(pos)->Draw(pDC, prcDirty);
+    pDC->SetDrawLimit(nullptr);
     pDC->SetWindowOrg(old.x, old.y);
 }
 
-void CPiece::Draw(CDC* pDC, const RECT*)
+void CPiece::Draw(CDC* pDC, const RECT* prc)
 {
     RenderImage();
+    if (prc) {
+        // The screen rectangle covers every pixel the outline lets through
+        // (its 2-pixel margin absorbs the rounding of the draw position).
+        RECT r = GetScreenRect();
+        const POINT org = pDC->GetWindowOrg();
+        OffsetRect(r, -org.x, -org.y);
+        if (!IntersectRect(r, r, *prc))
+            return;
+    }
     const LONG z = m_nZoom;
     const LONG ox = (m_ptOffset.x * z + 3200) / 6400, oy = (m_ptOffset.y * z + 3200) / 6400;
     const POINT pt = pDC->GetWindowOrg();
@@ -31,8 +47,30 @@ void CPiece::Draw(CDC* pDC, const RECT*)
     const RECT& box = m_rcRotated;
     const LONG W = m_bihImage.biWidth, H = m_bihImage.biHeight;
     if (m_nReduction == 1) {
-        pDC->SetDIBitsToDevice((box.left * z + 50) / 100, (box.top * z + 50) / 100, DWORD(W), DWORD(H), 0, 0, 0,
-                               UINT(H), m_pImage.data(), &m_bihImage, DIB_RGB_COLORS);
+        const int x = (box.left * z + 50) / 100, y = (box.top * z + 50) / 100;
+        // The first draw of a build copies the 24-bit image; a second one
+        // makes the 32-bit form (that image drawn once onto a surface of its
+        // size, so the same pixels) and copies rows from then on. A board's
+        // first composition draws each piece once and so converts nothing.
+        if (m_nImage32Build != m_nImageBuild && m_nFirstDrawBuild != m_nImageBuild) {
+            m_nFirstDrawBuild = m_nImageBuild;
+            pDC->SetDIBitsToDevice(x, y, DWORD(W), DWORD(H), 0, 0, 0, UINT(H), m_pImage.data(), &m_bihImage,
+                                   DIB_RGB_COLORS);
+        } else {
+            if (m_nImage32Build != m_nImageBuild) {
+                m_image32.Resize(W, H);
+                CDC conv;
+                conv.AttachSurface(&m_image32);
+                m_bImage32 = conv.SetDIBitsToDevice(0, 0, DWORD(W), DWORD(H), 0, 0, 0, UINT(H), m_pImage.data(),
+                                                    &m_bihImage, DIB_RGB_COLORS) != 0;
+                m_nImage32Build = m_nImageBuild;
+            }
+            if (m_bImage32) {
+                CDC src;
+                src.AttachSurface(&m_image32);
+                pDC->BitBlt(x, y, W, H, &src, 0, 0, SRCCOPY);
+            }
+        }
     } else {
         const int oldMode = pDC->SetStretchBltMode(COLORONCOLOR);
         pDC->StretchDIBits(box.left * z / 100, box.top * z / 100, (box.right - box.left) * z / 100,

@@ -7,6 +7,7 @@
 
 #include "platform/object.h"
 #include "platform/region.h"
+#include "platform/surface.h"
 #include "platform/types.h"
 
 class CDC;
@@ -71,6 +72,14 @@ public:
 
     BITMAPINFOHEADER m_bihImage{};
     std::vector<BYTE> m_pImage;      // image rows (empty: no image); capacity is reused
+    unsigned m_nImageBuild = 0;      // counts the builds of m_pImage
+    // The full-resolution image in the screen's 32-bit form, converted at
+    // its second draw after each build, so moving a piece copies rows
+    // instead of converting every pixel again (at 4 bytes a pixel more).
+    CSurface m_image32;
+    unsigned m_nImage32Build = ~0u;  // the build m_image32 was made from
+    unsigned m_nFirstDrawBuild = ~0u; // the build last drawn straight from m_pImage
+    bool m_bImage32 = false;         // the conversion succeeded
     CShadeBitmap m_bmpShade;
     std::vector<BYTE> m_pShadeInfo;  // 1068-byte BITMAPINFO of the shading map (empty: none)
     BYTE* m_pShadeBits = nullptr;

@@ -2,7 +2,9 @@
 // angle and zoom (6-bit sine/cosine, integer only), 24-bit bottom-up. The
 // image is kept while its size stays the same, so a move never rebuilds
 // it; a sample outside the picture block is black. The linear-offset test
-// means a column just outside the picture reads the neighbouring row.
+// means a column just outside the picture reads the neighbouring row; a
+// sample is taken only when all three of its bytes lie in the block, so
+// the column right of the top row never reads past the picture's end.
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -36,6 +38,7 @@ void CPiece::RenderImage()
         return;
 
     BuildShadeMap();
+    ++m_nImageBuild;
 
     const std::size_t stride = PictureStride(W);
     m_bihImage = BITMAPINFOHEADER{};
@@ -48,7 +51,7 @@ void CPiece::RenderImage()
     m_bihImage.biSizeImage = DWORD(stride * std::size_t(H));
     m_bihImage.biXPelsPerMeter = 2835;
     m_bihImage.biYPelsPerMeter = 2835;
-    m_pImage.assign(m_bihImage.biSizeImage, 0); // capacity is kept from earlier builds
+    m_pImage.resize(m_bihImage.biSizeImage); // capacity is kept; every byte is written below
 
     const POINT pivot = GetPivot();
     const LONG Pw = g_bihActive.biWidth, Ph = g_bihActive.biHeight;
@@ -57,26 +60,37 @@ void CPiece::RenderImage()
     const BYTE* pic = g_pActiveBits;
     const LONG s = m_nSin64, c = m_nCos64;
 
-    // Column terms depend on j only: u = gx - px + box.left.
-    thread_local std::vector<LONG> us;
-    us.resize(std::size_t(W));
-    for (LONG j = 0; j < W; ++j)
-        us[std::size_t(j)] = j * red * 100 / z - pivot.x + box.left;
+    // Column terms depend on j only: u = gx - px + box.left, kept as the
+    // products u * sin and u * cos.
+    thread_local std::vector<LONG> usin, ucos;
+    usin.resize(std::size_t(W));
+    ucos.resize(std::size_t(W));
+    for (LONG j = 0; j < W; ++j) {
+        const LONG u = j * red * 100 / z - pivot.x + box.left;
+        usin[std::size_t(j)] = u * s;
+        ucos[std::size_t(j)] = u * c;
+    }
+    const LONG rowBase = Ph - m_rcBounds.bottom, colBase = m_rcBounds.left;
+    // One unsigned comparison tests both ends; without a picture nothing is inside.
+    const std::uint64_t lastStart = pic && limit >= 3 ? std::uint64_t(limit - 3) + 1 : 0;
 
     for (LONG i = 0; i < H; ++i) {
         const LONG v = i * red * 100 / z - pivot.y + box.top;
+        const LONG vc = v * c, vs = v * s;
         BYTE* out = m_pImage.data() + std::size_t(i) * stride;
         for (LONG j = 0; j < W; ++j, out += 3) {
-            const LONG u = us[std::size_t(j)];
-            const LONG row = ((v * c - u * s) >> 6) + Ph - m_rcBounds.bottom;
-            const LONG col = ((v * s + u * c) >> 6) + m_rcBounds.left;
+            const LONG row = ((vc - usin[std::size_t(j)]) >> 6) + rowBase;
+            const LONG col = ((vs + ucos[std::size_t(j)]) >> 6) + colBase;
             const std::int64_t offset = std::int64_t(row) * Ps + std::int64_t(col) * 3;
-            if (pic && offset >= 0 && offset < limit) {
+            if (std::uint64_t(offset) < lastStart) { // 0 <= offset <= limit - 3: all three bytes in the block
                 out[0] = pic[offset];
                 out[1] = pic[offset + 1];
                 out[2] = pic[offset + 2];
-            } // else black, as assigned
+            } else {
+                out[0] = out[1] = out[2] = 0; // black
+            }
         }
+        std::memset(out, 0, stride - std::size_t(W) * 3); // row padding
     }
 
     ApplyShade();

@@ -34,6 +34,8 @@ public:
     BOOL HasMessage() const;
 
     // Composition and autoplay.
+    // Draws every group into pDC, touching only prcDirty (device
+    // coordinates of pDC; null: everything).
     void DrawBoard(CDC* pDC, const RECT* prcDirty);
     void Autoplay();
     void BringToTop(CPieceGroup* pGroup);

@@ -1,9 +1,9 @@
 // The device context's state: the selected bitmap and font, the logical
 // window origin, the clip region (a private copy, in device coordinates),
-// the modes, and the window DC that presents every change. The drawing
-// operations live in dc_blit.cpp, dc_dib.cpp and dc_text.cpp. A memory DC
-// starts with no bitmap and draws nothing until one is selected; only
-// LOGPIXELSY is a known device capability.
+// the modes, the drawing limit, and the window DC that presents every
+// change. The drawing operations live in dc_blit.cpp, dc_dib.cpp and
+// dc_text.cpp. A memory DC starts with no bitmap and draws nothing until
+// one is selected; only LOGPIXELSY is a known device capability.
 #include "platform/dc.h"
 
 #include "platform/platform.h"
@@ -61,9 +61,17 @@ int CDC::OffsetClipRgn(int dx, int dy)
     return m_clip.OffsetRgn(dx, dy);
 }
 
+void CDC::SetDrawLimit(const RECT* prc)
+{
+    m_bLimit = prc != nullptr;
+    m_rcLimit = prc ? *prc : RECT{};
+}
+
 bool CDC::ClipToDevice(RECT& rc) const
 {
     if (!m_pSurface || !IntersectRect(rc, rc, RECT{0, 0, m_pSurface->Width(), m_pSurface->Height()}))
+        return false;
+    if (m_bLimit && !IntersectRect(rc, rc, m_rcLimit))
         return false;
     if (m_bClip) {
         RECT box;

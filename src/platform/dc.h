@@ -103,6 +103,10 @@ public:
     int OffsetClipRgn(int dx, int dy);
     // The DC's copy of the clip region (device coordinates), or null.
     const CRgn* GetClipRgn() const { return m_bClip ? &m_clip : nullptr; }
+    // A device rectangle that bounds every drawing operation on top of the
+    // clip region, kept when the clip region is selected or moved; null
+    // removes it. Composition uses it to touch only the area it refreshes.
+    void SetDrawLimit(const RECT* prc);
 
     BOOL BitBlt(int x, int y, int w, int h, CDC* pSrcDC, int xSrc, int ySrc, DWORD rop);
     BOOL PatBlt(int x, int y, int w, int h, DWORD rop);
@@ -151,6 +155,8 @@ private:
     POINT m_ptOrg{};
     CRgn m_clip;
     bool m_bClip = false;
+    RECT m_rcLimit{};
+    bool m_bLimit = false;
     int m_nStretchMode = BLACKONWHITE;
     COLORREF m_crText = 0;
     int m_nBkMode = OPAQUE;

@@ -1,10 +1,17 @@
 // Whole show cycles on a small board: the screens and pauses in order, the
 // message screen only for an author's message, the timer stopped and armed
 // again, board steps paced to the display, and user input ending the
-// process through the main window's destruction.
+// process through the main window's destruction; and every frame of two
+// whole cycles against checksums kept as golden data.
 #include "app_fixture.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "resources/resource.h"
 
@@ -106,4 +113,81 @@ TEST_F(ShowCycleTest, PreviewDispatchesInputAndGoesOn)
     EXPECT_TRUE(fake.exitStatuses.empty());
     EXPECT_EQ(fake.dispatched, (std::vector<UINT>{WM_MBUTTONDOWN, WM_PAINT}));
     EXPECT_TRUE(fake.HasTimer(wnd->m_hWnd, 1));
+}
+
+namespace {
+// FNV-1a over the pixels of the window's surface.
+std::uint64_t Checksum(const CSurface& s)
+{
+    std::uint64_t h = 14695981039346656037ull;
+    for (int y = 0; y < s.Height(); ++y)
+        for (int x = 0; x < s.Width(); ++x)
+            h = (h ^ s.Pixel(x, y)) * 1099511628211ull;
+    return h;
+}
+
+// The application's board host, with a checksum of the window taken after
+// every board step has been shown.
+class CFrameRecorder : public IBoardHost {
+public:
+    CFrameRecorder(const CSurface& window, std::vector<std::uint64_t>& frames) : m_window(window), m_frames(frames) {}
+    RECT GetClientRect() override { return SaverBoardHost().GetClientRect(); }
+    int GetSpeed() override { return SaverBoardHost().GetSpeed(); }
+    void RedrawBoard() override
+    {
+        SaverBoardHost().RedrawBoard();
+        m_frames.push_back(Checksum(m_window));
+    }
+    void PumpMessages() override { SaverBoardHost().PumpMessages(); }
+    void SetRefineTimer() override { SaverBoardHost().SetRefineTimer(); }
+    void KillRefineTimer() override { SaverBoardHost().KillRefineTimer(); }
+
+private:
+    const CSurface& m_window;
+    std::vector<std::uint64_t>& m_frames;
+};
+} // namespace
+
+// Any change to how the board is composed or shown must leave every frame
+// as it was: the checksums were taken before the composition was made
+// faster. MOSVIK_UPDATE_GOLDEN=1 writes them anew (only for a deliberate
+// change of the pictures). The screen is the other tests' size: the scene
+// bitmap of the show keeps the first size it was made at.
+TEST_F(ShowCycleTest, EveryFrameOfTwoWholeCyclesMatchesItsGoldenChecksum)
+{
+    // A picture with structure in every direction and every channel.
+    CJigsawDoc& doc = GetSaverApp().m_doc;
+    SetPicture(400, 300, 0);
+    for (LONG y = 0; y < 300; ++y)
+        for (LONG x = 0; x < 400; ++x) {
+            BYTE* p = doc.m_pBits.get() + std::size_t(y) * PictureStride(400) + std::size_t(x) * 3;
+            p[0] = BYTE(x ^ y);
+            p[1] = BYTE(x * 3);
+            p[2] = BYTE(y * 5 + x / 7);
+        }
+    std::vector<std::uint64_t> frames;
+    CFrameRecorder recorder(fake.SurfaceOf(wnd->m_hWnd), frames);
+    SetBoardHost(&recorder);
+    for (std::int64_t start : {1000000000, 1000000777}) {
+        fake.now = start;
+        RunCycle();
+        frames.push_back(Checksum(fake.SurfaceOf(wnd->m_hWnd))); // the picture screen
+    }
+    SetBoardHost(&SaverBoardHost());
+
+    const std::string path = MOSVIK_TEST_DATA "/show_cycle_frames.txt";
+    if (const char* update = std::getenv("MOSVIK_UPDATE_GOLDEN"); update && *update == '1') {
+        std::ofstream out(path);
+        for (std::uint64_t f : frames)
+            out << std::hex << f << "\n";
+    }
+    std::ifstream in(path);
+    ASSERT_TRUE(in) << path;
+    std::vector<std::uint64_t> golden;
+    for (std::string line; std::getline(in, line);)
+        golden.push_back(std::stoull(line, nullptr, 16));
+    ASSERT_GT(golden.size(), 100u); // a real show, not a handful of frames
+    EXPECT_EQ(frames.size(), golden.size());
+    for (std::size_t i = 0; i < std::min(frames.size(), golden.size()); ++i)
+        ASSERT_EQ(frames[i], golden[i]) << "first differing frame: " << i;
 }

@@ -235,4 +235,44 @@ TEST(PieceDraw, WholeBoardAtHomeShowsThePictureTwoRowsLower)
     // Outside the board only the fill remains.
     EXPECT_EQ(surface.Pixel(10, 10), 0xFF00FFu);
     EXPECT_EQ(surface.Pixel(50 + 150, 37 + 226), 0xFF00FFu);
+
+    // A dirty rectangle limits the drawing to itself: inside it the same
+    // pixels as a full drawing, outside it nothing touched.
+    CSurface part(400, 300);
+    part.Fill(0xFF00FF);
+    CDC partDC;
+    partDC.AttachSurface(&part);
+    const RECT dirty{120, 90, 260, 171};
+    doc.DrawBoard(&partDC, &dirty);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const bool in = x >= dirty.left && x < dirty.right && y >= dirty.top && y < dirty.bottom;
+            ASSERT_EQ(part.Pixel(x, y), in ? surface.Pixel(x, y) : 0xFF00FFu) << x << "," << y;
+        }
+    partDC.PatBlt(0, 0, 400, 300, BLACKNESS); // the limit ends with the drawing
+    EXPECT_EQ(part.Pixel(0, 0), 0u);
+}
+
+// Pictures 1 or 2 pixels wider than a multiple of 4 leave less than a
+// whole pixel of padding after the top row: the sample just right of it
+// would read past the block (the sanitizer build catches that). It is
+// black, like every other sample outside the block.
+TEST(PieceImage, SampleBeyondTheLastRowEndIsBlack)
+{
+    for (LONG w : {801, 802}) {
+        CJigsawDoc doc;
+        PatternPicture(doc, w, 601);
+        const POINT corners[4] = {{64 * (w - 100), 0}, {64 * w, 0}, {64 * w, 64 * 80}, {64 * (w - 100), 64 * 80}};
+        CSplinePiece p(corners, FALSE); // the top-right piece, upright
+        p.RenderImage();
+        const RECT& b = p.m_rcBounds;
+        // Pixel (j, i) samples column b.left + j of bottom-up row 601 - b.bottom + i.
+        const LONG j = w - b.left, i = 600 - (601 - b.bottom);
+        ASSERT_LT(j, p.m_bihImage.biWidth) << w;
+        ASSERT_LT(i, p.m_bihImage.biHeight) << w;
+        const BYTE* q = ImagePixel(p, j, i);
+        EXPECT_EQ(q[0] | q[1] | q[2], 0) << w;
+        const BYTE* inside = ImagePixel(p, j - 20, i - 20); // the picture itself, away from the bevel
+        EXPECT_EQ(inside[0], BYTE(w - 20)) << w;
+    }
 }

@@ -1,4 +1,5 @@
-// The process's platform pointer and the default bitmap-resource lookup.
+// The process's platform pointer, the default tick sleep and the default
+// bitmap-resource lookup.
 #include "platform/platform.h"
 
 #include <cstdio>
@@ -20,5 +21,12 @@ IPlatform& AfxGetPlatform()
 }
 
 void AfxSetPlatform(IPlatform* platform) { g_pPlatform = platform; }
+
+void IPlatform::SleepUntilTick(DWORD tick)
+{
+    const DWORD ahead = tick - GetTickCount(); // unsigned: survives the wrap
+    if (ahead != 0 && ahead < 0x80000000u)
+        Sleep(ahead);
+}
 
 std::vector<BYTE> IPlatform::LoadBitmapResource(UINT id) { return res::BuiltinBitmap(id); }

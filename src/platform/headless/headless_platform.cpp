@@ -78,12 +78,20 @@ DWORD CHeadlessPlatform::GetTickCount()
 
 void CHeadlessPlatform::Sleep(DWORD ms) { AdvanceTo(m_clock.Now() + std::int64_t(ms) * CVirtualClock::kUnitsPerMs); }
 
+void CHeadlessPlatform::SleepUntilTick(DWORD tick)
+{
+    const DWORD ahead = tick - m_clock.Ticks(); // unsigned: survives the wrap
+    if (ahead != 0 && ahead < 0x80000000u)
+        AdvanceTo((m_clock.NowMs() + std::int64_t(ahead)) * CVirtualClock::kUnitsPerMs);
+}
+
 std::int64_t CHeadlessPlatform::GetTime() { return m_clock.CalendarSeconds(); }
 
 void CHeadlessPlatform::WaitForRefresh(HWND) { AdvanceTo(m_clock.Now() + CVirtualClock::kRefreshUnits); }
 
 void CHeadlessPlatform::AdvanceTo(std::int64_t target)
 {
+    ExitIfStopped();
     const std::int64_t stop = m_options.stopAfter.value_or(std::numeric_limits<std::int64_t>::max());
     const std::int64_t end = std::min(target, stop);
     if (end > m_clock.Now()) {

@@ -69,6 +69,7 @@ std::unique_ptr<CPosixPlatform> MakeHeadless(int& argc, char** argv)
         input = LoadInputScript(options.inputFile);
     auto platform =
         std::make_unique<CHeadlessPlatform>(options, std::move(input), CHeadlessPlatform::PreviewHandleFromArgs(argc, argv));
+    platform->WatchStopSignals();
     try {
         platform->OpenOutputs();
     } catch (const std::exception& e) {

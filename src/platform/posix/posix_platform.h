@@ -28,6 +28,7 @@
 
 class CIniProfile;
 class CFreeTypeTextEngine;
+class CStopSignals;
 
 // One window as the backend knows it. Created windows are named by the
 // address of their record; foreign windows (a preview parent handed over
@@ -56,8 +57,11 @@ public:
     [[noreturn]] void Exit(int status) override;
 
     // Time: the monotonic clock of the system unless a backend has its own.
+    // The sleeps wake at their instant (to the microsecond, not to the
+    // millisecond) and end the process when a stop signal arrives.
     DWORD GetTickCount() override;
     void Sleep(DWORD ms) override;
+    void SleepUntilTick(DWORD tick) override;
     std::int64_t GetTime() override;
     int GetLogPixelsY() override { return 96; }
 
@@ -110,6 +114,9 @@ public:
     // nothing when no timer runs.
     std::optional<std::int64_t> NextTimerDue();
     std::size_t QueuedCount() const { return m_queue.size(); }
+    // From now on SIGTERM and SIGINT end the process with status 0 at the
+    // next wait, sleep or clock movement (at most one sleep slice later).
+    void WatchStopSignals();
 
 protected:
     // The clock that timers run on, in milliseconds; reading it has no
@@ -131,6 +138,11 @@ protected:
     virtual void OnExit(int status) {}
     // The directory holding the settings ($XDG_CONFIG_HOME or ~/.config).
     virtual std::string ConfigHome();
+    // Ends the process with status 0 when a stop signal arrived.
+    void ExitIfStopped();
+    // The stop-signal pipe's read end (readable once one arrived), or -1
+    // when the signals are not watched.
+    int StopFd() const;
 
 private:
     struct Timer {
@@ -142,6 +154,9 @@ private:
         std::uint64_t seq = 0;
     };
 
+    // Sleeps until the monotonic clock reads `deadlineNs`, waking for a
+    // stop signal.
+    void SleepUntilNs(std::int64_t deadlineNs);
     void DestroyTree(CPosixWindow& w);
     void SendToOwner(CPosixWindow& w, UINT message, WPARAM wParam, LPARAM lParam);
     void FreeWindow(HWND hwnd);
@@ -157,4 +172,5 @@ private:
     UINT_PTR m_nextThreadTimer = 0x7FFF;
     std::unique_ptr<CIniProfile> m_profile;
     std::unique_ptr<CFreeTypeTextEngine> m_text;
+    std::unique_ptr<CStopSignals> m_signals;
 };

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -35,7 +36,7 @@ std::map<std::string, fs::path>& Savers()
 } // namespace
 
 RunResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env, const fs::path& dir,
-                     int limitSeconds)
+                     int limitSeconds, int termAfterMs)
 {
     RunResult r;
     const fs::path outFile = dir / ".stdout", errFile = dir / ".stderr";
@@ -60,19 +61,27 @@ RunResult RunProcess(const std::vector<std::string>& argv, const std::vector<std
         ::_exit(127);
     }
     int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::chrono::seconds(limitSeconds);
+    std::optional<std::chrono::steady_clock::time_point> termed;
     for (;;) {
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
             break;
+        if (termAfterMs >= 0 && !termed && std::chrono::steady_clock::now() >= start + std::chrono::milliseconds(termAfterMs)) {
+            termed = std::chrono::steady_clock::now();
+            ::kill(pid, SIGTERM);
+        }
         if (std::chrono::steady_clock::now() > deadline) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
             r.err = "killed after " + std::to_string(limitSeconds) + " s";
             return r;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    if (termed)
+        r.stopMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - *termed).count();
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = Slurp(outFile);
     r.err = Slurp(errFile);

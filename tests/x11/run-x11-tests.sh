@@ -305,8 +305,8 @@ else
   fail "dialog: SIGTERM closes it with status 0" "no dialog"
 fi
 check "dialog: ... and stores nothing" test "$(stored_speed)" = 3
-check "dialog: without a display it says so and ends with status 0" \
-  bash -c "out=\$(DISPLAY= '$saver' 2>&1); [ \$? -eq 0 ] && [ \$(printf '%s\n' \"\$out\" | wc -l) -eq 1 ]"
+check "dialog: without a display it says so and ends with status 1" \
+  bash -c "out=\$(DISPLAY= '$saver' 2>&1); [ \$? -eq 1 ] && [ \$(printf '%s\n' \"\$out\" | wc -l) -eq 1 ]"
 
 echo "== a 16-bit display"
 # Another pixel layout than the raster's: every pixel is converted.

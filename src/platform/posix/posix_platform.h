@@ -45,6 +45,12 @@ struct CPosixWindow {
     std::uint64_t createSeq = 0; // creation order, for z-order and input routing
     std::uint64_t native = 0;    // the backend's own name for it (an X window id)
     CSurface surface;            // client-area pixels (empty for foreign windows)
+    // The parts a queued WM_PAINT is for (none listed: the whole client
+    // area), and while WM_PAINT is dispatched the parts it may present.
+    std::vector<RECT> update;
+    bool updateAll = false;
+    std::vector<RECT> paint;
+    bool painting = false;
 };
 
 class CPosixPlatform : public IPlatform {
@@ -96,8 +102,12 @@ public:
     // For backends and tests.
     // Appends a message to the queue; false when hwnd names no window.
     bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    // Queues WM_PAINT for the window unless one is already queued.
-    void Invalidate(HWND hwnd);
+    // Queues WM_PAINT for the window unless one is already queued; `rc`
+    // (client coordinates) limits what it repaints, null means everything.
+    void Invalidate(HWND hwnd, const RECT* rc = nullptr);
+    // The parts of `rc` a presentation may show now: while WM_PAINT is
+    // dispatched only the invalid parts, as a paint DC would clip them.
+    std::vector<RECT> PaintClip(HWND hwnd, const RECT& rc);
     // Registers a window this process did not make (a preview parent given
     // by number) with its client size; its handle is `hwnd` itself.
     void AddForeignWindow(HWND hwnd, SIZE client, std::uint64_t native = 0);

@@ -264,7 +264,8 @@ void CX11Platform::Present(HWND hwnd, const RECT& rc)
     CPosixWindow* w = FindWindow(hwnd);
     if (!n || !w || n->gone || !m_display)
         return;
-    n->image->Show(n->window, n->gc, w->surface, rc);
+    for (const RECT& r : PaintClip(hwnd, rc))
+        n->image->Show(n->window, n->gc, w->surface, r);
     XFlush(m_display->Dpy());
 }
 

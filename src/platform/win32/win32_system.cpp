@@ -1,5 +1,5 @@
 // Process, time, display and shell services on Win32: the module path, the
-// tick count and sleeping, the screen's size and resolution, pacing to the
+// screen's size and resolution, pacing to the
 // display refresh, bitmap resources and the shell's program lookup. The
 // fallback pacing sleeps, so it is only as fine as the system's timer
 // (about 16 ms by default on Windows), which is what it aims at anyway.
@@ -84,10 +84,6 @@ std::string ModuleFileName()
         path.resize(path.size() * 2);
     }
 }
-
-std::uint32_t TickCount() { return ::GetTickCount(); }
-
-void SleepMs(std::uint32_t ms) { ::Sleep(ms); }
 
 void ScreenSize(std::int32_t& cx, std::int32_t& cy)
 {

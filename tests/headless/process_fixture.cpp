@@ -27,6 +27,18 @@ std::string Slurp(const fs::path& p)
     return ss.str();
 }
 
+// Whether the process has a handler for SIGTERM (Linux: SigCgt in /proc).
+bool CatchesSigterm(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    return false;
+}
+
 std::map<std::string, fs::path>& Savers()
 {
     static std::map<std::string, fs::path> savers;
@@ -63,13 +75,16 @@ RunResult RunProcess(const std::vector<std::string>& argv, const std::vector<std
     int status = 0;
     const auto start = std::chrono::steady_clock::now();
     const auto deadline = start + std::chrono::seconds(limitSeconds);
-    std::optional<std::chrono::steady_clock::time_point> termed;
+    std::optional<std::chrono::steady_clock::time_point> ready, termed;
     for (;;) {
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
             break;
-        if (termAfterMs >= 0 && !termed && std::chrono::steady_clock::now() >= start + std::chrono::milliseconds(termAfterMs)) {
-            termed = std::chrono::steady_clock::now();
+        const auto now = std::chrono::steady_clock::now();
+        if (termAfterMs >= 0 && !ready && CatchesSigterm(pid))
+            ready = now;
+        if (ready && !termed && now >= *ready + std::chrono::milliseconds(termAfterMs)) {
+            termed = now;
             ::kill(pid, SIGTERM);
         }
         if (std::chrono::steady_clock::now() > deadline) {

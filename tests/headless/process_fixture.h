@@ -18,7 +18,8 @@ struct RunResult {
 
 // Runs argv (argv[0] a path) with extra environment entries ("NAME=value")
 // in `dir`; kills it after `limitSeconds` of wall time. With `termAfterMs`
-// it is sent SIGTERM that long after it started.
+// it is sent SIGTERM that long after it began to catch SIGTERM (before, the
+// dynamic loader may still be mapping libraries and no code of its own runs).
 RunResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                      const std::filesystem::path& dir, int limitSeconds = 120, int termAfterMs = -1);
 

@@ -11,6 +11,7 @@
 
 #include "app/saver_app.h"
 #include "platform/headless/frame_output.h"
+#include "platform/posix/stop_signals.h"
 #include "platform/wnd.h"
 #include "resources/resource.h"
 
@@ -245,6 +246,8 @@ void CHeadlessPlatform::OnExit(int)
     if (m_bFinished)
         return;
     m_bFinished = true;
+    if (!m_sinks.empty())
+        CStopSignals::HoldOff(); // a recording is written whole or not at all
     const std::int64_t endMs = CVirtualClock::SampleTime(m_nextSample, m_options.fps) / CVirtualClock::kUnitsPerMs;
     // Every sink gets its chance to finish; the first failure is reported.
     std::exception_ptr failure;

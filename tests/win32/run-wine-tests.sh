@@ -250,9 +250,12 @@ if ended_within "$LAST_PID" 120; then
     out=$(tr -d '\r' <"$WORK/close.out")
     worst=$(echo "$out" | awk '$1 == "close" && $3 > w { w = $3 } END { print w + 0 }')
     ended=$(echo "$out" | awk '$1 == "close" && $4 > w { w = $4 } END { print w + 0 }')
-    if [ "$STATUS" -eq 0 ] && [ "$(echo "$out" | grep -c '^close ')" -eq 20 ]; then
-        pass "WM_CLOSE at 20 moments: /s ends its window within 100 ms (worst $worst ms), status 0" \
-             "(process gone at worst after $ended ms, Wine's teardown included)"
+    # Under Wine the window goes only with the process, about 2 s after the
+    # saver's exit() (Wine's teardown), so the times are reported, not held
+    # to 100 ms; every saver must end by the close with status 0.
+    if [ "$(echo "$out" | grep -c '^close ')" -eq 20 ] && ! echo "$out" | awk '$1 == "close" && $5 != 0 {b = 1} END {exit !b}'; then
+        pass "WM_CLOSE at 20 moments ends /s with status 0 (window gone at worst after $worst ms," \
+             "process after $ended ms, Wine's teardown included)"
     else
         fail "WM_CLOSE at 20 moments (window worst $worst ms, process $ended ms)"; echo "$out"
     fi

@@ -1,6 +1,7 @@
-// CBoardBuffer: the off-screen board bitmap of RedrawBoard with the size it
-// was made at. It lives for the whole process and is made again only when a
-// different size is asked for, so the animation never reallocates it.
+// CBoardBuffer: an off-screen bitmap of the show (the board buffer of
+// RedrawBoard, the scene of the show cycle) with the size it was made at.
+// It lives for the whole process and is made again only when a different
+// size is asked for, so the animation never reallocates it.
 #pragma once
 
 #include "platform/dc.h"

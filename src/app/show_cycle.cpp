@@ -3,6 +3,7 @@
 // the whole picture and the author's message are shown, each followed by a
 // pause. User input ends it through the user interrupt, which destroys the
 // main window and so ends the process.
+#include "app/board_buffer.h"
 #include "app/document_source.h"
 #include "app/pump.h"
 #include "app/saver_app.h"
@@ -19,8 +20,9 @@ constexpr int kScreenPause = 5; // seconds each screen stays
 
 void CSaverWnd::RunShowCycle()
 {
-    // The scattered board as first composed; made at the first cycle's size.
-    static CBitmap s_bmpScene;
+    // The scattered board as first composed; made again when the client
+    // size changed since the cycle before (a resized window or preview).
+    static CBoardBuffer s_bmpScene;
     CSaverApp& app = GetSaverApp();
     try {
         KillTimer(kCycleTimerId);
@@ -34,9 +36,8 @@ void CSaverWnd::RunShowCycle()
 
         CDC memDC;
         memDC.CreateCompatibleDC(&dc);
-        if (!s_bmpScene.IsValid())
-            s_bmpScene.CreateCompatibleBitmap(&dc, W, H);
-        CBitmap* pOld = memDC.SelectObject(&s_bmpScene);
+        s_bmpScene.Ensure(&dc, W, H);
+        CBitmap* pOld = memDC.SelectObject(s_bmpScene.Bitmap());
         if (app.m_pDocSource) {
             // The old pieces go first: they were cut from the old picture.
             app.m_doc.ClearBoard();

@@ -1,9 +1,9 @@
 // The transition effects that reveal each new screen: a finished off-screen
 // image (source) is copied onto the window (target) rectangle by rectangle,
-// each copy followed by a busy wait on the millisecond tick count. Every
-// effect leaves the target equal to the source over (0, 0, W, H). The waits
-// spin and handle no messages: the pace follows the tick counter's
-// granularity at the cost of one busy core while an effect runs.
+// the copies spread over a bounded time (transition_pace.h) by waits on the
+// millisecond tick count. Every effect leaves the target equal to the source
+// over (0, 0, W, H). The waits sleep and handle no messages: input made
+// during an effect is seen once it has ended, at most 2.5 s later.
 #pragma once
 
 #include "platform/types.h"
@@ -33,5 +33,6 @@ void TransFrames(CDC* pDst, CDC* pSrc, int W, int H, int nVariant, DWORD dwDurat
 // 32-pixel squares in random order (reseeds the shared random generator).
 void TransDissolve(CDC* pDst, CDC* pSrc, int W, int H, DWORD dwDuration);
 
-// Spins until the tick count has passed start + ms, or has wrapped.
+// Returns once the tick count has passed start + ms, or has wrapped below
+// start; sleeps meanwhile.
 void WaitTicks(DWORD ms);

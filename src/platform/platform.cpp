@@ -1,5 +1,5 @@
 // The process's platform pointer and the defaults of its services: the
-// bitmap-resource lookup and the start-up failure report.
+// tick sleep, the bitmap-resource lookup and the start-up failure report.
 #include "platform/platform.h"
 
 #include <cstdio>
@@ -21,6 +21,13 @@ IPlatform& AfxGetPlatform()
 }
 
 void AfxSetPlatform(IPlatform* platform) { g_pPlatform = platform; }
+
+void IPlatform::SleepUntilTick(DWORD tick)
+{
+    const DWORD ahead = tick - GetTickCount(); // unsigned: survives the wrap
+    if (ahead != 0 && ahead < 0x80000000u)
+        Sleep(ahead);
+}
 
 std::vector<BYTE> IPlatform::LoadBitmapResource(UINT id) { return res::BuiltinBitmap(id); }
 

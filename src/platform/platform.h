@@ -38,6 +38,11 @@ public:
     // Time: millisecond tick count (wrapping), sleeping, calendar seconds.
     virtual DWORD GetTickCount() = 0;
     virtual void Sleep(DWORD ms) = 0;
+    // Sleeps until the tick count reaches `tick`; returns at once when it
+    // already has (a tick up to 2^31 ms behind the count). Backends with a
+    // finer clock wake at the tick's first instant; the default sleeps the
+    // whole milliseconds left.
+    virtual void SleepUntilTick(DWORD tick);
     virtual std::int64_t GetTime() = 0;
 
     // Display.

@@ -88,6 +88,15 @@ public:
         if (onSleep)
             onSleep();
     }
+    // Jumps to the tick without counting as a sleep of the show.
+    void SleepUntilTick(DWORD tick) override
+    {
+        ++tickSleeps;
+        if (onSleepUntilTick)
+            onSleepUntilTick(tick);
+        else if (DWORD(tick - ticks) < 0x80000000u)
+            ticks = tick;
+    }
     std::int64_t GetTime() override { return now; }
 
     // Display.
@@ -156,7 +165,12 @@ public:
         return it == windows.end() ? nullptr : it->second.surface.get();
     }
     void Present(HWND hwnd, const RECT& rc) override { presents.push_back({hwnd, rc}); }
-    void WaitForRefresh(HWND hwnd) override { refreshWaits.push_back({hwnd, presents.size()}); }
+    void WaitForRefresh(HWND hwnd) override
+    {
+        refreshWaits.push_back({hwnd, presents.size()});
+        if (onRefresh)
+            onRefresh();
+    }
 
     // Messages.
     BOOL PeekMessage(MSG* msg) override
@@ -269,12 +283,15 @@ public:
     std::function<int(CDialog&)> runDialog;
     std::function<void(const std::string&)> onFindExecutable;
     std::function<void()> onSleep;
+    std::function<void()> onRefresh;
+    std::function<void(DWORD)> onSleepUntilTick; // replaces the jump
     std::map<HWND, RECT> foreign; // windows of other processes (preview parents)
     std::map<std::string, int> profile;
 
     // State and records.
     DWORD ticks = 0;
     std::uint64_t tickReads = 0;
+    std::uint64_t tickSleeps = 0;
     int windowCount = 0;
     std::map<HWND, Window> windows;
     std::deque<MSG> queue;

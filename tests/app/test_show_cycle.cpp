@@ -190,4 +190,33 @@ TEST_F(ShowCycleTest, EveryFrameOfTwoWholeCyclesMatchesItsGoldenChecksum)
     EXPECT_EQ(frames.size(), golden.size());
     for (std::size_t i = 0; i < std::min(frames.size(), golden.size()); ++i)
         ASSERT_EQ(frames[i], golden[i]) << "first differing frame: " << i;
+TEST_F(ShowCycleTest, ASceneThatGrewIsRevealedWhole)
+{
+    RunCycle(); // the scene is made at 160 x 120 (if no test made it before)
+    FakePlatform::Window& w = fake.windows.at(wnd->m_hWnd);
+    w.rc = RECT{0, 0, 320, 240};
+    w.surface = std::make_unique<CSurface>(320, 240);
+
+    // The background alone, to tell the revealed board from it.
+    CSurface plain(320, 240);
+    CDC plainDC;
+    plainDC.AttachSurface(&plain);
+    RECT all{0, 0, 320, 240};
+    wnd->TileBackground(&plainDC, &all);
+
+    // When the first piece is about to move, the scattered board has been
+    // revealed: the part beyond the first size is no longer plain background.
+    bool boardBeyond = false, looked = false;
+    fake.onRefresh = [&] {
+        if (looked)
+            return;
+        looked = true;
+        const CSurface& s = fake.SurfaceOf(wnd->m_hWnd);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 160; x < 320; ++x)
+                boardBeyond = boardBeyond || s.Pixel(x, y) != plain.Pixel(x, y);
+    };
+    RunCycle();
+    EXPECT_TRUE(looked);
+    EXPECT_TRUE(boardBeyond);
 }

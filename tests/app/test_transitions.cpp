@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/transition_pace.h"
 #include "app/transition_plan.h"
 #include "app/transitions.h"
 #include "fake_platform.h"
@@ -14,6 +15,7 @@
 #include "platform/dc.h"
 
 namespace tp = transition_plan;
+namespace tpace = transition_pace;
 using tp::i64;
 
 namespace {
@@ -263,17 +265,102 @@ TEST_F(TransitionTest, EveryCopyReachesAWindowAsOnePresentation)
 TEST_F(TransitionTest, CopiesArePacedByTheTickCount)
 {
     Canvas c(80, 600);
-    // Duration 0: every copy waits until the count has moved past it.
+    // Duration 0, 75 copies: stretched to the shortest effect time.
     DWORD start = fake.ticks;
     TransWipe(&c.dstDC, &c.srcDC, 80, 600, 0, 0);
-    EXPECT_GE(fake.ticks - start, 75u * 2u);
+    EXPECT_GE(fake.ticks - start, DWORD(tpace::kMinTotalMs));
+    EXPECT_LE(fake.ticks - start, DWORD(tpace::kMinTotalMs) + 4u);
 
-    // 750 ms over 75 copies: 10 ms a copy.
+    // 750 ms over 75 copies: 10 ms a copy, each copy followed by its wait.
     start = fake.ticks;
+    fake.tickSleeps = 0;
     TransWipe(&c.dstDC, &c.srcDC, 80, 600, 0, 750);
-    const DWORD elapsed = fake.ticks - start;
-    EXPECT_GE(elapsed, 750u);
-    EXPECT_LE(elapsed, 750u + 75u * 4u);
+    EXPECT_GE(fake.ticks - start, 750u);
+    EXPECT_LE(fake.ticks - start, 754u);
+    EXPECT_EQ(fake.tickSleeps, 75u);
+}
+
+namespace {
+// A real clock to the microsecond: a tick read costs 1 us, a sleep wakes
+// 60 us after its tick, as a loaded desktop would.
+class MicrosecondClock : public FakePlatform {
+public:
+    std::int64_t us = 0;
+    std::vector<std::int64_t> wakes; // when each sleep ended
+
+    DWORD GetTickCount() override { return DWORD(std::uint64_t(++us / 1000)); }
+    void SleepUntilTick(DWORD tick) override
+    {
+        const DWORD ahead = tick - DWORD(std::uint64_t(us / 1000));
+        if (ahead != 0 && ahead < 0x80000000u)
+            us = (us / 1000 + ahead) * 1000 + 60;
+        wakes.push_back(us);
+    }
+};
+} // namespace
+
+TEST(TransitionPaceTest, EveryEffectTakesAQuarterSecondToTwoAndAHalfSpreadEvenly)
+{
+    MicrosecondClock clock;
+    AfxSetPlatform(&clock);
+    CDC dst, src; // no surfaces: the copies cost nothing, only the pacing is timed
+    const SIZE sizes[] = {{152, 112}, {1920, 1080}, {7680, 4320}};
+    for (SIZE s : sizes) {
+        for (int k = 0; k < kTransitionCount; ++k) {
+            clock.wakes.clear();
+            clock.us += 12345; // any phase of the millisecond
+            const std::int64_t begin = clock.us;
+            RunTransitionVariant(k, &dst, &src, s.cx, s.cy, 0);
+            const std::int64_t wall = clock.us - begin;
+            EXPECT_GE(wall, 250'000) << "variant " << k << " at " << s.cx << "x" << s.cy;
+            EXPECT_LE(wall, 2'500'000) << "variant " << k << " at " << s.cx << "x" << s.cy;
+            // Evenly spread: no gap between two wakes is longer than one
+            // copy's share of the time in whole ticks, plus the phase of the
+            // tick and the wake-up.
+            const i64 copies = k < 16 ? i64(PlanOf(k, s.cx, s.cy).size()) : ((s.cx + 31) / 32) * ((s.cy + 31) / 32);
+            const std::int64_t gap = ((wall / 1000 + copies - 1) / copies + 1) * 1000 + 100;
+            std::int64_t last = begin;
+            for (std::int64_t w : clock.wakes) {
+                EXPECT_LE(w - last, gap) << "variant " << k << " at " << s.cx << "x" << s.cy;
+                last = w;
+            }
+        }
+    }
+    AfxSetPlatform(nullptr);
+}
+
+TEST(TransitionPaceTest, TheOriginalPacingStaysWhereItFitsTheBounds)
+{
+    // Duration 0: one millisecond a copy, from 250 to 2490 copies.
+    for (i64 copies : {250, 510, 2040, 2490}) {
+        EXPECT_EQ(tpace::TotalMs(copies, 0), copies);
+        for (i64 i : {i64(0), copies / 2, copies - 1})
+            EXPECT_EQ(tpace::DueMs(i, copies, copies), i + 1);
+    }
+    EXPECT_EQ(tpace::TotalMs(75, 750), 750);     // the step of a duration
+    EXPECT_EQ(tpace::TotalMs(75, 0), 250);       // too quick: stretched
+    EXPECT_EQ(tpace::TotalMs(32400, 0), 2490);   // too slow: squeezed
+    EXPECT_EQ(tpace::TotalMs(10, 100000), 2490); // a long duration too
+}
+
+TEST_F(TransitionTest, ATickCountThatWrapsInsideACopyEndsTheEffect)
+{
+    // 8 copies over 250 ms starting 128 ms before the count wraps: the wrap
+    // falls between the reads around a copy, whose wait must still be short.
+    std::vector<DWORD> waits;
+    fake.onSleepUntilTick = [&](DWORD tick) {
+        waits.push_back(tick - fake.ticks);
+        fake.ticks = tick;
+    };
+    fake.ticks = 0xFFFFFF80u;
+    Canvas c(64, 64);
+    TransWipe(&c.dstDC, &c.srcDC, 64, 64, 0, 0);
+    EXPECT_TRUE(c.Equal());
+    EXPECT_GE(fake.ticks, 250u - 128u); // wrapped, and the whole time passed
+    EXPECT_LT(fake.ticks, 0x100u);
+    ASSERT_EQ(waits.size(), 8u);
+    for (DWORD w : waits)
+        EXPECT_LE(w, 32u);
 }
 
 TEST_F(TransitionTest, WaitTicksPassesTheGivenTime)
@@ -282,6 +369,7 @@ TEST_F(TransitionTest, WaitTicksPassesTheGivenTime)
     WaitTicks(50);
     EXPECT_GT(fake.ticks, 150u);
     EXPECT_LE(fake.ticks, 153u);
+    EXPECT_EQ(fake.tickSleeps, 1u); // slept, not spun
     // A counter that wraps below the start ends the wait.
     fake.ticks = 0xFFFFFFD0u;
     fake.tickStep = 0x20;

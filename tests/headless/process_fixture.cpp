@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -26,6 +27,18 @@ std::string Slurp(const fs::path& p)
     return ss.str();
 }
 
+// Whether the process has a handler for SIGTERM (Linux: SigCgt in /proc).
+bool CatchesSigterm(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    return false;
+}
+
 std::map<std::string, fs::path>& Savers()
 {
     static std::map<std::string, fs::path> savers;
@@ -35,7 +48,7 @@ std::map<std::string, fs::path>& Savers()
 } // namespace
 
 RunResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env, const fs::path& dir,
-                     int limitSeconds)
+                     int limitSeconds, int termAfterMs)
 {
     RunResult r;
     const fs::path outFile = dir / ".stdout", errFile = dir / ".stderr";
@@ -60,19 +73,30 @@ RunResult RunProcess(const std::vector<std::string>& argv, const std::vector<std
         ::_exit(127);
     }
     int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::chrono::seconds(limitSeconds);
+    std::optional<std::chrono::steady_clock::time_point> ready, termed;
     for (;;) {
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
             break;
+        const auto now = std::chrono::steady_clock::now();
+        if (termAfterMs >= 0 && !ready && CatchesSigterm(pid))
+            ready = now;
+        if (ready && !termed && now >= *ready + std::chrono::milliseconds(termAfterMs)) {
+            termed = now;
+            ::kill(pid, SIGTERM);
+        }
         if (std::chrono::steady_clock::now() > deadline) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
             r.err = "killed after " + std::to_string(limitSeconds) + " s";
             return r;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    if (termed)
+        r.stopMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - *termed).count();
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = Slurp(outFile);
     r.err = Slurp(errFile);

@@ -13,12 +13,15 @@
 struct RunResult {
     int status = -1;         // exit status, or -1 when killed or not run
     std::string out, err;    // what it printed
+    double stopMs = -1;      // from SIGTERM to its end, when one was sent
 };
 
 // Runs argv (argv[0] a path) with extra environment entries ("NAME=value")
-// in `dir`; kills it after `limitSeconds` of wall time.
+// in `dir`; kills it after `limitSeconds` of wall time. With `termAfterMs`
+// it is sent SIGTERM that long after it began to catch SIGTERM (before, the
+// dynamic loader may still be mapping libraries and no code of its own runs).
 RunResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                     const std::filesystem::path& dir, int limitSeconds = 120);
+                     const std::filesystem::path& dir, int limitSeconds = 120, int termAfterMs = -1);
 
 // Pixels 0x00RRGGBB, top row first; empty when the file cannot be read.
 struct Frame {

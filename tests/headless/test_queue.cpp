@@ -251,3 +251,45 @@ TEST_F(HeadlessTest, ChildNeedsAnExistingParent)
 }
 
 } // namespace
+
+namespace {
+// Records what a presentation may show while WM_PAINT is handled.
+class CPaintProbe : public CWnd {
+public:
+    explicit CPaintProbe(CPosixPlatform& p) : m_p(p) {}
+    std::vector<std::vector<RECT>> seen;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_PAINT)
+            seen.push_back(m_p.PaintClip(m_hWnd, kRect));
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    CPosixPlatform& m_p;
+};
+} // namespace
+
+TEST_F(HeadlessTest, PaintingPresentsOnlyTheInvalidRectangles)
+{
+    CHeadlessPlatform& p = Make();
+    CPaintProbe wnd(p);
+    ASSERT_TRUE(wnd.CreateEx(0, WS_POPUP | WS_VISIBLE, kRect, nullptr));
+    MSG msg;
+    ASSERT_TRUE(p.PeekMessage(&msg)); // the first paint covers everything
+    p.DispatchMessage(&msg);
+
+    const RECT a{0, 0, 10, 10}, b{50, 60, 200, 200};
+    p.Invalidate(wnd.m_hWnd, &a);
+    p.Invalidate(wnd.m_hWnd, &b);
+    ASSERT_TRUE(p.PeekMessage(&msg));
+    MSG more;
+    EXPECT_FALSE(p.PeekMessage(&more)); // one WM_PAINT for both
+    p.DispatchMessage(&msg);
+    ASSERT_EQ(wnd.seen.size(), 2u);
+    EXPECT_EQ(wnd.seen[0], (std::vector<RECT>{kRect}));
+    EXPECT_EQ(wnd.seen[1], (std::vector<RECT>{a, RECT{50, 60, 100, 80}}));
+    EXPECT_EQ(p.PaintClip(wnd.m_hWnd, kRect), (std::vector<RECT>{kRect})); // outside painting: all of it
+}

@@ -398,6 +398,22 @@ TEST_F(SaverRun, PicturesFromTheDiskAreShownUpright)
     EXPECT_EQ(empty.status, 0) << empty.err;
     EXPECT_EQ(Lines(empty.err), 1) << empty.err;
     EXPECT_NE(empty.err.find("showing the embedded one"), std::string::npos) << empty.err;
+TEST_F(SaverRun, SigtermEndsTheSaverWithinATenthOfASecondAtAnyMoment)
+{
+    // A full-HD show runs its virtual minute in a few seconds of real time:
+    // 20 moments over its first two seconds fall into start-up, board
+    // cutting, transitions, board steps and pauses.
+    const fs::path saver = Saver("Hi");
+    for (int i = 0; i < 20; ++i) {
+        const int at = i * 97;
+        const fs::path dir = NewDir("term");
+        const RunResult r =
+            RunProcess({saver.string(), "--headless=1920x1080", "--stop-after=600", "/s"},
+                       {"XDG_CONFIG_HOME=" + m_config.string()}, dir, 60, at);
+        EXPECT_EQ(r.status, 0) << "SIGTERM at " << at << " ms: " << r.err;
+        EXPECT_LT(r.stopMs, 100.0) << "SIGTERM at " << at << " ms";
+        EXPECT_GE(r.stopMs, 0.0);
+    }
 }
 
 } // namespace

@@ -7,8 +7,15 @@
 //     messages, then prints "running" if the saver is still alive, the
 //     client size of the host's child window as "child W x H", and
 //     "ready" (stdout is flushed line by line); 3 s later it goes on. Then it destroys the host
-//     window and waits up to 15 s for the saver: prints "exit CODE".
+//     window and waits up to 15 s for the saver: prints "gone after MS ms"
+//     and "exit CODE".
 //     Status 0 only when the saver lived until then and exited with 0.
+//   winhelper close SAVER COUNT SECONDS
+//     Starts COUNT full-screen savers at once and posts WM_CLOSE to the
+//     window of the i-th at a moment spread over the first SECONDS; prints
+//     "close AT_MS SEEN_MS ENDED_MS CODE" per saver (from the post to the
+//     window's end and to the process's end). Status 0 when each process
+//     ended by the close with code 0.
 //   winhelper slider [SECONDS]
 //     Waits (default 20 s) for the configuration dialog and prints
 //     "slider POS MIN MAX" from its trackbar (item 1013) and "offset DX DY",
@@ -31,6 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -60,6 +68,30 @@ bool PumpFor(DWORD ms, HANDLE process)
         if (process && r == WAIT_OBJECT_0)
             return true;
     }
+}
+
+struct Found {
+    DWORD pid;
+    HWND hwnd;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND h, LPARAM l)
+{
+    auto* f = reinterpret_cast<Found*>(l);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid != f->pid || !IsWindowVisible(h))
+        return TRUE;
+    f->hwnd = h;
+    return FALSE;
+}
+
+double NowMs()
+{
+    LARGE_INTEGER t, f;
+    QueryPerformanceCounter(&t);
+    QueryPerformanceFrequency(&f);
+    return double(t.QuadPart) * 1000.0 / double(f.QuadPart);
 }
 
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
@@ -110,9 +142,12 @@ int Preview(const char* saver, int seconds)
     // Give the script time to look at the screen before the host goes.
     if (!endedEarly)
         PumpFor(3000, pi.hProcess);
+    const double destroyed = NowMs();
     DestroyWindow(host);
     DWORD code = 259;
-    if (!PumpFor(15000, pi.hProcess) && WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
+    const bool gone = PumpFor(15000, pi.hProcess) || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+    Line("gone after %lld ms", (long long)(NowMs() - destroyed));
+    if (!gone) {
         Line("saver still running after its parent went");
         TerminateProcess(pi.hProcess, 99);
         CloseHandle(pi.hProcess);
@@ -122,6 +157,54 @@ int Preview(const char* saver, int seconds)
     CloseHandle(pi.hProcess);
     Line("exit %lld", code);
     return !endedEarly && code == 0 ? 0 : 1;
+}
+
+int Close(const char* saver, int count, int seconds)
+{
+    struct Run {
+        PROCESS_INFORMATION pi{};
+        double at = 0;
+        bool posted = false;
+    };
+    std::vector<Run> runs(std::size_t(count > 0 ? count : 0));
+    const double start = NowMs();
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        std::string cmd = std::string("\"") + saver + "\" /s";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &runs[i].pi)) {
+            Line("cannot start the saver (error %lld)", GetLastError());
+            return 2;
+        }
+        CloseHandle(runs[i].pi.hThread);
+        runs[i].at = 1000.0 + double(i) * (seconds * 1000.0 - 1500.0) / double(runs.size()) + double(i * 137 % 1000);
+    }
+    int bad = 0;
+    for (Run& r : runs) {
+        while (NowMs() - start < r.at)
+            Sleep(1);
+        Found f{r.pi.dwProcessId, nullptr};
+        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&f));
+        const double posted = NowMs();
+        if (f.hwnd)
+            PostMessageA(f.hwnd, WM_CLOSE, 0, 0);
+        // The saver has seen the request once its window is gone; the
+        // process's own end follows at the system's pace.
+        while (f.hwnd && IsWindow(f.hwnd) && NowMs() - posted < 5000)
+            Sleep(1);
+        const double seen = NowMs() - posted;
+        const bool ended = WaitForSingleObject(r.pi.hProcess, 10000) == WAIT_OBJECT_0;
+        const double took = NowMs() - posted;
+        DWORD code = 259;
+        if (!ended)
+            TerminateProcess(r.pi.hProcess, 99);
+        GetExitCodeProcess(r.pi.hProcess, &code);
+        CloseHandle(r.pi.hProcess);
+        Line("close %lld %lld %lld %lld", (long long)r.at, (long long)seen, (long long)took, (long long)code);
+        if (!f.hwnd || !ended || code != 0)
+            ++bad;
+    }
+    return bad == 0 ? 0 : 1;
 }
 
 int Slider(int seconds)
@@ -222,7 +305,10 @@ int main(int argc, char** argv)
         return Manifest(argv[2]);
     if (mode == "regkeys")
         return RegistryKeys();
-    std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | slider [SECONDS] | msgbox [SECONDS] | "
-                         "manifest FILE | regkeys\n");
+    if (mode == "close" && argc == 5)
+        return Close(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | close SAVER COUNT SECONDS | slider [SECONDS] | "
+                         "msgbox [SECONDS] | manifest FILE | regkeys
+");
     return 2;
 }

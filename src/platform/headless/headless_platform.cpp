@@ -10,6 +10,7 @@
 
 #include "app/saver_app.h"
 #include "platform/headless/frame_output.h"
+#include "platform/posix/stop_signals.h"
 #include "platform/wnd.h"
 #include "resources/resource.h"
 
@@ -75,6 +76,13 @@ DWORD CHeadlessPlatform::GetTickCount()
 
 void CHeadlessPlatform::Sleep(DWORD ms) { AdvanceTo(m_clock.Now() + std::int64_t(ms) * CVirtualClock::kUnitsPerMs); }
 
+void CHeadlessPlatform::SleepUntilTick(DWORD tick)
+{
+    const DWORD ahead = tick - m_clock.Ticks(); // unsigned: survives the wrap
+    if (ahead != 0 && ahead < 0x80000000u)
+        AdvanceTo((m_clock.NowMs() + std::int64_t(ahead)) * CVirtualClock::kUnitsPerMs);
+}
+
 std::int64_t CHeadlessPlatform::GetTime()
 {
     return m_clock.CalendarSeconds() + (Monitor() ? Monitor()->ClockOffset() : 0);
@@ -84,6 +92,7 @@ void CHeadlessPlatform::WaitForRefresh(HWND) { AdvanceTo(m_clock.Now() + CVirtua
 
 void CHeadlessPlatform::AdvanceTo(std::int64_t target)
 {
+    ExitIfStopped();
     const std::int64_t stop = m_options.stopAfter.value_or(std::numeric_limits<std::int64_t>::max());
     const std::int64_t end = std::min(target, stop);
     if (end > m_clock.Now()) {
@@ -254,5 +263,7 @@ void CHeadlessPlatform::OnExit(int)
     if (m_bFinished)
         return;
     m_bFinished = true;
+    if (!m_sinks.empty())
+        CStopSignals::HoldOff(); // a recording is written whole or not at all
     FinishFrameSinks(m_sinks, CVirtualClock::SampleTime(m_nextSample, m_options.fps) / CVirtualClock::kUnitsPerMs);
 }

@@ -5,7 +5,8 @@
 // Time moves only when the application waits: each tick-count read moves
 // it 1 ms, Sleep by its length, WaitForRefresh by one 60 Hz refresh, and
 // GetMessage with nothing to do jumps to the next timer, input event or
-// stop time. While it moves, display samples are taken at --fps (each one
+// stop time; SleepUntilTick jumps to the tick. A watched stop signal (real
+// time) ends the run at the next movement of the clock. While it moves, display samples are taken at --fps (each one
 // shows the display as it was when the clock passed its time), due input
 // is posted and the stop time ends the run.
 //
@@ -39,6 +40,7 @@ public:
 
     DWORD GetTickCount() override;
     void Sleep(DWORD ms) override;
+    void SleepUntilTick(DWORD tick) override;
     std::int64_t GetTime() override;
     SIZE GetScreenSize() override { return SIZE{m_options.width, m_options.height}; }
     void Present(HWND, const RECT&) override {}

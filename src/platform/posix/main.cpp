@@ -88,6 +88,7 @@ std::unique_ptr<CPosixPlatform> MakeHeadless(HeadlessOptions options, std::vecto
         std::make_unique<CHeadlessPlatform>(options, std::move(input), CHeadlessPlatform::PreviewHandleFromArgs(argc, argv));
     if (monitor)
         platform->SetMonitor(*monitor);
+    platform->WatchStopSignals();
     try {
         platform->OpenOutputs();
     } catch (const std::exception& e) {

@@ -2,11 +2,11 @@
 // the monotonic clock, the profile file, text engine and opener).
 #include "platform/posix/posix_platform.h"
 
+#include <poll.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -15,6 +15,18 @@
 #include "platform/posix/freetype_text.h"
 #include "platform/posix/ini_profile.h"
 #include "platform/posix/shell_open.h"
+#include "platform/posix/stop_signals.h"
+
+namespace {
+constexpr std::int64_t kNsPerMs = 1000000;
+
+std::int64_t MonotonicNs()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+} // namespace
 
 CPosixPlatform::CPosixPlatform() = default;
 
@@ -58,20 +70,51 @@ void CPosixPlatform::Exit(int status)
     std::exit(status);
 }
 
-std::int64_t CPosixPlatform::MonotonicMs()
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
+std::int64_t CPosixPlatform::MonotonicMs() { return MonotonicNs() / kNsPerMs; }
 
 DWORD CPosixPlatform::GetTickCount() { return DWORD(std::uint64_t(MonotonicMs())); }
 
-void CPosixPlatform::Sleep(DWORD ms)
+void CPosixPlatform::WatchStopSignals()
 {
-    timespec ts{time_t(ms / 1000), long(ms % 1000) * 1000000L};
-    while (::nanosleep(&ts, &ts) < 0 && errno == EINTR) {
+    if (!m_signals)
+        m_signals = std::make_unique<CStopSignals>();
+}
+
+int CPosixPlatform::StopFd() const { return m_signals ? m_signals->Fd() : -1; }
+
+void CPosixPlatform::ExitIfStopped()
+{
+    if (m_signals && CStopSignals::Raised())
+        Exit(0);
+}
+
+void CPosixPlatform::SleepUntilNs(std::int64_t deadlineNs)
+{
+    for (;;) {
+        ExitIfStopped();
+        const std::int64_t left = deadlineNs - MonotonicNs();
+        if (left <= 0)
+            return;
+        const timespec ts{time_t(left / 1000000000), long(left % 1000000000)};
+        if (m_signals) {
+            // The pipe becomes readable when a stop signal arrives, even one
+            // that came just before the wait began.
+            pollfd fd{m_signals->Fd(), POLLIN, 0};
+            ::ppoll(&fd, 1, &ts, nullptr);
+        } else {
+            ::nanosleep(&ts, nullptr);
+        }
     }
+}
+
+void CPosixPlatform::Sleep(DWORD ms) { SleepUntilNs(MonotonicNs() + std::int64_t(ms) * kNsPerMs); }
+
+void CPosixPlatform::SleepUntilTick(DWORD tick)
+{
+    const std::int64_t nowMs = MonotonicMs();
+    const DWORD ahead = tick - DWORD(std::uint64_t(nowMs)); // unsigned: survives the wrap
+    if (ahead != 0 && ahead < 0x80000000u)
+        SleepUntilNs((nowMs + ahead) * kNsPerMs); // the tick's first instant
 }
 
 std::int64_t CPosixPlatform::GetTime()
@@ -82,14 +125,8 @@ std::int64_t CPosixPlatform::GetTime()
 void CPosixPlatform::WaitForRefresh(HWND)
 {
     // The next slot of a 60 Hz grid on the monotonic clock.
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::int64_t us = std::int64_t(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
-    const std::int64_t slot = (us * 60 / 1000000 + 1) * 1000000 / 60;
-    const std::int64_t wait = slot - us;
-    timespec ts{time_t(wait / 1000000), long(wait % 1000000) * 1000L};
-    while (::nanosleep(&ts, &ts) < 0 && errno == EINTR) {
-    }
+    const std::int64_t ns = MonotonicNs();
+    SleepUntilNs((ns / 1000 * 60 / 1000000 + 1) * 1000000 / 60 * 1000);
 }
 
 std::string CPosixPlatform::ConfigHome() { return CIniProfile::DefaultConfigHome().string(); }

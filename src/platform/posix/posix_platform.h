@@ -29,6 +29,7 @@
 
 class CIniProfile;
 class CFreeTypeTextEngine;
+class CStopSignals;
 
 // One window as the backend knows it. Created windows are named by the
 // address of their record; foreign windows (a preview parent handed over
@@ -45,6 +46,12 @@ struct CPosixWindow {
     std::uint64_t createSeq = 0; // creation order, for z-order and input routing
     std::uint64_t native = 0;    // the backend's own name for it (an X window id)
     CSurface surface;            // client-area pixels (empty for foreign windows)
+    // The parts a queued WM_PAINT is for (none listed: the whole client
+    // area), and while WM_PAINT is dispatched the parts it may present.
+    std::vector<RECT> update;
+    bool updateAll = false;
+    std::vector<RECT> paint;
+    bool painting = false;
 };
 
 class CPosixPlatform : public IPlatform {
@@ -58,8 +65,11 @@ public:
     [[noreturn]] void Exit(int status) override;
 
     // Time: the monotonic clock of the system unless a backend has its own.
+    // The sleeps wake at their instant (to the microsecond, not to the
+    // millisecond) and end the process when a stop signal arrives.
     DWORD GetTickCount() override;
     void Sleep(DWORD ms) override;
+    void SleepUntilTick(DWORD tick) override;
     std::int64_t GetTime() override;
     int GetLogPixelsY() override { return 96; }
 
@@ -101,8 +111,12 @@ public:
     // For backends and tests.
     // Appends a message to the queue; false when hwnd names no window.
     bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    // Queues WM_PAINT for the window unless one is already queued.
-    void Invalidate(HWND hwnd);
+    // Queues WM_PAINT for the window unless one is already queued; `rc`
+    // (client coordinates) limits what it repaints, null means everything.
+    void Invalidate(HWND hwnd, const RECT* rc = nullptr);
+    // The parts of `rc` a presentation may show now: while WM_PAINT is
+    // dispatched only the invalid parts, as a paint DC would clip them.
+    std::vector<RECT> PaintClip(HWND hwnd, const RECT& rc);
     // Registers a window this process did not make (a preview parent given
     // by number) with its client size; its handle is `hwnd` itself.
     void AddForeignWindow(HWND hwnd, SIZE client, std::uint64_t native = 0);
@@ -119,6 +133,9 @@ public:
     // nothing when no timer runs.
     std::optional<std::int64_t> NextTimerDue();
     std::size_t QueuedCount() const { return m_queue.size(); }
+    // From now on SIGTERM and SIGINT end the process with status 0 at the
+    // next wait, sleep or clock movement (at most one sleep slice later).
+    void WatchStopSignals();
 
 protected:
     // The clock that timers run on, in milliseconds; reading it has no
@@ -140,6 +157,11 @@ protected:
     virtual void OnExit(int status) {}
     // The directory holding the settings ($XDG_CONFIG_HOME or ~/.config).
     virtual std::string ConfigHome();
+    // Ends the process with status 0 when a stop signal arrived.
+    void ExitIfStopped();
+    // The stop-signal pipe's read end (readable once one arrived), or -1
+    // when the signals are not watched.
+    int StopFd() const;
 
 private:
     struct Timer {
@@ -151,6 +173,9 @@ private:
         std::uint64_t seq = 0;
     };
 
+    // Sleeps until the monotonic clock reads `deadlineNs`, waking for a
+    // stop signal.
+    void SleepUntilNs(std::int64_t deadlineNs);
     void DestroyTree(CPosixWindow& w);
     void SendToOwner(CPosixWindow& w, UINT message, WPARAM wParam, LPARAM lParam);
     void FreeWindow(HWND hwnd);
@@ -167,4 +192,5 @@ private:
     UINT_PTR m_nextThreadTimer = 0x7FFF;
     std::unique_ptr<CIniProfile> m_profile;
     std::unique_ptr<CFreeTypeTextEngine> m_text;
+    std::unique_ptr<CStopSignals> m_signals;
 };

@@ -211,13 +211,33 @@ bool CPosixPlatform::PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return true;
 }
 
-void CPosixPlatform::Invalidate(HWND hwnd)
+void CPosixPlatform::Invalidate(HWND hwnd, const RECT* rc)
 {
+    if (CPosixWindow* w = FindWindow(hwnd)) {
+        if (rc)
+            w->update.push_back(*rc);
+        else
+            w->updateAll = true;
+    }
     for (const MSG& m : m_queue) {
         if (m.hwnd == hwnd && m.message == WM_PAINT)
             return;
     }
     PostMessage(hwnd, WM_PAINT, 0, 0);
+}
+
+std::vector<RECT> CPosixPlatform::PaintClip(HWND hwnd, const RECT& rc)
+{
+    const CPosixWindow* w = FindWindow(hwnd);
+    if (!w || !w->painting)
+        return {rc};
+    std::vector<RECT> out;
+    for (const RECT& p : w->paint) {
+        RECT r{};
+        if (IntersectRect(r, rc, p))
+            out.push_back(r);
+    }
+    return out;
 }
 
 void CPosixPlatform::PostQuitMessage(int code)
@@ -300,7 +320,18 @@ LRESULT CPosixPlatform::DispatchMessage(const MSG* msg)
     CPosixWindow* w = FindWindow(msg->hwnd);
     if (!w || !w->owner)
         return 0;
-    return w->owner->OnMessageGuarded(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    if (msg->message != WM_PAINT)
+        return w->owner->OnMessageGuarded(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    // Painting: the invalid parts become what may be presented until the
+    // handler returns; the window is valid again.
+    w->painting = !w->updateAll && !w->update.empty();
+    w->paint = std::move(w->update);
+    w->update.clear();
+    w->updateAll = false;
+    const LRESULT r = w->owner->OnMessageGuarded(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    if (CPosixWindow* still = FindWindow(msg->hwnd))
+        still->painting = false;
+    return r;
 }
 
 LRESULT CPosixPlatform::DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -41,10 +41,14 @@ struct FontDesc {
     friend bool operator==(const FontDesc&, const FontDesc&) = default;
 };
 
-// --- Process, time and display (win32_system.cpp) ---
+// --- Process, time and display (win32_system.cpp, win32_clock.cpp) ---
 std::string ModuleFileName();
+// The millisecond tick count (1 ms steps, wrapping) and sleeps that wake at
+// their instant; while sleeping, sent messages and a posted WM_CLOSE are
+// delivered, nothing else.
 std::uint32_t TickCount();
 void SleepMs(std::uint32_t ms);
+void SleepUntilTick(std::uint32_t tick);
 void ScreenSize(std::int32_t& cx, std::int32_t& cy);
 int LogPixelsY();
 // Blocks until the display's next refresh (the compositor's flush), or

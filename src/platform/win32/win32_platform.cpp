@@ -54,6 +54,8 @@ DWORD CWin32Platform::GetTickCount() { return w32::TickCount(); }
 
 void CWin32Platform::Sleep(DWORD ms) { w32::SleepMs(ms); }
 
+void CWin32Platform::SleepUntilTick(DWORD tick) { w32::SleepUntilTick(tick); }
+
 std::int64_t CWin32Platform::GetTime()
 {
     return std::int64_t(std::time(nullptr)) + (m_monitor ? m_monitor->ClockOffset() : 0);
@@ -168,10 +170,18 @@ void CWin32Platform::ConvertIncoming(const w32::Msg& in, MSG* out) const
 BOOL CWin32Platform::PeekMessage(MSG* msg)
 {
     w32::Msg m;
-    if (!w32::PeekMsg(m))
-        return FALSE;
-    ConvertIncoming(m, msg);
-    return TRUE;
+    for (;;) {
+        if (!w32::PeekMsg(m))
+            return FALSE;
+        // A close request for a saver window is honoured at once: the
+        // full-screen pump would otherwise drop it unseen.
+        if (m.message == WM_CLOSE && CWnd::FromHandlePermanent(m.hwnd)) {
+            w32::DispatchMsg(m);
+            continue;
+        }
+        ConvertIncoming(m, msg);
+        return TRUE;
+    }
 }
 
 BOOL CWin32Platform::GetMessage(MSG* msg)

@@ -36,6 +36,7 @@ public:
 
     DWORD GetTickCount() override;
     void Sleep(DWORD ms) override;
+    void SleepUntilTick(DWORD tick) override;
     std::int64_t GetTime() override;
 
     SIZE GetScreenSize() override;

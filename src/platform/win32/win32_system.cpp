@@ -1,7 +1,8 @@
 // Process, time, display and shell services on Win32: the module path, the
-// tick count and sleeping, the screen's size and DPI, bitmap resources,
-// error boxes and the shell's program lookup. Paths and program names
-// cross to the core as UTF-8 and reach Windows through its wide calls.
+// screen's size and DPI, bitmap resources, error boxes and the shell's
+// program lookup (the tick and sleeping are in win32_clock.cpp, the refresh
+// pacing in win32_refresh.cpp). Paths and program names cross to the core
+// as UTF-8 and reach Windows through its wide calls.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -30,10 +31,6 @@ std::string ModuleFileName()
         path.resize(path.size() * 2);
     }
 }
-
-std::uint32_t TickCount() { return ::GetTickCount(); }
-
-void SleepMs(std::uint32_t ms) { ::Sleep(ms); }
 
 void ScreenSize(std::int32_t& cx, std::int32_t& cy)
 {

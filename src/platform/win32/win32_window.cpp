@@ -70,6 +70,11 @@ LRESULT CALLBACK SaverWndProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam
         ::EndPaint(h, &ps);
         return result;
     }
+    if (message == WM_ENDSESSION && wParam) {
+        // The session ends: go now, the way a destroyed window ends the saver.
+        ::DestroyWindow(h);
+        return 0;
+    }
     result = core::WindowMessage(owner, h, message, wParam, lParam, nullptr);
     if (message == WM_SETCURSOR && result && (::GetWindowLongPtrA(h, GWL_STYLE) & WS_POPUP)) {
         // The full-screen window answers "handled" without setting a cursor:

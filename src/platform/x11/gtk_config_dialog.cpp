@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 #include "platform/cstring.h"
@@ -183,10 +184,8 @@ GtkWidget* MakeLabel(const char* text)
 int RunGtkConfigDialog(CDialog& dlg, int stopFd)
 {
     gtk_disable_setlocale(); // the saver's number formats stay the C library's
-    if (!gtk_init_check(nullptr, nullptr)) {
-        std::fprintf(stderr, "mosvik: the configuration dialog needs a display (is DISPLAY set?)\n");
-        return IDCANCEL;
-    }
+    if (!gtk_init_check(nullptr, nullptr))
+        throw std::runtime_error("the configuration dialog needs a display (is DISPLAY set?)");
 
     DialogRun run;
     run.dlg = &dlg;

@@ -6,7 +6,8 @@
 //   MotionNotify -> WM_MOUSEMOVE in client coordinates
 //   FocusOut of a focused input window -> WM_NCACTIVATE(0),
 //     WM_ACTIVATE(WA_INACTIVE), WM_ACTIVATEAPP(0)
-//   Expose -> WM_PAINT; ConfigureNotify -> the surface follows the size
+//   Expose -> WM_PAINT for the exposed rectangles; ConfigureNotify -> the
+//     surface follows the size
 //   DestroyNotify, or an error naming a vanished window -> the window (and
 //     for a preview parent its children) is destroyed
 //   WM_DELETE_WINDOW -> WM_CLOSE; for the --window host: the saver ends
@@ -59,8 +60,12 @@ void CX11Platform::HandleEvent(XEvent& ev)
     Native* n = hwnd ? NativeOf(hwnd) : nullptr;
     switch (ev.type) {
     case Expose:
-        if (n)
-            Invalidate(hwnd);
+        if (n) {
+            // Only what was uncovered is painted white again and shown.
+            const RECT rc{ev.xexpose.x, ev.xexpose.y, ev.xexpose.x + ev.xexpose.width,
+                          ev.xexpose.y + ev.xexpose.height};
+            Invalidate(hwnd, &rc);
+        }
         break;
     case KeyPress:
         if (n && n->takesInput)

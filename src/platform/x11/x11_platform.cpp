@@ -22,7 +22,7 @@
 #include "resources/resource.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_image.h"
-#include "platform/x11/x11_signals.h"
+#include "platform/posix/stop_signals.h"
 
 namespace {
 constexpr int kHostWidth = 800, kHostHeight = 600; // --window's first size
@@ -45,8 +45,9 @@ void SetTitle(CX11Display& d, Window w, const char* title)
 } // namespace
 
 CX11Platform::CX11Platform(const X11Options& options)
-    : m_options(options), m_signals(std::make_unique<CStopSignals>())
+    : m_options(options)
 {
+    WatchStopSignals();
 }
 
 CX11Platform::~CX11Platform()
@@ -138,7 +139,7 @@ int CX11Platform::RunDialog(CDialog& dlg, UINT templateId)
 {
     if (templateId != IDD_CONFIG)
         return IDCANCEL; // the saver has no other dialog
-    return RunGtkConfigDialog(dlg, m_signals->Fd());
+    return RunGtkConfigDialog(dlg, StopFd());
 }
 
 SIZE CX11Platform::GetScreenSize()
@@ -268,7 +269,8 @@ void CX11Platform::Present(HWND hwnd, const RECT& rc)
     CPosixWindow* w = FindWindow(hwnd);
     if (!n || !w || n->gone || !m_display)
         return;
-    n->image->Show(n->window, n->gc, w->surface, rc);
+    for (const RECT& r : PaintClip(hwnd, rc))
+        n->image->Show(n->window, n->gc, w->surface, r);
     XFlush(m_display->Dpy());
 }
 
@@ -289,7 +291,7 @@ void CX11Platform::WaitForEvents(std::optional<std::int64_t> timeoutMs)
         return; // PollEvents ends the process
     pollfd fds[2] = {};
     nfds_t count = 0;
-    fds[count++] = pollfd{m_signals->Fd(), POLLIN, 0};
+    fds[count++] = pollfd{StopFd(), POLLIN, 0};
     if (m_display) {
         Display* dpy = m_display->Dpy();
         XFlush(dpy);
@@ -313,8 +315,7 @@ void CX11Platform::WaitForEvents(std::optional<std::int64_t> timeoutMs)
 
 void CX11Platform::PollEvents()
 {
-    if (CStopSignals::Raised())
-        Exit(0);
+    ExitIfStopped();
     if (!m_display)
         return;
     Display* dpy = m_display->Dpy();

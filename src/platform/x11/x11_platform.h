@@ -37,7 +37,6 @@
 
 class CX11Display;
 class CX11Image;
-class CStopSignals;
 
 class CX11Platform : public CPosixPlatform {
 public:
@@ -104,7 +103,6 @@ private:
 
     X11Options m_options;
     std::unique_ptr<CX11Display> m_display;
-    std::unique_ptr<CStopSignals> m_signals;
     std::map<HWND, Native> m_native;    // windows made here
     std::map<Window, HWND> m_byWindow;  // every X window known, own and foreign
     Window m_host = None;               // the --window host, while it exists

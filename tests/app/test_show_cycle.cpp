@@ -190,6 +190,8 @@ TEST_F(ShowCycleTest, EveryFrameOfTwoWholeCyclesMatchesItsGoldenChecksum)
     EXPECT_EQ(frames.size(), golden.size());
     for (std::size_t i = 0; i < std::min(frames.size(), golden.size()); ++i)
         ASSERT_EQ(frames[i], golden[i]) << "first differing frame: " << i;
+}
+
 TEST_F(ShowCycleTest, ASceneThatGrewIsRevealedWhole)
 {
     RunCycle(); // the scene is made at 160 x 120 (if no test made it before)

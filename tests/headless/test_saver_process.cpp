@@ -398,6 +398,8 @@ TEST_F(SaverRun, PicturesFromTheDiskAreShownUpright)
     EXPECT_EQ(empty.status, 0) << empty.err;
     EXPECT_EQ(Lines(empty.err), 1) << empty.err;
     EXPECT_NE(empty.err.find("showing the embedded one"), std::string::npos) << empty.err;
+}
+
 TEST_F(SaverRun, SigtermEndsTheSaverWithinATenthOfASecondAtAnyMoment)
 {
     // A full-HD show runs its virtual minute in a few seconds of real time:

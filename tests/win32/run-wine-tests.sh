@@ -24,17 +24,9 @@ BUILD_WIN=$(cd "$1" 2>/dev/null && pwd) || BUILD_WIN=$1
 NATIVE=$(cd "$2" 2>/dev/null && pwd) || NATIVE=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
 
-passed=0
-failed=0
-pass() { echo "PASS: $*"; passed=$((passed + 1)); }
-fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+# shellcheck source=wine_session.sh
+. "$HERE/wine_session.sh"
 note() { echo "  $*"; }
-finish() {
-    echo "$passed passed, $failed failed"
-    [ "$failed" -eq 0 ]
-    exit $?
-}
-skip_all() { echo "SKIP: $*"; finish; }
 
 for tool in wine wineboot wineserver Xvfb xdotool import python3 timeout; do
     command -v "$tool" >/dev/null 2>&1 || skip_all "$tool is not installed (scripts/setup installs it)"
@@ -43,39 +35,10 @@ done
 [ -f "$BUILD_WIN/winhelper.exe" ] || skip_all "no $BUILD_WIN/winhelper.exe (build the x86_64 cross build first)"
 [ -x "$NATIVE/mosvik-pack" ] || skip_all "no $NATIVE/mosvik-pack yet: the saver needs a document appended"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/mosvik-wine.XXXXXX")
-XVFB_PID=
-BG_PIDS=()
-cleanup() {
-    local pid
-    for pid in "${BG_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    if [ -d "$WORK/prefix" ]; then
-        WINEPREFIX="$WORK/prefix" timeout 20 wineserver -k >/dev/null 2>&1
-        WINEPREFIX="$WORK/prefix" timeout 20 wineserver -w >/dev/null 2>&1
-    fi
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# --- the display and the prefix ---------------------------------------------
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 1 100); do
-    [ -s "$WORK/display" ] && break
-    sleep 0.1
-done
-[ -s "$WORK/display" ] || skip_all "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$WORK/display")"
 # A native dwmapi.dll is preferred: a saver that searched its own folder
 # would load the one planted beside it (see the end).
-export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;dwmapi=n,b"
-if ! timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1; then
-    skip_all "wineboot could not make a prefix"
-fi
+WINE_OVERRIDES="dwmapi=n,b"
+wine_session_start mosvik-wine
 
 APP="$WINEPREFIX/drive_c/mosvik"
 mkdir -p "$APP"
@@ -122,6 +85,7 @@ end_with_keys() {
         sleep 0.5
     done
     ended_within "$1" 15 || stop "$1"
+}
 # ends_by WHAT COMMAND...: runs COMMAND every 0.5 s (20 times at most) until
 # the saver $LAST_PID ends; passes when it ended with status 0.
 ends_by() {

@@ -5,6 +5,7 @@
 #
 #   . wine_session.sh; wine_session_start NAME
 #
+# WINE_OVERRIDES, when set before, adds DLL overrides to the session's.
 # After wine_session_start: WORK, DISPLAY and WINEPREFIX are set; a script
 # skips all its tests (skip_all) when the display or the prefix cannot be
 # made.
@@ -49,7 +50,7 @@ wine_session_start() {
     done
     [ -s "$WORK/display" ] || skip_all "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$WORK/display")"
-    export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=${WINE_OVERRIDES:+;$WINE_OVERRIDES}"
     if ! timeout 180 wineboot -i >"$WORK/wineboot.log" 2>&1; then
         skip_all "wineboot could not make a prefix"
     fi

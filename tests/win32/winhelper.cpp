@@ -308,7 +308,6 @@ int main(int argc, char** argv)
     if (mode == "close" && argc == 5)
         return Close(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | close SAVER COUNT SECONDS | slider [SECONDS] | "
-                         "msgbox [SECONDS] | manifest FILE | regkeys
-");
+                         "msgbox [SECONDS] | manifest FILE | regkeys\n");
     return 2;
 }

@@ -36,5 +36,7 @@ PackOptions ParsePackOptions(const std::vector<std::string>& args);
 // A path given in UTF-8 (a plain string would be read in the ANSI code page
 // on Windows).
 std::filesystem::path PathFromUtf8(const std::string& utf8);
+// The other way, as the core's CFile takes names on every system.
+std::string Utf8FromPath(const std::filesystem::path& path);
 
 const char* PackUsage();

@@ -13,9 +13,7 @@
 #include "document/jigsaw_doc.h"
 #include "document/picture.h"
 #include "pack_error.h"
-#ifdef _WIN32
-#include "win32/ansi_path.h"
-#endif
+#include "pack_options.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
@@ -63,11 +61,7 @@ SaverInfo ReadSaverInfo(const fs::path& saver)
     SaverInfo info;
     CMemFile doc(1024);
     try {
-#ifdef _WIN32
-        ReadEmbeddedDocument(AnsiPath(saver), &doc); // CFile opens narrow names in the ANSI code page
-#else
-        ReadEmbeddedDocument(saver.string(), &doc);
-#endif
+        ReadEmbeddedDocument(Utf8FromPath(saver), &doc); // CFile takes UTF-8 names everywhere
     } catch (const CFileException& e) {
         if (e.m_cause == CFileException::generic && e.m_lOsError == -1)
             throw PackError("no document in " + saver.string());

@@ -13,15 +13,9 @@
 # Prints "N passed, M failed" last; exit status 1 when anything failed.
 set -u
 
-if [ $# -ne 2 ]; then
-    echo "usage: $0 BUILD_WIN64 NATIVE_BUILD" >&2
-    exit 2
-fi
-BUILD_WIN=$(cd "$1" 2>/dev/null && pwd) || BUILD_WIN=$1
-NATIVE=$(cd "$2" 2>/dev/null && pwd) || NATIVE=$2
-
 # shellcheck source=wine_session.sh
 . "$(dirname "$0")/wine_session.sh"
+wine_session_args "$0" "$@"
 
 for tool in wine wineboot wineserver Xvfb xdotool import convert python3 timeout; do
     command -v "$tool" >/dev/null 2>&1 || skip_all "$tool is not installed (scripts/setup installs it)"

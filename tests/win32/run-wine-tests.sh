@@ -16,16 +16,11 @@
 # anything failed, 0 otherwise (also when the run is skipped).
 set -u
 
-if [ $# -ne 2 ]; then
-    echo "usage: $0 BUILD_WIN64 NATIVE_BUILD" >&2
-    exit 2
-fi
-BUILD_WIN=$(cd "$1" 2>/dev/null && pwd) || BUILD_WIN=$1
-NATIVE=$(cd "$2" 2>/dev/null && pwd) || NATIVE=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
 
 # shellcheck source=wine_session.sh
 . "$HERE/wine_session.sh"
+wine_session_args "$0" "$@"
 note() { echo "  $*"; }
 
 for tool in wine wineboot wineserver Xvfb xdotool import python3 timeout; do

@@ -10,6 +10,19 @@
 # skips all its tests (skip_all) when the display or the prefix cannot be
 # made.
 
+# wine_session_args "$0" "$@": BUILD_WIN (the x86_64 cross build) and
+# NATIVE (the native build) from a script's two arguments.
+wine_session_args() {
+    local self=$1
+    shift
+    if [ $# -ne 2 ]; then
+        echo "usage: $self BUILD_WIN64 NATIVE_BUILD" >&2
+        exit 2
+    fi
+    BUILD_WIN=$(cd "$1" 2>/dev/null && pwd) || BUILD_WIN=$1
+    NATIVE=$(cd "$2" 2>/dev/null && pwd) || NATIVE=$2
+}
+
 passed=0
 failed=0
 pass() { echo "PASS: $*"; passed=$((passed + 1)); }

@@ -164,7 +164,7 @@ TEST(XScreenSaverConfig, ArgumentsAreDeclaredOptions)
         const std::string name = arg.substr(2, arg.find(' ') == std::string::npos ? std::string::npos : arg.find(' ') - 2);
         if (tag == "file" || tag == "string") {
             const auto picture = std::find_if(std::begin(kPictureOptions), std::end(kPictureOptions),
-                                              [&](const PictureOptionSpec& o) { return name == o.name; });
+                                              [&](const PictureOptionEntry& o) { return name == o.name; });
             ASSERT_NE(picture, std::end(kPictureOptions)) << "not a picture option of the saver: " << arg;
             ASSERT_NE(picture->metavar, nullptr) << arg << " takes no value";
             EXPECT_EQ(arg, "--" + name + " %");

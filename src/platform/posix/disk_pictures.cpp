@@ -17,7 +17,7 @@
 
 namespace fs = std::filesystem;
 
-const PictureOptionSpec kPictureOptions[7] = {
+const PictureOptionEntry kPictureOptions[7] = {
     {"picture", "FILE", "show this JPEG or PNG instead of the embedded picture"},
     {"picture-dir", "DIR", "show the JPEGs and PNGs of DIR, a new one each cycle"},
     {"message", "TEXT", "closing message (UTF-8, Windows-1252 characters)"},
@@ -38,12 +38,12 @@ PictureOptions ExtractPictureOptions(int& argc, char** argv)
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        const PictureOptionSpec* spec = nullptr;
+        const PictureOptionEntry* match = nullptr;
         std::string value;
-        for (const PictureOptionSpec& s : kPictureOptions) {
+        for (const PictureOptionEntry& s : kPictureOptions) {
             const std::string name = "--" + std::string(s.name);
             if (arg == name || (s.metavar && arg.substr(0, name.size() + 1) == name + "=")) {
-                spec = &s;
+                match = &s;
                 if (!s.metavar)
                     break;
                 if (arg.size() > name.size())
@@ -55,11 +55,11 @@ PictureOptions ExtractPictureOptions(int& argc, char** argv)
                 break;
             }
         }
-        if (!spec) {
+        if (!match) {
             argv[kept++] = argv[i];
             continue;
         }
-        const std::string name = spec->name;
+        const std::string name = match->name;
         std::error_code ec;
         if (name == "picture") {
             if (value.empty() || fs::is_directory(value, ec))

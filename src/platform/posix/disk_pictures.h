@@ -34,12 +34,12 @@ struct PictureOptions {
 };
 
 // The options as a table, for the usage text and the settings file test.
-struct PictureOptionSpec {
+struct PictureOptionEntry {
     const char* name;    // without the leading "--"
     const char* metavar; // nullptr for a flag
     const char* help;
 };
-extern const PictureOptionSpec kPictureOptions[7];
+extern const PictureOptionEntry kPictureOptions[7];
 
 // Removes the picture options (and their values) from argv wherever they
 // stand; "--name VALUE" and "--name=VALUE" are both taken. Throws

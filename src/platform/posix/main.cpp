@@ -66,7 +66,7 @@ void PrintUsage()
         "once per monitor with --monitor=INDEX:WxH+X+Y in front.\n"
         "\n"
         "Pictures from the disk (with either backend, anywhere before SWITCH):\n");
-    for (const PictureOptionSpec& o : kPictureOptions) {
+    for (const PictureOptionEntry& o : kPictureOptions) {
         const std::string shown = std::string(o.name) + (o.metavar ? " " + std::string(o.metavar) : "");
         std::printf("  --%-23s %s\n", shown.c_str(), o.help);
     }

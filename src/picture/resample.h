@@ -7,12 +7,6 @@
 
 #include "picture_source.h"
 
-struct PictureSize {
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const PictureSize&, const PictureSize&) = default;
-};
-
 // The size that keeps the aspect ratio and has neither side above maxSide
 // (rounded to the nearest pixel, at least 1); the size itself when it fits.
 PictureSize FitWithin(PictureSize size, int maxSide);
@@ -31,7 +25,43 @@ RgbImage Orient(const RgbImage& src, int orientation);
 // Size after Orient: orientations 5 to 8 swap width and height.
 PictureSize OrientedSize(PictureSize stored, int orientation);
 
-// Resamples to width x height (equal sizes copy). The horizontal pass is
-// kept only for the source rows the current output row needs, so the extra
-// memory is a few rows, not a whole picture of floats.
+// Resampling fed one source row at a time, top row first, so a decoder
+// that hands out rows never needs the whole source in memory. The
+// horizontal pass is kept only for the source rows the pending output rows
+// need: a few rows of floats. Equal sizes copy.
+class CRowResampler {
+public:
+    // Sizes of at least 1 pixel.
+    CRowResampler(int srcWidth, int srcHeight, int width, int height);
+    CRowResampler(const CRowResampler&) = delete;
+    CRowResampler& operator=(const CRowResampler&) = delete;
+
+    // The next source row (3 * srcWidth bytes of RGB); rows past the last are ignored.
+    void Push(const unsigned char* row);
+    // Every source row has been pushed.
+    bool Complete() const { return m_received >= m_srcHeight; }
+    // The result, once Complete().
+    RgbImage Take() { return std::move(m_dst); }
+
+private:
+    struct Taps {
+        int first = 0;
+        std::vector<float> weights;
+    };
+    static std::vector<Taps> MakeTaps(int srcLen, int dstLen);
+    void PassAcross(const unsigned char* row, int y);
+
+    int m_srcWidth, m_srcHeight;
+    std::vector<Taps> m_across, m_down;
+    std::size_t m_ring = 1;
+    std::vector<float> m_mid, m_acc;
+    RgbImage m_dst;
+    int m_received = 0; // source rows pushed
+    int m_out = 0;      // output rows written
+};
+
+// One row of RGBA (not premultiplied) laid over white, as RGB.
+void OverWhite(const unsigned char* rgba, unsigned char* rgb, int width);
+
+// Resamples a whole picture to width x height (equal sizes copy).
 RgbImage Resample(const RgbImage& src, int width, int height);

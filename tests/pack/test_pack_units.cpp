@@ -100,6 +100,43 @@ TEST(PackGeometry, ResampleKeepsFlatAreasAndEdges)
     EXPECT_GT(half.Row(2)[30 * 3], 252);
 }
 
+// FNV-1a over the bytes of a picture.
+std::uint64_t Checksum(const RgbImage& image)
+{
+    std::uint64_t h = 1469598103934665603u;
+    for (BYTE b : image.rgb)
+        h = (h ^ b) * 1099511628211u;
+    return h;
+}
+
+TEST(PackGeometry, ResampleKeepsItsBytesWhenFedByRows)
+{
+    // Noise, so that every tap counts. The checksums are those of the
+    // whole-picture resampler the row-fed one replaced.
+    struct Case {
+        int sw, sh, dw, dh;
+        std::uint64_t sum;
+    };
+    const Case cases[] = {{300, 200, 97, 61, 0x319b082dcc1a2c8du},
+                          {40, 30, 256, 192, 0x413e5e1c8202b7e7u},
+                          {1000, 700, 256, 179, 0x5a825c23faa449edu},
+                          {64, 48, 64, 48, 0x8f7b8cc914d50ca9u}};
+    for (const Case& c : cases) {
+        RgbImage noise(c.sw, c.sh);
+        std::uint32_t state = 12345;
+        for (BYTE& v : noise.rgb) {
+            state = state * 1103515245u + 12345u;
+            v = BYTE(state >> 23);
+        }
+        EXPECT_EQ(Checksum(Resample(noise, c.dw, c.dh)), c.sum) << c.sw << "x" << c.sh << " to " << c.dw;
+        CRowResampler rows(c.sw, c.sh, c.dw, c.dh);
+        for (int y = 0; y < c.sh && !rows.Complete(); ++y)
+            rows.Push(noise.Row(y));
+        EXPECT_TRUE(rows.Complete());
+        EXPECT_EQ(Checksum(rows.Take()), c.sum);
+    }
+}
+
 TEST(PackJpegProbe, ReadsLayoutAndRefusesDamage)
 {
     const std::vector<BYTE> jpeg = EncodeJpeg(Gradient(40, 24), TJSAMP_420);

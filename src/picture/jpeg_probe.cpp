@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -16,44 +17,6 @@ bool IsFrameMarker(int code)
 }
 
 } // namespace
-
-int ExifOrientation(const unsigned char* data, std::size_t size)
-{
-    if (size < 14 || std::memcmp(data, "Exif\0\0", 6) != 0)
-        return 1;
-    const unsigned char* tiff = data + 6;
-    const std::size_t n = size - 6;
-    bool little;
-    if (tiff[0] == 'I' && tiff[1] == 'I')
-        little = true;
-    else if (tiff[0] == 'M' && tiff[1] == 'M')
-        little = false;
-    else
-        return 1;
-    auto u16 = [&](std::size_t at) -> unsigned {
-        return little ? unsigned(tiff[at]) | unsigned(tiff[at + 1]) << 8 : Be16(tiff + at);
-    };
-    auto u32 = [&](std::size_t at) -> std::size_t {
-        return little ? std::size_t(u16(at)) | std::size_t(u16(at + 2)) << 16
-                      : std::size_t(u16(at)) << 16 | std::size_t(u16(at + 2));
-    };
-    if (u16(2) != 42)
-        return 1;
-    const std::size_t ifd = u32(4);
-    if (ifd > n || n - ifd < 2)
-        return 1;
-    const unsigned entries = u16(ifd);
-    for (unsigned i = 0; i < entries; ++i) {
-        const std::size_t at = ifd + 2 + std::size_t(i) * 12;
-        if (at + 12 > n)
-            return 1;
-        if (u16(at) == 0x0112 && u16(at + 2) == 3) { // orientation, SHORT
-            const unsigned v = u16(at + 8);
-            return v >= 1 && v <= 8 ? int(v) : 1;
-        }
-    }
-    return 1;
-}
 
 std::optional<JpegLayout> ProbeJpeg(const unsigned char* data, std::size_t size)
 {
@@ -100,8 +63,12 @@ std::optional<JpegLayout> ProbeJpeg(const unsigned char* data, std::size_t size)
             if (segLen >= 14 && std::memcmp(seg, "JFIF\0", 5) == 0)
                 out.jfif = true;
         } else if (code == 0xE1) {
-            if (segLen >= 6 && std::memcmp(seg, "Exif\0\0", 6) == 0)
-                out.orientation = ExifOrientation(seg, segLen);
+            if (segLen >= 6 && std::memcmp(seg, "Exif\0\0", 6) == 0) {
+                ExifFields exif = ReadExif(seg, segLen);
+                out.orientation = exif.orientation;
+                if (!exif.taken.empty())
+                    out.taken = std::move(exif.taken);
+            }
         } else if (code == 0xDA) {
             if (segLen < 1)
                 return std::nullopt;

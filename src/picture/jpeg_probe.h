@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
+
+#include "exif.h"
 
 struct JpegLayout {
     int frameMarker = 0; // 0xC0 for baseline, 0xC2 progressive, ...
@@ -21,6 +24,7 @@ struct JpegLayout {
     bool jfif = false;
     bool endSeen = false; // EOI reached
     int orientation = 1;  // EXIF orientation, 1 = as stored
+    std::string taken;    // EXIF DateTimeOriginal, "YYYY:MM:DD HH:MM:SS" or empty
 };
 
 // Nothing when the stream does not start with SOI or a segment runs past
@@ -40,7 +44,3 @@ bool NeedsCoefficientBuffer(const JpegLayout& layout);
 // component), as decoding such a stream or any lossless transform needs
 // them. Components past the fourth count at full size.
 std::uint64_t CoefficientBufferBytes(const JpegLayout& layout);
-
-// The orientation tag (0x0112) of an EXIF APP1 body (starting "Exif\0\0"),
-// or 1 when there is none or it is out of range.
-int ExifOrientation(const unsigned char* data, std::size_t size);

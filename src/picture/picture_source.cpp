@@ -46,16 +46,6 @@ std::vector<unsigned char> ReadWholeFile(const fs::path& path, std::uintmax_t li
 
 namespace {
 
-PictureFormat DetectFormat(const std::vector<unsigned char>& b, const fs::path& path)
-{
-    static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
-        return PictureFormat::jpeg;
-    if (b.size() >= 8 && std::memcmp(b.data(), kPng, 8) == 0)
-        return PictureFormat::png;
-    throw PictureError("unsupported picture format (JPEG or PNG expected): " + path.string());
-}
-
 #ifndef _WIN32
 struct TjDeleter {
     void operator()(void* h) const { tjDestroy(h); }
@@ -64,30 +54,80 @@ using TjHandle = std::unique_ptr<void, TjDeleter>;
 
 std::string TjError(tjhandle h) { return tjGetErrorStr2(h); }
 
-std::string Mib(std::uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
-
-void CheckPixelCount(const PictureFile& file, int w, int h, const char* advice)
-{
-    if (w <= 0 || h <= 0 || std::uint64_t(w) * std::uint64_t(h) > kMaxDecodedPixels)
-        throw PictureError(file.name + ": " + std::to_string(w) + " x " + std::to_string(h) +
-                        " pixels to decode, more than the limit of " + std::to_string(kMaxDecodedPixels) + advice);
-}
-
 #endif // !_WIN32
 
+std::string Mib(std::uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
+
+bool IsHeifBrand(const unsigned char* b)
+{
+    static const char* const kBrands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1", "avif", "avis"};
+    for (const char* brand : kBrands)
+        if (std::memcmp(b, brand, 4) == 0)
+            return true;
+    return false;
+}
+
 } // namespace
+
+void CheckStop(const DecodeLimits& limits)
+{
+    if (limits.stop && limits.stop->load(std::memory_order_relaxed))
+        throw PictureStopped();
+}
+
+void CheckMemory(const std::string& name, std::uint64_t bytes, const DecodeLimits& limits)
+{
+    if (bytes > limits.memoryBytes)
+        throw PictureError(name + ": decoding it would take about " + Mib(bytes) + ", more than the limit of " +
+                           Mib(limits.memoryBytes));
+}
+
+void CheckPixelCount(const std::string& name, std::int64_t w, std::int64_t h, const char* advice)
+{
+    if (w <= 0 || h <= 0 || std::uint64_t(w) * std::uint64_t(h) > kMaxDecodedPixels)
+        throw PictureError(name + ": " + std::to_string(w) + " x " + std::to_string(h) +
+                           " pixels to decode, more than the limit of " + std::to_string(kMaxDecodedPixels) + advice);
+}
+
+PictureFormat DetectFormat(const unsigned char* b, std::size_t size, const std::string& name)
+{
+    static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (size >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
+        return PictureFormat::jpeg;
+    if (size >= 8 && std::memcmp(b, kPng, 8) == 0)
+        return PictureFormat::png;
+    if (size >= 12 && std::memcmp(b, "RIFF", 4) == 0 && std::memcmp(b + 8, "WEBP", 4) == 0)
+        return PictureFormat::webp;
+    // An ISO base media file: a leading "ftyp" box whose major brand, or
+    // one of the compatible brands within the bytes given, is a HEIF one.
+    if (size >= 16 && std::memcmp(b + 4, "ftyp", 4) == 0) {
+        const std::size_t box = std::size_t(b[0]) << 24 | std::size_t(b[1]) << 16 | std::size_t(b[2]) << 8 | b[3];
+        if (IsHeifBrand(b + 8))
+            return PictureFormat::heif;
+        for (std::size_t at = 16; at + 4 <= std::min(box, size); at += 4)
+            if (IsHeifBrand(b + at))
+                return PictureFormat::heif;
+    }
+#ifdef _WIN32
+    return PictureFormat::other; // the Windows Imaging Component may still know it
+#else
+    throw PictureError("unsupported picture format (JPEG, PNG, WebP, HEIC or AVIF expected): " + name);
+#endif
+}
 
 PictureFile ReadPictureFile(const fs::path& path)
 {
     PictureFile file;
     file.bytes = ReadWholeFile(path, kMaxPictureFileBytes, "picture");
-    file.format = DetectFormat(file.bytes, path);
+    file.format = DetectFormat(file.bytes.data(), file.bytes.size(), path.string());
     const std::u8string name = path.filename().u8string(); // UTF-8 on every system
     file.name.assign(name.begin(), name.end());
     return file;
 }
 
 #ifdef _WIN32
+PictureSize JpegScaledSize(int width, int height, int, int) { return {width, height}; }
+
 RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int, int, std::vector<std::string>&)
 {
     // WIC fills in what a cut-short stream lacks; the tool refuses it.
@@ -97,7 +137,26 @@ RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int, int,
 }
 
 RgbImage DecodePng(const PictureFile& file) { return WicDecode(file); }
+
+RgbImage DecodeOther(const PictureFile& file) { return WicDecode(file); }
 #else
+PictureSize JpegScaledSize(int w, int ht, int minWidth, int minHeight)
+{
+    // The smallest DCT scale that still covers the size asked for.
+    int count = 0;
+    const tjscalingfactor* factors = tjGetScalingFactors(&count);
+    tjscalingfactor best{1, 1};
+    for (int i = 0; i < count; ++i) {
+        const tjscalingfactor f = factors[i];
+        if (f.num > f.denom)
+            continue;
+        if (TJSCALED(w, f) >= minWidth && TJSCALED(ht, f) >= minHeight &&
+            TJSCALED(w, f) * std::int64_t(TJSCALED(ht, f)) < TJSCALED(w, best) * std::int64_t(TJSCALED(ht, best)))
+            best = f;
+    }
+    return {TJSCALED(w, best), TJSCALED(ht, best)};
+}
+
 RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int minWidth, int minHeight,
                     std::vector<std::string>& warnings)
 {
@@ -115,20 +174,9 @@ RgbImage DecodeJpeg(const PictureFile& file, const JpegLayout& layout, int minWi
                             &colorspace) != 0)
         throw PictureError(file.name + ": not a readable JPEG: " + TjError(h.get()));
 
-    // The smallest DCT scale that still covers the size asked for.
-    int count = 0;
-    const tjscalingfactor* factors = tjGetScalingFactors(&count);
-    tjscalingfactor best{1, 1};
-    for (int i = 0; i < count; ++i) {
-        const tjscalingfactor f = factors[i];
-        if (f.num > f.denom)
-            continue;
-        if (TJSCALED(w, f) >= minWidth && TJSCALED(ht, f) >= minHeight &&
-            TJSCALED(w, f) * std::int64_t(TJSCALED(ht, f)) < TJSCALED(w, best) * std::int64_t(TJSCALED(ht, best)))
-            best = f;
-    }
-    const int sw = TJSCALED(w, best), sh = TJSCALED(ht, best);
-    CheckPixelCount(file, sw, sh, " (use a smaller --max-side)");
+    const PictureSize scaled = JpegScaledSize(w, ht, minWidth, minHeight);
+    const int sw = scaled.width, sh = scaled.height;
+    CheckPixelCount(file.name, sw, sh, " (use a smaller --max-side)");
 
     const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     RgbImage image(sw, sh);
@@ -174,7 +222,7 @@ RgbImage DecodePng(const PictureFile& file)
         throw PictureError(file.name + ": not a readable PNG: " + img.message);
     if (img.width > 0x7FFFFFFF || img.height > 0x7FFFFFFF)
         throw PictureError(file.name + ": too large to decode");
-    CheckPixelCount(file, int(img.width), int(img.height), "");
+    CheckPixelCount(file.name, img.width, img.height);
     img.format = PNG_FORMAT_RGB;
     RgbImage image(int(img.width), int(img.height));
     png_color white{255, 255, 255};
@@ -182,4 +230,6 @@ RgbImage DecodePng(const PictureFile& file)
         throw PictureError(file.name + ": damaged PNG, it cannot be read whole (" + img.message + ")");
     return image;
 }
+
+RgbImage DecodeOther(const PictureFile& file) { throw PictureError(file.name + ": unsupported picture format"); }
 #endif // !_WIN32

@@ -5,6 +5,8 @@
 // The board and the show cycle never learn where a picture came from.
 #pragma once
 
+#include "framework/cstring.h"
+
 class CJigsawDoc;
 
 class IDocumentSource {
@@ -13,4 +15,7 @@ public:
     // May replace the picture (m_bih, m_pBits) and the message fields of
     // `doc`; must leave it showable. Never throws.
     virtual void NextCycle(CJigsawDoc& doc) noexcept = 0;
+    // A line shown with the picture (Windows-1252), empty for none: what
+    // the source knows of the picture NextCycle gave (its date and name).
+    virtual CString Caption() const { return {}; }
 };

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "app/document_source.h"
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
 #include "app/transitions.h"
@@ -35,6 +36,26 @@ private:
     CBitmap m_bmp;
     CBitmap* m_pOld = nullptr;
 };
+
+// A line in the bottom left corner, in the message's face and colour,
+// about a fortieth of the window high.
+void DrawCaption(CDC& dc, const CString& caption, const CJigsawDoc& doc, int W, int H, CDC* pRef)
+{
+    CFont font;
+    font.CreatePointFont(std::max(60, H * 5 / 24), doc.m_strFontFace, pRef);
+    CFont* pOldFont = dc.SelectObject(&font);
+    const int margin = std::max(2, H / 40);
+    RECT r{margin, 0, W - margin, H};
+    dc.DrawText(caption, &r, DT_CALCRECT | DT_NOCLIP);
+    const int height = r.bottom - r.top;
+    r = RECT{margin, H - margin - height, W - margin, H - margin};
+    const int nOldBk = dc.SetBkMode(TRANSPARENT);
+    const COLORREF crOld = dc.SetTextColor(doc.m_crText);
+    dc.DrawText(caption, &r, DT_LEFT);
+    dc.SetTextColor(crOld);
+    dc.SetBkMode(nOldBk);
+    dc.SelectObject(pOldFont);
+}
 } // namespace
 
 RECT PictureRect(int W, int H, LONG pw, LONG ph)
@@ -72,6 +93,9 @@ void CSaverWnd::ShowPicture(CDC* pDC)
                             doc.m_pBits.get(), &doc.m_bih, DIB_RGB_COLORS, SRCCOPY);
         memDC.SetStretchBltMode(nOldMode);
     }
+    const IDocumentSource* source = GetSaverApp().m_pDocSource;
+    if (const CString caption = source ? source->Caption() : CString(); !caption.IsEmpty())
+        DrawCaption(memDC, caption, doc, W, H, pDC);
     RunTransition(pDC, &memDC, W, H, 0);
 }
 

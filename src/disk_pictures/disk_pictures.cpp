@@ -1,35 +1,53 @@
-// CDiskPictureSource: the folder's file names are listed and shuffled with
-// the source's own generator (the show's rand() sequence is left alone);
-// each picture is read and decoded when its turn comes.
+// The options and CDiskPictureSource. The worker and the show meet in one
+// slot under a lock: the worker fills it when it is empty and wanted, the
+// show empties it at the start of a cycle. Everything the worker reads
+// besides the slot (the options, the queue, the files reported) is its own
+// or never changes after the worker starts. The show's rand() sequence is
+// left alone: the order has its own seed.
 #include "disk_pictures/disk_pictures.h"
 
-#include <algorithm>
+#include <charconv>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <utility>
 
+#include "disk_pictures/caption.h"
+#include "disk_pictures/folder_walk.h"
 #include "document/jigsaw_doc.h"
 #include "document/message_style.h"
 #include "document/picture.h"
+#include "picture_input.h"
 #include "picture_load.h"
+#include "picture_prepare.h"
 
 namespace fs = std::filesystem;
 
-const PictureOptionEntry kPictureOptions[7] = {
-    {"picture", "FILE", "show this JPEG or PNG instead of the embedded picture"},
-    {"picture-dir", "DIR", "show the JPEGs and PNGs of DIR, a new one each cycle"},
+namespace {
+constexpr std::string_view kOrderOption = "--picture-order=";
+} // namespace
+
+const PictureOptionEntry kPictureOptions[8] = {
+    {"picture", "FILE", "show this picture (JPEG, PNG, WebP, HEIC, AVIF) instead of the embedded one"},
+    {"picture-dir", "DIR", "show the pictures of DIR and its subfolders, a new one each cycle"},
     {"message", "TEXT", "closing message (UTF-8, Windows-1252 characters)"},
     {"font", "FACE", "font face of the message"},
     {"color", "#RRGGBB", "colour of the message"},
     {"bold", nullptr, "bold message"},
     {"italic", nullptr, "italic message"},
+    {"caption", nullptr, "show each picture's date and file name in a corner"},
 };
 
 bool PictureOptions::Any() const
 {
-    return !file.empty() || !dir.empty() || message || face || color || bold || italic;
+    return !file.empty() || !dir.empty() || message || face || color || bold || italic || caption;
+}
+
+std::string PictureOrderArgument(std::uint64_t seed, int shows)
+{
+    return std::string(kOrderOption) + std::to_string(seed) + ":" + std::to_string(shows);
 }
 
 PictureOptions ExtractPictureOptions(int& argc, char** argv)
@@ -38,6 +56,21 @@ PictureOptions ExtractPictureOptions(int& argc, char** argv)
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (arg.starts_with(kOrderOption)) {
+            const std::string_view value = arg.substr(kOrderOption.size());
+            const std::size_t colon = value.find(':');
+            std::uint64_t seed = 0;
+            int shows = 0;
+            const char* end = value.data() + value.size();
+            if (colon == std::string_view::npos ||
+                std::from_chars(value.data(), value.data() + colon, seed).ptr != value.data() + colon ||
+                std::from_chars(value.data() + colon + 1, end, shows).ptr != end || colon == 0 ||
+                colon + 1 == value.size() || shows < 1 || shows > PictureOrder::kMaxShows)
+                throw std::invalid_argument("bad " + std::string(arg) + " (expected SEED:SHOWS)");
+            o.sharedSeed = seed;
+            o.shows = shows;
+            continue;
+        }
         const PictureOptionEntry* match = nullptr;
         std::string value;
         for (const PictureOptionEntry& s : kPictureOptions) {
@@ -77,8 +110,10 @@ PictureOptions ExtractPictureOptions(int& argc, char** argv)
             o.color = ParseColour(value);
         } else if (name == "bold") {
             o.bold = true;
-        } else {
+        } else if (name == "italic") {
             o.italic = true;
+        } else {
+            o.caption = true;
         }
     }
     if (!o.file.empty() && !o.dir.empty())
@@ -93,64 +128,128 @@ struct CDiskPictureSource::Saved {
     std::unique_ptr<BYTE[]> bits;
 };
 
-CDiskPictureSource::CDiskPictureSource(PictureOptions options, std::uint32_t seed)
-    : m_options(std::move(options)), m_random(seed)
+// A picture in the board's form (bottom-up blue-green-red rows) and its caption.
+struct CDiskPictureSource::Prepared {
+    BITMAPINFOHEADER bih{};
+    std::unique_ptr<BYTE[]> bits;
+    CString caption;
+};
+
+CDiskPictureSource::CDiskPictureSource(PictureOptions options, PictureOrder order)
+    : m_options(std::move(options)), m_queue(order)
 {
+    if (m_options.caption)
+        std::setlocale(LC_TIME, ""); // the user's date format; before the worker reads it
+    if (!m_options.file.empty() || !m_options.dir.empty())
+        m_worker = std::make_unique<CWorkerThread>([this] { Work(); });
 }
 
-CDiskPictureSource::~CDiskPictureSource() = default;
+CDiskPictureSource::~CDiskPictureSource()
+{
+    {
+        std::unique_lock<CWorkerMutex> lock(m_mutex);
+        m_stop = true;
+        m_changed.NotifyAll();
+    }
+    m_worker.reset();
+}
 
-bool CDiskPictureSource::Load(const fs::path& file, CJigsawDoc& doc)
+void CDiskPictureSource::Report(const std::filesystem::path& file, const std::string& why)
+{
+    if (m_reported.insert(file).second)
+        std::fprintf(stderr, "mosvik: skipped %s: %s\n", file.string().c_str(), why.c_str());
+}
+
+std::unique_ptr<CDiskPictureSource::Prepared> CDiskPictureSource::Prepare(const fs::path& file)
 {
     try {
-        const PictureFile input = ReadPictureFile(file);
+        CPictureInput input(file);
         std::vector<std::string> warnings;
-        const RgbImage image = LoadPicture(input, kDefaultMaxSide, warnings);
-        for (const std::string& w : warnings)
-            std::fprintf(stderr, "mosvik: warning: %s\n", w.c_str());
+        const DecodeLimits limits{kPrepareMemoryBytes, &m_stop};
+        const LoadedPicture loaded = PreparePicture(input, kDefaultMaxSide, limits, warnings);
+        if (!warnings.empty() && m_reported.insert(file).second)
+            for (const std::string& w : warnings)
+                std::fprintf(stderr, "mosvik: warning: %s\n", w.c_str());
         // Top-down RGB into the bottom-up blue-green-red rows of the board's picture.
-        const BITMAPINFOHEADER bih = PictureHeader(image.width, image.height);
-        auto bits = std::make_unique<BYTE[]>(bih.biSizeImage);
+        const RgbImage& image = loaded.image;
+        auto out = std::make_unique<Prepared>();
+        out->bih = PictureHeader(image.width, image.height);
+        out->bits = std::make_unique<BYTE[]>(out->bih.biSizeImage);
         const std::size_t stride = PictureStride(image.width);
         for (int y = 0; y < image.height; ++y) {
             const unsigned char* src = image.Row(y);
-            BYTE* dst = bits.get() + std::size_t(image.height - 1 - y) * stride;
+            BYTE* dst = out->bits.get() + std::size_t(image.height - 1 - y) * stride;
             for (int x = 0; x < image.width; ++x, src += 3, dst += 3) {
                 dst[0] = src[2];
                 dst[1] = src[1];
                 dst[2] = src[0];
             }
         }
-        doc.m_bih = bih;
-        doc.m_pBits = std::move(bits);
-        return true;
+        if (m_options.caption)
+            out->caption = ToStoredTextLenient(CaptionText(loaded.taken, input.ModifiedTime(), input.Name()));
+        return out;
+    } catch (const PictureStopped&) {
+        throw;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "mosvik: skipped %s: %s\n", file.string().c_str(), e.what());
-        return false;
+        Report(file, e.what());
+        return nullptr;
     }
 }
 
-bool CDiskPictureSource::ShowNext(CJigsawDoc& doc)
+std::unique_ptr<CDiskPictureSource::Prepared> CDiskPictureSource::PrepareNext()
 {
-    bool listed = false;
-    for (;;) {
-        if (m_queue.empty()) {
-            if (listed)
-                return false; // a whole round and nothing could be shown
-            listed = true;
-            std::error_code ec;
-            for (fs::directory_iterator it(m_options.dir, ec), end; !ec && it != end; it.increment(ec))
-                if (!it->is_directory(ec))
-                    m_queue.push_back(it->path());
-            std::sort(m_queue.begin(), m_queue.end()); // listing order differs between file systems
-            std::shuffle(m_queue.begin(), m_queue.end(), m_random);
-            if (m_queue.empty())
-                return false;
+    if (!m_options.file.empty())
+        return Prepare(m_options.file);
+    // A whole round without a picture ends the search; a show of several
+    // sees only its part of each round, so it looks through as many rounds
+    // as there are shows (the round it began in may have been half done).
+    bool begunHere = false;
+    for (int wholeRounds = 0;;) {
+        CheckStop(DecodeLimits{0, &m_stop});
+        if (const std::optional<fs::path> next = m_queue.Next()) {
+            if (std::unique_ptr<Prepared> p = Prepare(*next))
+                return p;
+            continue;
         }
-        const fs::path next = m_queue.back();
-        m_queue.pop_back();
-        if (Load(next, doc))
-            return true;
+        if (begunHere && ++wholeRounds >= m_queue.Order().shows)
+            return nullptr;
+        begunHere = true;
+        FolderListing listing = ListFolder(m_options.dir, m_options.subfolders, &m_stop);
+        CheckStop(DecodeLimits{0, &m_stop});
+        for (const auto& [path, why] : listing.skipped)
+            Report(path, why);
+        if (listing.full && !std::exchange(m_listingFullSaid, true))
+            std::fprintf(stderr, "mosvik: %s holds more than %zu files; only the first %zu are shown\n",
+                         m_options.dir.string().c_str(), kMaxListedFiles, kMaxListedFiles);
+        if (listing.files.empty())
+            return nullptr;
+        m_queue.StartRound(std::move(listing.files));
+    }
+}
+
+void CDiskPictureSource::Work() noexcept
+{
+    const bool once = !m_options.file.empty();
+    for (;;) {
+        {
+            std::unique_lock<CWorkerMutex> lock(m_mutex);
+            m_changed.Wait(lock, [&] { return m_stop || (m_wanted && !m_ready && !m_nothing); });
+            if (m_stop)
+                return;
+        }
+        std::unique_ptr<Prepared> next;
+        try {
+            next = PrepareNext();
+        } catch (const PictureStopped&) {
+            return;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "mosvik: %s\n", e.what()); // out of memory between files
+        }
+        std::unique_lock<CWorkerMutex> lock(m_mutex);
+        m_nothing = !next;
+        m_ready = std::move(next);
+        m_wanted = !once; // one file is prepared once
+        m_changed.NotifyAll();
     }
 }
 
@@ -175,24 +274,36 @@ void CDiskPictureSource::NextCycle(CJigsawDoc& doc) noexcept
             doc.m_bBold = 1;
         if (m_options.italic)
             doc.m_bItalic = 1;
+        if (!m_worker)
+            return;
 
-        bool shown = true;
-        if (!m_options.file.empty()) {
-            if (!m_fileTried) {
-                m_fileTried = true;
-                shown = Load(m_options.file, doc);
-            }
-        } else if (!m_options.dir.empty()) {
-            shown = ShowNext(doc);
-            if (!shown && !std::exchange(m_fellBack, true))
+        std::unique_ptr<Prepared> next;
+        bool nothing = false;
+        {
+            std::unique_lock<CWorkerMutex> lock(m_mutex);
+            if (m_options.waitForPictures)
+                m_changed.Wait(lock, [&] { return m_ready || m_nothing || !m_wanted; });
+            next = std::move(m_ready);
+            nothing = std::exchange(m_nothing, false);
+            m_changed.NotifyAll(); // the slot is free: the worker prepares the next
+        }
+        if (next) {
+            doc.m_bih = next->bih;
+            doc.m_pBits = std::move(next->bits);
+            m_caption = next->caption;
+        } else if (nothing) {
+            if (!m_options.dir.empty() && !std::exchange(m_fellBack, true))
                 std::fprintf(stderr, "mosvik: no picture in %s could be shown; showing the embedded one\n",
                              m_options.dir.string().c_str());
+            m_caption = CString();
+            if (m_embedded->bits) {
+                doc.m_bih = m_embedded->bih;
+                doc.m_pBits = std::make_unique<BYTE[]>(doc.m_bih.biSizeImage);
+                std::memcpy(doc.m_pBits.get(), m_embedded->bits.get(), doc.m_bih.biSizeImage);
+            }
         }
-        if (!shown && m_embedded->bits) {
-            doc.m_bih = m_embedded->bih;
-            doc.m_pBits = std::make_unique<BYTE[]>(doc.m_bih.biSizeImage);
-            std::memcpy(doc.m_pBits.get(), m_embedded->bits.get(), doc.m_bih.biSizeImage);
-        }
+        // Neither: the next picture is not ready yet, and the document keeps
+        // the one it has (the embedded one before the first).
     } catch (const std::exception& e) {
         // Out of memory while copying: the document keeps what it has.
         std::fprintf(stderr, "mosvik: %s\n", e.what());

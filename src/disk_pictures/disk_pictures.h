@@ -1,24 +1,36 @@
-// Pictures from the disk for the POSIX saver: `--picture FILE` or
-// `--picture-dir DIR`, with the message options of mosvik-pack
-// (--message, --font, --color, --bold, --italic). Pictures are read by
+// Pictures from the disk for the saver: `--picture FILE` or `--picture-dir
+// DIR`, with the message options of mosvik-pack (--message, --font,
+// --color, --bold, --italic) and `--caption`. Pictures are read by
 // mosvik_picture with the pack tool's rules (orientation, fitting, small
-// pictures enlarged) straight into the picture the board uses. A folder is
-// listed once per round and shuffled; each file is read only when its turn
-// comes, and one that cannot be read is skipped with one line on stderr.
-// When nothing can be shown the embedded picture is. Trade-off: pictures
-// are decoded during the show, between cycles, not ahead of time.
+// pictures enlarged) into the picture the board uses. A folder is walked
+// (folder_walk.h) once per round and shown in the order of picture_queue.h;
+// a file that cannot be shown is skipped with one line on stderr, once per
+// run. When nothing can be shown the embedded picture is.
+//
+// Listing and decoding run on a worker thread the source owns, one picture
+// ahead of the show: a cycle takes the picture that is ready at once. When
+// none is ready yet the document keeps the picture it has (the embedded one
+// before the first, else the one shown last); with waitForPictures (the
+// headless backend, whose frames must not depend on the disk's speed) the
+// cycle waits for it instead.
+// Trade-off: up to two pictures are in memory, the one on the board and the
+// next; a slow disk shows the same picture twice rather than making a cycle
+// wait.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/document_source.h"
+#include "disk_pictures/picture_queue.h"
+#include "disk_pictures/worker_thread.h"
 #include "framework/cstring.h"
 #include "framework/types.h"
 
@@ -29,9 +41,20 @@ struct PictureOptions {
     std::optional<CString> face;
     std::optional<COLORREF> color;
     bool bold = false, italic = false;
+    bool subfolders = true;               // a folder's subfolders are shown too
+    bool caption = false;                 // --caption: each picture's date and file name in a corner
+    bool waitForPictures = false;         // a cycle waits for its picture (the headless backend)
+    // Several monitors: the seed of the order every show follows and the
+    // number of shows (--picture-order=SEED:SHOWS, put in front of each
+    // show's arguments by the process that starts them).
+    std::optional<std::uint64_t> sharedSeed;
+    int shows = 1;
 
     bool Any() const;
 };
+
+// The argument that hands a several-monitor run's shared order to its shows.
+std::string PictureOrderArgument(std::uint64_t seed, int shows);
 
 // The options as a table, for the usage text and the settings file test.
 struct PictureOptionEntry {
@@ -39,29 +62,50 @@ struct PictureOptionEntry {
     const char* metavar; // nullptr for a flag
     const char* help;
 };
-extern const PictureOptionEntry kPictureOptions[7];
+extern const PictureOptionEntry kPictureOptions[8];
 
 // Removes the picture options (and their values) from argv wherever they
-// stand; "--name VALUE" and "--name=VALUE" are both taken. Throws
-// std::invalid_argument for a bad value, a directory given as --picture, a
-// file as --picture-dir, both at once, or a message that cannot be stored.
+// stand; "--name VALUE" and "--name=VALUE" are both taken, and so is the
+// internal --picture-order=SEED:SHOWS. Throws std::invalid_argument for a
+// bad value, a directory given as --picture, a file as --picture-dir, both
+// at once, or a message that cannot be stored.
 PictureOptions ExtractPictureOptions(int& argc, char** argv);
 
 class CDiskPictureSource : public IDocumentSource {
 public:
-    explicit CDiskPictureSource(PictureOptions options, std::uint32_t seed = std::random_device{}());
+    // Starts the worker at once, so the first picture is being prepared
+    // while the saver opens its window. `order` says which pictures of a
+    // folder this show takes (picture_queue.h).
+    CDiskPictureSource(PictureOptions options, PictureOrder order);
+    // Stops the worker between two files (or rows of one) and joins it.
     ~CDiskPictureSource() override;
     void NextCycle(CJigsawDoc& doc) noexcept override;
+    CString Caption() const override { return m_caption; }
 
 private:
-    bool ShowNext(CJigsawDoc& doc); // false: nothing in the folder could be read
-    bool Load(const std::filesystem::path& file, CJigsawDoc& doc);
+    struct Prepared;
+    void Work() noexcept;
+    std::unique_ptr<Prepared> PrepareNext(); // null: nothing could be shown
+    std::unique_ptr<Prepared> Prepare(const std::filesystem::path& file);
+    void Report(const std::filesystem::path& file, const std::string& why); // once per file and run
 
-    struct Saved;
     PictureOptions m_options;
+    struct Saved;
     std::unique_ptr<Saved> m_embedded; // the embedded picture, kept on first use
-    std::vector<std::filesystem::path> m_queue;
-    std::mt19937 m_random;
-    bool m_fileTried = false;
-    bool m_fellBack = false; // said once that the folder had nothing to show
+    CString m_caption;                 // of the picture on the board
+    bool m_fellBack = false;           // said once that the folder had nothing to show
+
+    // The worker's own state.
+    CPictureQueue m_queue;
+    std::set<std::filesystem::path> m_reported;
+    bool m_listingFullSaid = false;
+
+    // Shared with the worker, under m_mutex.
+    CWorkerMutex m_mutex;
+    CWorkerCondition m_changed;
+    std::unique_ptr<Prepared> m_ready; // the next picture
+    bool m_nothing = false;            // the last attempt found nothing to show
+    bool m_wanted = true;              // the worker should prepare one
+    std::atomic<bool> m_stop{false};
+    std::unique_ptr<CWorkerThread> m_worker; // last: started after everything it uses, joined first
 };

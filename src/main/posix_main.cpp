@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -136,19 +137,32 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // The order of a folder's pictures: the headless backend's follows its
+    // clock (same options, same frames), the desktop's is new each run; the
+    // shows of several monitors are handed their parent's.
+    std::uint64_t pictureSeed = 0;
+    auto sharePictureOrder = [&](std::size_t shows) {
+        if (pictures.Any() && !pictures.sharedSeed)
+            given.insert(given.begin() + 1, PictureOrderArgument(pictureSeed, int(shows)));
+    };
     CPosixPlatform* platform = nullptr;
     try {
         if (headless) {
             const HeadlessOptions options = ParseHeadlessOptions(argc, argv);
+            pictureSeed = std::uint64_t(options.clockStart);
+            pictures.waitForPictures = true;
             std::vector<InputEvent> input; // read here too when only the shows use it: one error line
             if (!options.inputFile.empty())
                 input = LoadInputScript(options.inputFile);
-            if (!monitor && options.monitors.size() > 1 && IsFullScreen(argc, argv))
+            if (!monitor && options.monitors.size() > 1 && IsFullScreen(argc, argv)) {
+                sharePictureOrder(options.monitors.size());
                 return RunHeadlessMonitors(CPosixPlatform::ExecutablePath(), given, options);
+            }
             platform = MakeHeadless(options, std::move(input), monitor, argc, argv).release();
         } else {
             if (!headlessOnly.empty())
                 throw OptionError(headlessOnly + " needs --headless=WIDTHxHEIGHT");
+            pictureSeed = std::uint64_t(std::random_device{}()) << 32 | std::random_device{}();
             std::unique_ptr<CPosixPlatform> desktop = CreateDesktopPlatform(argc, argv);
             if (monitor)
                 desktop->SetMonitor(*monitor);
@@ -156,6 +170,7 @@ int main(int argc, char** argv)
                 const std::vector<MonitorRect> monitors = desktop->GetMonitors();
                 if (monitors.size() > 1) {
                     desktop.reset(); // the shows open displays of their own
+                    sharePictureOrder(monitors.size());
                     return RunShowsOnMonitors(CPosixPlatform::ExecutablePath(), given, monitors);
                 }
             }
@@ -174,10 +189,14 @@ int main(int argc, char** argv)
     if (!platform)
         return 2;
 
-    // Like the platform, the source lives until the process ends.
-    std::unique_ptr<CDiskPictureSource> source;
+    // Like the platform, the source lives until the process ends; it goes
+    // with the static objects, after the backend's own ending has closed
+    // the windows, and its worker is stopped and joined then.
+    static std::unique_ptr<CDiskPictureSource> source;
     if (pictures.Any()) {
-        source = std::make_unique<CDiskPictureSource>(std::move(pictures));
+        const PictureOrder order{pictures.sharedSeed.value_or(pictureSeed), monitor ? monitor->index : 0,
+                                 pictures.shows};
+        source = std::make_unique<CDiskPictureSource>(std::move(pictures), order);
         GetSaverApp().m_pDocSource = source.get();
     }
     AfxSetPlatform(platform);

@@ -27,6 +27,13 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr std::string_view kOrderOption = "--picture-order=";
+
+// A path for a message: UTF-8 on every system (Windows' narrow form may fail).
+std::string Shown(const fs::path& p)
+{
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
 } // namespace
 
 const PictureOptionEntry kPictureOptions[8] = {
@@ -157,7 +164,7 @@ CDiskPictureSource::~CDiskPictureSource()
 void CDiskPictureSource::Report(const std::filesystem::path& file, const std::string& why)
 {
     if (m_reported.insert(file).second)
-        std::fprintf(stderr, "mosvik: skipped %s: %s\n", file.string().c_str(), why.c_str());
+        std::fprintf(stderr, "mosvik: skipped %s: %s\n", Shown(file).c_str(), why.c_str());
 }
 
 std::unique_ptr<CDiskPictureSource::Prepared> CDiskPictureSource::Prepare(const fs::path& file)
@@ -220,7 +227,7 @@ std::unique_ptr<CDiskPictureSource::Prepared> CDiskPictureSource::PrepareNext()
             Report(path, why);
         if (listing.full && !std::exchange(m_listingFullSaid, true))
             std::fprintf(stderr, "mosvik: %s holds more than %zu files; only the first %zu are shown\n",
-                         m_options.dir.string().c_str(), kMaxListedFiles, kMaxListedFiles);
+                         Shown(m_options.dir).c_str(), kMaxListedFiles, kMaxListedFiles);
         if (listing.files.empty())
             return nullptr;
         m_queue.StartRound(std::move(listing.files));
@@ -294,7 +301,7 @@ void CDiskPictureSource::NextCycle(CJigsawDoc& doc) noexcept
         } else if (nothing) {
             if (!m_options.dir.empty() && !std::exchange(m_fellBack, true))
                 std::fprintf(stderr, "mosvik: no picture in %s could be shown; showing the embedded one\n",
-                             m_options.dir.string().c_str());
+                             Shown(m_options.dir).c_str());
             m_caption = CString();
             if (m_embedded->bits) {
                 doc.m_bih = m_embedded->bih;

@@ -13,6 +13,7 @@
 #include <png.h>
 #include <sys/stat.h>
 #include <turbojpeg.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -364,40 +365,112 @@ TEST_F(SaverRun, PicturesFromTheDiskAreShownUpright)
     std::ofstream(d / "turned.jpg", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                              std::streamsize(bytes.size()));
 
-    // The whole picture shows about 20 s into the first cycle.
+    // The whole picture shows about 20 s into the first cycle; with
+    // --caption the file's date and name stand in the bottom left corner in
+    // the message's colour, and without it nothing does.
+    auto captioned = [](const Frame& f) {
+        for (int y = 200; y < 240; ++y)
+            for (int x = 0; x < 80; ++x)
+                if (f.pixels[std::size_t(y) * 320 + std::size_t(x)] == kMagenta)
+                    return true;
+        return false;
+    };
     for (const char* name : {"upright.png", "turned.jpg"}) {
+        const bool caption = name[0] == 't';
         fs::path frames;
-        const RunResult r = RunSaver(Saver("Hi"), {"--picture=" + (d / name).string(), "--stop-after=24", "--fps=2", "/s"},
-                                     {}, &frames);
+        std::vector<std::string> args = {"--picture=" + (d / name).string(), "--stop-after=24", "--fps=2", "/s"};
+        if (caption)
+            args.insert(args.begin(), "--caption");
+        const RunResult r = RunSaver(Saver("Hi"), args, {}, &frames);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
         const std::vector<Frame> shown = ReadFrames(frames);
         EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), ShowsQuadrantsUpright)) << name;
+        EXPECT_EQ(std::any_of(shown.begin(), shown.end(), captioned), caption) << name;
     }
 
-    // A folder: the good picture is shown, the others are named and skipped.
+    // A folder as people fill them: two good pictures in year and event
+    // folders, beside a damaged one, a text, a FIFO, a link to a device, a
+    // link in a circle, a folder linked back up and a hidden folder. The
+    // good pictures are shown, the show runs its whole time, and each bad
+    // entry is named once although every round looks at it again.
     const fs::path folder = NewDir("folder");
-    fs::copy_file(d / "upright.png", folder / "good.png");
+    fs::create_directories(folder / "2024" / "summer");
+    fs::create_directories(folder / ".thumbnails");
+    fs::copy_file(d / "upright.png", folder / "2024" / "good.png");
+    fs::copy_file(d / "turned.jpg", folder / "2024" / "summer" / "good.jpg");
+    fs::copy_file(d / "turned.jpg", folder / ".thumbnails" / "hidden.jpg");
     bytes.resize(bytes.size() / 3);
     std::ofstream(folder / "damaged.jpg", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                                   std::streamsize(bytes.size()));
     std::ofstream(folder / "notes.txt") << "not a picture\n";
-    fs::path frames;
-    // Two cycles: by the second every file of the folder has had its turn.
-    const RunResult r = RunSaver(Saver("Hi"), {"--picture-dir=" + folder.string(), "--stop-after=40", "--fps=2", "/s"},
-                                 {}, &frames);
+    ASSERT_EQ(::mkfifo((folder / "fifo.jpg").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", folder / "zero.jpg");
+    fs::create_symlink("loop.jpg", folder / "loop.jpg");
+    fs::create_symlink("..", folder / "2024" / "up");
+    std::vector<std::string> bad = {"damaged.jpg", "notes.txt", "fifo.jpg", "zero.jpg", "loop.jpg"};
+    if (::geteuid() != 0) { // root reads whatever the mode says
+        std::ofstream(folder / "locked.jpg") << "x";
+        fs::permissions(folder / "locked.jpg", fs::perms::none);
+        bad.push_back("locked.jpg");
+    }
+    // Three cycles: two rounds of the two pictures begin.
+    fs::path frames, again;
+    const std::vector<std::string> args = {"--picture-dir=" + folder.string(), "--stop-after=60", "--fps=1", "/s"};
+    const RunResult r = RunSaver(Saver("Hi"), args, {}, &frames);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("skipped " + (folder / "damaged.jpg").string()), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("skipped " + (folder / "notes.txt").string()), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find("good.png"), std::string::npos) << r.err;
+    for (const std::string& name : bad) {
+        const std::string line = "skipped " + (folder / name).string();
+        const std::size_t first = r.err.find(line);
+        EXPECT_NE(first, std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find(line, first + 1), std::string::npos) << name << " named twice: " << r.err;
+    }
+    EXPECT_EQ(Lines(r.err), int(bad.size())) << r.err;
     const std::vector<Frame> shown = ReadFrames(frames);
-    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), ShowsQuadrantsUpright));
+    EXPECT_EQ(shown.size(), 60u);
+    EXPECT_GE(std::count_if(shown.begin(), shown.end(), ShowsQuadrantsUpright), 2);
+    // Same options, same frames: the order follows the clock, and the show
+    // waits for the picture it is given.
+    EXPECT_EQ(RunSaver(Saver("Hi"), args, {}, &again).status, 0);
+    EXPECT_TRUE(ReadFrames(again) == shown);
 
     // An empty folder: the embedded picture, and one line saying so.
     const RunResult empty = RunSaver(Saver("Hi"), {"--picture-dir=" + NewDir("empty").string(), "--stop-after=2", "/s"});
     EXPECT_EQ(empty.status, 0) << empty.err;
     EXPECT_EQ(Lines(empty.err), 1) << empty.err;
     EXPECT_NE(empty.err.find("showing the embedded one"), std::string::npos) << empty.err;
+}
+
+TEST_F(SaverRun, TwoMonitorsShowTwoPicturesOfAFolder)
+{
+    // Two flat pictures and two monitors side by side: whenever both show
+    // a picture's colour in their middle, the colours differ.
+    const fs::path folder = NewDir("two");
+    for (const auto& [name, rgb] : {std::pair{"red.png", 0xFF0000u}, std::pair{"blue.png", 0x0000FFu}}) {
+        std::vector<unsigned char> flat(256 * 256 * 3);
+        for (std::size_t i = 0; i < flat.size(); i += 3)
+            flat[i] = (rgb >> 16) & 0xFF, flat[i + 1] = (rgb >> 8) & 0xFF, flat[i + 2] = rgb & 0xFF;
+        png_image png{};
+        png.version = PNG_IMAGE_VERSION;
+        png.width = png.height = 256;
+        png.format = PNG_FORMAT_RGB;
+        ASSERT_TRUE(png_image_write_to_file(&png, (folder / name).c_str(), 0, flat.data(), 0, nullptr));
+    }
+    fs::path frames;
+    const RunResult r = RunSaver(Saver("Hi"), {"--headless=320x240,320x240+320+0", "--picture-dir=" + folder.string(),
+                                               "--stop-after=50", "--fps=2", "/s"},
+                                 {}, &frames);
+    ASSERT_EQ(r.status, 0) << r.err;
+    int both = 0;
+    for (const Frame& f : ReadFrames(frames)) {
+        const std::uint32_t left = f.pixels[120 * 640 + 160], right = f.pixels[120 * 640 + 480];
+        const auto picture = [](std::uint32_t p) { return p == 0xFF0000 || p == 0x0000FF; };
+        if (picture(left) && picture(right)) {
+            ++both;
+            EXPECT_NE(left, right);
+        }
+    }
+    EXPECT_GE(both, 4);
 }
 
 // A sanitized process takes longer to tear down (its shadow memory goes

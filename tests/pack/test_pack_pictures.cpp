@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <turbojpeg.h>
+#include <webp/encode.h>
 
 #include <filesystem>
 
@@ -150,6 +151,22 @@ TEST_F(PackPictures, ExifOrientationIsApplied)
     // The source's left column (green 0) becomes the top row.
     EXPECT_LT(upright.Row(0)[96 * 3 + 1], 25);
     EXPECT_GT(upright.Row(255)[96 * 3 + 1], 230);
+}
+
+TEST_F(PackPictures, WebpIsTakenLikeThePngs)
+{
+    const RgbImage source = Gradient(256, 48);
+    std::uint8_t* webp = nullptr;
+    const std::size_t size = WebPEncodeLosslessRGB(source.rgb.data(), 256, 48, 256 * 3, &webp);
+    ASSERT_GT(size, 0u);
+    testdoc::WriteFile(dir / "in.webp", std::vector<BYTE>(webp, webp + size));
+    WebPFree(webp);
+    std::string report;
+    const RgbImage stored = PackAndDecode("in.webp", {}, &report);
+    EXPECT_NE(report.find("quality 95"), std::string::npos) << report;
+    ASSERT_EQ(stored.width, 256);
+    ASSERT_EQ(stored.height, 48);
+    EXPECT_LT(MeanDiff(stored, FlipRows(source)), 4.0);
 }
 
 TEST_F(PackPictures, TransparencyIsLaidOverWhite)

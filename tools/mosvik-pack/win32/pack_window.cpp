@@ -305,7 +305,8 @@ void PackWindow::OnCommand(int id, int code)
     switch (id) {
     case kBrowse: {
         const std::wstring file = AskForFile(
-            m_hwnd, false, L"Pictures (*.jpg, *.jpeg, *.png)\0*.jpg;*.jpeg;*.png\0All files\0*.*\0", L"",
+            m_hwnd, false, L"Pictures (*.jpg, *.jpeg, *.png, *.webp, *.heic, *.avif)\0*.jpg;*.jpeg;*.png;*.webp;*.heic;*.heif;*.avif\0"
+                     L"All files\0*.*\0", L"",
             OFN_FILEMUSTEXIST);
         if (!file.empty()) {
             SetDlgItemTextW(m_hwnd, kPicturePath, file.c_str());

@@ -70,11 +70,13 @@ LoadedPicture LoadHeif(const PictureFile& file, int maxSide, const DecodeLimits&
     CheckPixelCount(file.name, width, height);
     const PictureSize target = CheckedTargetSize(file, {width, height}, maxSide);
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
-    // libheif holds the decoded planes (two bytes a sample above 8 bits,
-    // chroma at most full size) and then the interleaved result.
+    // libheif holds the decoded planes (4:2:0, as cameras write them: one
+    // and a half samples a pixel, two bytes a sample above 8 bits, and the
+    // alpha plane) while it makes the interleaved result. A 4:4:4 file
+    // takes one and a half bytes a pixel more than this says.
     const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
-    const int depth = std::max(heif_image_handle_get_luma_bits_per_pixel(handle.get()), 8);
-    const std::uint64_t planes = pixels * (alpha ? 4 : 3) * (depth > 8 ? 2 : 1);
+    const std::uint64_t sampleBytes = heif_image_handle_get_luma_bits_per_pixel(handle.get()) > 8 ? 2 : 1;
+    const std::uint64_t planes = (pixels * 3 / 2 + (alpha ? pixels : 0)) * sampleBytes;
     const std::uint64_t out = pixels * (alpha ? 4 : 3);
     CheckMemory(file.name,
                 file.bytes.size() + planes + out + std::uint64_t(target.width) * std::uint64_t(target.height) * 3,

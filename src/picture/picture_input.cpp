@@ -3,12 +3,15 @@
 // the sequential reads.
 #include "picture_input.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "picture_source.h"
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include <fstream>
 #else
 #include <fcntl.h>
@@ -50,11 +53,13 @@ CPictureInput::CPictureInput(const fs::path& path)
     if (ec)
         throw PictureError("cannot read " + m_shown);
     m_size = size;
-    const auto written = fs::last_write_time(path, ec);
-    if (!ec)
-        m_modified = std::chrono::duration_cast<std::chrono::seconds>(
-                         std::chrono::clock_cast<std::chrono::system_clock>(written).time_since_epoch())
-                         .count();
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        // 100 ns ticks since 1601; the Unix epoch is 11644473600 s later.
+        const std::uint64_t ticks =
+            std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+        m_modified = std::int64_t(ticks / 10000000) - 11644473600;
+    }
 }
 
 CPictureInput::~CPictureInput() = default;

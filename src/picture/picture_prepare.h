@@ -7,8 +7,8 @@
 // smallest DCT scale that covers the target), after the memory they need is
 // estimated from their headers and checked against the budget.
 // Trade-off: the estimate refuses some pictures that would fit in practice
-// (a progressive JPEG of about 40 megapixels and more, a HEIF picture of
-// about 24), so that none that is accepted can take much more.
+// (a progressive JPEG of about 35 megapixels and more, a HEIF picture of
+// about 28), so that none that is accepted can take much more.
 #pragma once
 
 #include <cstdint>

@@ -167,3 +167,5 @@ void BM_WholePng48MP(benchmark::State& state)
 BENCHMARK(BM_WholePng48MP)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
+
+BENCHMARK_MAIN();

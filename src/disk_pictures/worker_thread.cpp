@@ -30,6 +30,7 @@ struct CWorkerThread::Impl {
     HANDLE thread = nullptr;
     static DWORD WINAPI Run(void* self)
     {
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
         static_cast<Impl*>(self)->body();
         return 0;
     }
@@ -51,7 +52,9 @@ CWorkerThread::~CWorkerThread()
 #include <condition_variable>
 #include <csignal>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 struct CWorkerMutex::Impl {
     std::mutex mutex;
@@ -75,6 +78,10 @@ void CWorkerCondition::WaitOnce(std::unique_lock<CWorkerMutex>& lock)
     inner.release();
 }
 
+namespace {
+constexpr int kWorkerNice = 10;
+} // namespace
+
 struct CWorkerThread::Impl {
     std::thread thread;
 };
@@ -84,7 +91,14 @@ CWorkerThread::CWorkerThread(std::function<void()> body) : m_impl(std::make_uniq
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, &old);
     try {
-        m_impl->thread = std::thread(std::move(body));
+        m_impl->thread = std::thread([body = std::move(body)] {
+#ifdef __linux__
+            // Linux gives each thread its own nice value: the worker yields
+            // to the show (and its input) when the cores are busy.
+            ::setpriority(PRIO_PROCESS, unsigned(::gettid()), kWorkerNice);
+#endif
+            body();
+        });
     } catch (...) {
         pthread_sigmask(SIG_SETMASK, &old, nullptr);
         throw;

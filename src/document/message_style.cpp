@@ -3,6 +3,8 @@
 // page, with the first offending character named in the error.
 #include "document/message_style.h"
 
+#include "framework/archive.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -105,6 +107,27 @@ CString ToStoredFace(const std::string& utf8)
         throw std::invalid_argument("the font face is longer than " + std::to_string(kMaxFaceLength) +
                                     " characters: " + utf8);
     return face;
+}
+
+MessageStyle ToStoredStyle(const Utf8MessageStyle& typed)
+{
+    MessageStyle style;
+    style.text = ToStoredText(typed.text, "the message", true);
+    style.face = ToStoredFace(typed.face);
+    style.colour = typed.colour;
+    style.bold = typed.bold;
+    style.italic = typed.italic;
+    return style;
+}
+
+CArchive& operator<<(CArchive& ar, const MessageStyle& style)
+{
+    return ar << style.text << style.face << style.colour << style.bold << style.italic;
+}
+
+CArchive& operator>>(CArchive& ar, MessageStyle& style)
+{
+    return ar >> style.text >> style.face >> style.colour >> style.bold >> style.italic;
 }
 
 double EstimatedMessagePoints(const CString& message)

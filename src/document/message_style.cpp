@@ -3,13 +3,13 @@
 // page, with the first offending character named in the error.
 #include "document/message_style.h"
 
-#include "framework/archive.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <stdexcept>
 #include <string_view>
+
+#include "framework/archive.h"
 
 namespace {
 

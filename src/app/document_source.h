@@ -12,8 +12,8 @@ class CJigsawDoc;
 class IDocumentSource {
 public:
     virtual ~IDocumentSource() = default;
-    // May replace the picture (m_bih, m_pBits) and the message fields of
-    // `doc`; must leave it showable. Never throws.
+    // May replace the picture (m_bih, m_pBits) and the message (m_message)
+    // of `doc`; must leave it showable. Never throws.
     virtual void NextCycle(CJigsawDoc& doc) noexcept = 0;
     // A line shown with the picture (Windows-1252), empty for none: what
     // the source knows of the picture NextCycle gave (its date and name).

@@ -42,7 +42,7 @@ private:
 void DrawCaption(CDC& dc, const CString& caption, const CJigsawDoc& doc, int W, int H, CDC* pRef)
 {
     CFont font;
-    font.CreatePointFont(std::max(60, H * 5 / 24), doc.m_strFontFace, pRef);
+    font.CreatePointFont(std::max(60, H * 5 / 24), doc.m_message.face, pRef);
     CFont* pOldFont = dc.SelectObject(&font);
     const int margin = std::max(2, H / 40);
     RECT r{margin, 0, W - margin, H};
@@ -50,7 +50,7 @@ void DrawCaption(CDC& dc, const CString& caption, const CJigsawDoc& doc, int W, 
     const int height = r.bottom - r.top;
     r = RECT{margin, H - margin - height, W - margin, H - margin};
     const int nOldBk = dc.SetBkMode(TRANSPARENT);
-    const COLORREF crOld = dc.SetTextColor(doc.m_crText);
+    const COLORREF crOld = dc.SetTextColor(doc.m_message.colour);
     dc.DrawText(caption, &r, DT_LEFT);
     dc.SetTextColor(crOld);
     dc.SetBkMode(nOldBk);
@@ -115,9 +115,9 @@ BOOL CSaverWnd::ShowMessage(CDC* pDC)
     RECT m = t;
     {
         CFont measure;
-        measure.CreatePointFont(kMeasureSize, doc.m_strFontFace, pDC);
+        measure.CreatePointFont(kMeasureSize, doc.m_message.face, pDC);
         CFont* pOldFont = memDC.SelectObject(&measure);
-        memDC.DrawText(doc.m_strMessage, &m, DT_CALCRECT | DT_NOCLIP);
+        memDC.DrawText(doc.m_message.text, &m, DT_CALCRECT | DT_NOCLIP);
         memDC.SelectObject(pOldFont);
     }
     const SIZE measured{m.right - m.left, m.bottom - m.top};
@@ -130,18 +130,18 @@ BOOL CSaverWnd::ShowMessage(CDC* pDC)
     LOGFONT lf{};
     {
         CFont sized;
-        sized.CreatePointFont(nSize, doc.m_strFontFace, pDC);
+        sized.CreatePointFont(nSize, doc.m_message.face, pDC);
         sized.GetLogFont(&lf);
     }
-    lf.lfWeight = doc.m_bBold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = BYTE(doc.m_bItalic & 0xFF);
+    lf.lfWeight = doc.m_message.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = BYTE(doc.m_message.italic & 0xFF);
     CFont font;
     font.CreateFontIndirect(lf);
 
     const int nOldBk = memDC.SetBkMode(TRANSPARENT);
     CFont* pOldFont = memDC.SelectObject(&font);
-    const COLORREF crOld = memDC.SetTextColor(doc.m_crText);
-    memDC.DrawText(doc.m_strMessage, &t, DT_CENTER | DT_NOCLIP);
+    const COLORREF crOld = memDC.SetTextColor(doc.m_message.colour);
+    memDC.DrawText(doc.m_message.text, &t, DT_CENTER | DT_NOCLIP);
     memDC.SetTextColor(crOld);
     memDC.SelectObject(pOldFont);
     memDC.SetBkMode(nOldBk);

@@ -31,16 +31,18 @@
 #include "app/document_source.h"
 #include "disk_pictures/picture_queue.h"
 #include "disk_pictures/worker_thread.h"
+#include "document/message_style.h"
 #include "framework/cstring.h"
 #include "framework/types.h"
 
 struct PictureOptions {
+    // Which fields of `message` the options gave; the others stay the document's.
+    enum Given : unsigned { kText = 1, kFace = 2, kColour = 4, kBold = 8, kItalic = 16 };
+
     std::filesystem::path file;           // --picture
     std::filesystem::path dir;            // --picture-dir
-    std::optional<CString> message;       // Windows-1252, checked
-    std::optional<CString> face;
-    std::optional<COLORREF> color;
-    bool bold = false, italic = false;
+    MessageStyle message;                 // --message, --font, --color, --bold, --italic (checked)
+    unsigned given = 0;                   // Given bits
     bool subfolders = true;               // a folder's subfolders are shown too
     bool caption = false;                 // --caption: each picture's date and file name in a corner
     bool waitForPictures = false;         // a cycle waits for its picture (the headless backend)

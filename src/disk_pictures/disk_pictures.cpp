@@ -152,7 +152,9 @@ CDiskPictureSource::CDiskPictureSource(PictureOptions options, PictureOrder orde
     if (m_options.caption)
         std::setlocale(LC_TIME, ""); // the user's date format; before the worker reads it
     if (!m_options.file.empty() || !m_options.dir.empty())
-        m_worker = std::make_unique<CWorkerThread>([this] { Work(); });
+        // The worker yields to the show, whose input comes first, unless the
+        // show waits for it anyway.
+        m_worker = std::make_unique<CWorkerThread>([this] { Work(); }, !m_options.waitForPictures);
 }
 
 CDiskPictureSource::~CDiskPictureSource()

@@ -30,17 +30,19 @@ struct CWorkerThread::Impl {
     HANDLE thread = nullptr;
     static DWORD WINAPI Run(void* self)
     {
-        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
         static_cast<Impl*>(self)->body();
         return 0;
     }
 };
-CWorkerThread::CWorkerThread(std::function<void()> body) : m_impl(std::make_unique<Impl>())
+CWorkerThread::CWorkerThread(std::function<void()> body, bool yielding) : m_impl(std::make_unique<Impl>())
 {
     m_impl->body = std::move(body);
-    m_impl->thread = CreateThread(nullptr, 0, &Impl::Run, m_impl.get(), 0, nullptr);
+    m_impl->thread = CreateThread(nullptr, 0, &Impl::Run, m_impl.get(), CREATE_SUSPENDED, nullptr);
     if (!m_impl->thread)
         throw std::system_error(int(GetLastError()), std::system_category(), "cannot start a thread");
+    if (yielding)
+        SetThreadPriority(m_impl->thread, THREAD_PRIORITY_BELOW_NORMAL);
+    ResumeThread(m_impl->thread);
 }
 CWorkerThread::~CWorkerThread()
 {
@@ -85,17 +87,17 @@ constexpr int kWorkerNice = 10;
 struct CWorkerThread::Impl {
     std::thread thread;
 };
-CWorkerThread::CWorkerThread(std::function<void()> body) : m_impl(std::make_unique<Impl>())
+CWorkerThread::CWorkerThread(std::function<void()> body, bool yielding) : m_impl(std::make_unique<Impl>())
 {
     sigset_t all, old;
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, &old);
     try {
-        m_impl->thread = std::thread([body = std::move(body)] {
+        m_impl->thread = std::thread([body = std::move(body), yielding] {
 #ifdef __linux__
-            // Linux gives each thread its own nice value: the worker yields
-            // to the show (and its input) when the cores are busy.
-            ::setpriority(PRIO_PROCESS, unsigned(::gettid()), kWorkerNice);
+            // Linux gives each thread its own nice value.
+            if (yielding)
+                ::setpriority(PRIO_PROCESS, unsigned(::gettid()), kWorkerNice);
 #endif
             body();
         });

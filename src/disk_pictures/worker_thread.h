@@ -52,10 +52,10 @@ private:
 class CWorkerThread {
 public:
     // Starts `body` on a new thread that takes no signals (POSIX: they stay
-    // with the thread that waits for them) and runs below the priority of
-    // the thread that started it. std::system_error when no thread can be
-    // started.
-    explicit CWorkerThread(std::function<void()> body);
+    // with the thread that waits for them), below the priority of the
+    // thread that started it when `yielding`. std::system_error when no
+    // thread can be started.
+    CWorkerThread(std::function<void()> body, bool yielding);
     // Waits for the body to return: the owner asks it to end first.
     ~CWorkerThread();
     CWorkerThread(const CWorkerThread&) = delete;

@@ -30,6 +30,8 @@ protected:
         app.m_bPreview = FALSE;
         app.m_argc = 0;
         app.m_argv = nullptr;
+        app.m_pictures = PictureSettings{};
+        app.m_makeDocSource = nullptr;
         app.m_doc.ClearBoard();
         app.m_doc.m_strMessage = CString();
         app.m_doc.m_strFontFace = CString("Arial");

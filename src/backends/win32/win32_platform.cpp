@@ -262,6 +262,22 @@ BOOL CWin32Platform::WriteProfileInt(const std::string& registryKey, const std::
     return w32::StoreProfileInt(registryKey, appName, section, entry, value) ? TRUE : FALSE;
 }
 
+std::optional<std::string> CWin32Platform::GetProfileString(const std::string& registryKey,
+                                                            const std::string& appName, const char* section,
+                                                            const char* entry)
+{
+    std::string value;
+    if (!w32::ReadProfileText(registryKey, appName, section, entry, value))
+        return std::nullopt;
+    return value;
+}
+
+BOOL CWin32Platform::WriteProfileString(const std::string& registryKey, const std::string& appName,
+                                        const char* section, const char* entry, const std::string& value)
+{
+    return w32::StoreProfileText(registryKey, appName, section, entry, value) ? TRUE : FALSE;
+}
+
 BOOL CWin32Platform::FindExecutable(const std::string& file, std::string& program)
 {
     return w32::FindProgramFor(file, program) ? TRUE : FALSE;

@@ -65,6 +65,10 @@ public:
                       const char* entry, int nDefault) override;
     BOOL WriteProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                          const char* entry, int value) override;
+    std::optional<std::string> GetProfileString(const std::string& registryKey, const std::string& appName,
+                                                const char* section, const char* entry) override;
+    BOOL WriteProfileString(const std::string& registryKey, const std::string& appName, const char* section,
+                            const char* entry, const std::string& value) override;
     int RunDialog(CDialog& dlg, UINT templateId) override;
     BOOL FindExecutable(const std::string& file, std::string& program) override;
     void ShellExecute(const std::string& program, const char* verb, const char* parameters) override;

@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <shobjidl.h>
 
-#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -84,7 +83,7 @@ bool PickFolder(Handle owner, const std::string& title, const std::string& initi
     const std::unique_ptr<wchar_t, TaskMemFree> path(raw);
     if (!path)
         return false;
-    folder = Narrow(path.get(), std::wcslen(path.get()));
+    folder = Narrow(path.get());
     return true;
 }
 

@@ -19,7 +19,9 @@
 #include "backends/headless/input_script.h"
 #include "backends/posix/desktop.h"
 #include "disk_pictures/disk_pictures.h"
+#include "disk_pictures/xscreensaver_images.h"
 #include "main/monitor_shows.h"
+#include "main/picture_choice.h"
 
 #ifndef MOSVIK_VERSION
 #define MOSVIK_VERSION "unknown"
@@ -174,12 +176,10 @@ int main(int argc, char** argv)
     if (!platform)
         return 2;
 
-    // Like the platform, the source lives until the process ends.
-    std::unique_ptr<CDiskPictureSource> source;
-    if (pictures.Any()) {
-        source = std::make_unique<CDiskPictureSource>(std::move(pictures));
-        GetSaverApp().m_pDocSource = source.get();
-    }
+    // The pictures: the command line's, else the saver's setting, else on
+    // the desktop XScreenSaver's image folder; chosen as a show starts.
+    InstallPictureChoice(GetSaverApp(), std::move(pictures),
+                         headless ? ImageFolderReader() : ImageFolderReader(xscreensaver::ReadImageFolder));
     AfxSetPlatform(platform);
     int status = 1;
     try {

@@ -1,15 +1,18 @@
 // The process entry on Windows: narrows the DLL search before anything can
-// load a library, then hands the C runtime's argument vector to the core,
-// which sets the platform and runs the saver.
+// load a library, lets the core choose the saver's pictures, then hands the
+// C runtime's argument vector to the core, which sets the platform and runs
+// the saver.
 #include <windows.h>
 
 #include <cstdlib>
 
 #include "backends/win32/win32_api.h"
 #include "backends/win32/win32_libraries.h"
+#include "main/windows_start.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     w32::RestrictDllSearch();
+    PrepareWindowsSaver();
     return w32::core::RunSaver(__argc, __argv);
 }

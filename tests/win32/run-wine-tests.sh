@@ -2,7 +2,8 @@
 # Runs the x86_64 Windows saver under Wine on a virtual X display and checks
 # it from outside: the full-screen board and the input that ends it, the
 # preview inside a test parent window, the configuration dialog with the
-# registry setting, a saver in a folder named outside the ANSI code page,
+# registry settings, pictures from the folder the settings name, a saver
+# in a folder named outside the ANSI code page,
 # a DLL planted beside the savers, the start-up failure box, the manifest,
 # and the outline arithmetic of the Windows build.
 #
@@ -23,7 +24,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 wine_session_args "$0" "$@"
 note() { echo "  $*"; }
 
-for tool in wine wineboot wineserver Xvfb xdotool import python3 timeout; do
+for tool in wine wineboot wineserver Xvfb xdotool import convert python3 timeout; do
     command -v "$tool" >/dev/null 2>&1 || skip_all "$tool is not installed (scripts/setup installs it)"
 done
 [ -f "$BUILD_WIN/mosvik.scr" ] || skip_all "no $BUILD_WIN/mosvik.scr (build the x86_64 cross build first)"
@@ -401,6 +402,82 @@ else
     fail "/s showed no message screen within the first cycle ($(cat "$WORK/shot.txt" 2>/dev/null))"
 fi
 end_with_keys "$LAST_PID"
+
+# --- pictures from the folder in the settings ---------------------------------------
+# A flat magenta picture lies only in a subfolder of C:\Фото\2024: the
+# folder in PictureFolder shows it (subfolders count by default), and
+# PictureSubfolders = 0 leaves the saver's own picture. Then the dialog,
+# driven from the keyboard, stores the pictures' values on OK only.
+PICS="$WINEPREFIX/drive_c/Фото/2024/Лето"
+mkdir -p "$PICS"
+convert -size 640x480 xc:'#FF00FF' "$PICS/magenta.png"
+regtext() { (cd "$APP" && LC_ALL=C.UTF-8 timeout 30 wine winhelper.exe regtext mosvik "$@" 2>/dev/null) | tr -d '\r'; }
+dword_stored() {
+    (cd "$APP" && timeout 30 wine reg query "$KEY" /v "$1" 2>/dev/null) | tr -d '\r' |
+        awk -v n="$1" '$1 == n && $2 == "REG_DWORD" { print $3 }'
+}
+# shows_magenta SECONDS: true once a screenshot shows the magenta pieces
+# while the saver $LAST_PID runs.
+shows_magenta() {
+    local tries=$(($1 * 2))
+    while [ "$tries" -gt 0 ] && kill -0 "$LAST_PID" 2>/dev/null; do
+        import -window root -depth 8 "ppm:$WORK/pic.ppm" >/dev/null 2>&1 &&
+            python3 "$HERE/screen_check.py" --colour FF00FF "$WORK/pic.ppm" >"$WORK/pic.txt" && return 0
+        sleep 0.5
+        tries=$((tries - 1))
+    done
+    return 1
+}
+regtext PictureFolder 'C:\Фото\2024' >/dev/null
+xdotool mousemove 512 384
+start folder1 mosvik.scr /s
+if shows_magenta 60; then
+    pass "PictureFolder = C:\Фото\2024 shows the picture in its subfolder ($(cat "$WORK/pic.txt"))"
+else
+    fail "PictureFolder = C:\Фото\2024 shows no magenta picture ($(cat "$WORK/pic.txt" 2>/dev/null))"
+fi
+end_with_keys "$LAST_PID"
+(cd "$APP" && timeout 30 wine reg add "$KEY" /v PictureSubfolders /t REG_DWORD /d 0 /f >/dev/null 2>&1)
+start folder2 mosvik.scr /s
+if wait_for_board 30 && ! shows_magenta 20; then
+    pass "PictureSubfolders = 0 leaves the subfolder's picture out ($(cat "$WORK/pic.txt"))"
+else
+    fail "PictureSubfolders = 0: $(cat "$WORK/pic.txt" 2>/dev/null)"
+fi
+end_with_keys "$LAST_PID"
+
+if run_dialog pics1 alt+s Return; then
+    folder=$(regtext PictureFolder)
+    if [ "$folder" = 'text C:\Фото\2024' ] && [ "$(dword_stored PictureSubfolders)" = 0x1 ]; then
+        pass "/c shows the folder, and OK stores it back with Include subfolders checked"
+    else
+        fail "/c with the folder set, subfolders checked, OK: '$folder', PictureSubfolders $(dword_stored PictureSubfolders)"
+    fi
+else
+    fail "/c with the folder set: the dialog did not close on Enter"
+fi
+PATH_KEYS="C colon backslash p i c s"
+# shellcheck disable=SC2086 # the keys are separate words
+if run_dialog pics2 alt+f Tab $PATH_KEYS alt+s alt+d Escape; then
+    if [ "$(regtext PictureFolder)" = 'text C:\Фото\2024' ] && [ "$(dword_stored PictureSubfolders)" = 0x1 ] &&
+        [ "$(dword_stored PictureCaption)" = 0x0 ]; then
+        pass "/c: a folder typed, the boxes changed, then Cancel stores nothing"
+    else
+        fail "/c then Cancel changed the settings: $(regtext PictureFolder), $(dword_stored PictureSubfolders)"
+    fi
+else
+    fail "/c with a folder typed: the dialog did not close on Escape"
+fi
+# shellcheck disable=SC2086
+if run_dialog pics3 alt+f Tab $PATH_KEYS alt+d Return; then
+    if [ "$(regtext PictureFolder)" = 'text C:\pics' ] && [ "$(dword_stored PictureCaption)" = 0x1 ]; then
+        pass "/c: a folder typed and the caption checked, OK stores both"
+    else
+        fail "/c with a folder typed and OK: $(regtext PictureFolder), PictureCaption $(dword_stored PictureCaption)"
+    fi
+else
+    fail "/c with a folder typed: the dialog did not close on Enter"
+fi
 
 # --- the DLL planted beside every saver above ----------------------------------------
 if [ -e "$APP/planted-dll-loaded" ] || [ -e "$UAPP/planted-dll-loaded" ]; then

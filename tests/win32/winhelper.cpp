@@ -29,14 +29,22 @@
 //   winhelper regkeys
 //     Prints the subkeys of HKCU\Software\Korvel Screen Savers, one a
 //     line as "key NAME" (UTF-8).
+//   winhelper regtext SAVER ENTRY [VALUE]
+//     Without VALUE prints the text entry ENTRY of the saver named SAVER
+//     (HKCU\Software\Korvel Screen Savers\SAVER\MOSVIK) as "text VALUE"
+//     (UTF-8), or "no text" (status 1) when it is missing or not REG_SZ;
+//     with VALUE stores it as REG_SZ. The arguments are read as UTF-16, so
+//     any name survives.
 //
 // It talks to the other process only through window handles, the way the
 // display settings do.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -290,6 +298,47 @@ int RegistryKeys()
     return 0;
 }
 
+// The command line's arguments as UTF-16 (argv holds them in the ANSI code page).
+std::vector<std::wstring> WideArguments()
+{
+    int n = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &n);
+    std::vector<std::wstring> out;
+    for (int i = 0; args && i < n; ++i)
+        out.emplace_back(args[i]);
+    if (args)
+        LocalFree(args);
+    return out;
+}
+
+int RegistryText(const std::vector<std::wstring>& args)
+{
+    const std::wstring path = L"Software\\Korvel Screen Savers\\" + args[2] + L"\\MOSVIK";
+    HKEY key;
+    if (args.size() == 5) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            return 1;
+        const LONG r = RegSetValueExW(key, args[3].c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(args[4].c_str()),
+                                      DWORD((args[4].size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        return r == ERROR_SUCCESS ? 0 : 1;
+    }
+    wchar_t text[4096] = {};
+    DWORD size = sizeof text - sizeof(wchar_t), type = 0;
+    LONG r = ERROR_FILE_NOT_FOUND;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        r = RegQueryValueExW(key, args[3].c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+        RegCloseKey(key);
+    }
+    if (r != ERROR_SUCCESS || type != REG_SZ) {
+        Line("no text");
+        return 1;
+    }
+    Utf8Line("text", text, int(wcslen(text)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -307,7 +356,11 @@ int main(int argc, char** argv)
         return RegistryKeys();
     if (mode == "close" && argc == 5)
         return Close(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (mode == "regtext" && (argc == 4 || argc == 5)) {
+        const std::vector<std::wstring> args = WideArguments();
+        return args.size() == std::size_t(argc) ? RegistryText(args) : 2;
+    }
     std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | close SAVER COUNT SECONDS | slider [SECONDS] | "
-                         "msgbox [SECONDS] | manifest FILE | regkeys\n");
+                         "msgbox [SECONDS] | manifest FILE | regkeys | regtext SAVER ENTRY [VALUE]\n");
     return 2;
 }

@@ -159,6 +159,7 @@ TEST(HeadlessOptions, RejectsWhatItDoesNotKnow)
              {"mosvik", "--headless=64x48", "--frames=", "/s"},        // empty value
              {"mosvik", "--headless=64x48", "--config-answer=yes"},    // bad answer
              {"mosvik", "--headless=64x48", "--config-answer=ok:x"},   // bad position
+             {"mosvik", "--headless=64x48", "--config-answer=ok::/p"}, // no position before the folder
              {"mosvik", "--headless=64x48", "--stop-after=soon"},      // bad time
              {"mosvik", "--headless=64x48", "--speed=3", "/s"},        // unknown
              {"mosvik", "--headless=64x48", "--record=out.gif", "/s"}, // not WebP

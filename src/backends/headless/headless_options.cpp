@@ -44,11 +44,17 @@ void ParseAnswer(const std::string& value, HeadlessOptions& o)
         o.configOk = false;
         return;
     }
-    if (value.rfind("ok:", 0) == 0 && ParseNumber(std::string_view(value).substr(3), o.configPosition)) {
+    // ok:POSITION, then optionally :FOLDER (which may hold colons itself).
+    const std::size_t folderAt = value.find(':', 3);
+    if (value.rfind("ok:", 0) == 0 &&
+        ParseNumber(std::string_view(value).substr(3, folderAt == std::string::npos ? std::string::npos : folderAt - 3),
+                    o.configPosition)) {
         o.configOk = true;
+        if (folderAt != std::string::npos)
+            o.configFolder = value.substr(folderAt + 1);
         return;
     }
-    throw OptionError("--config-answer needs ok:POSITION or cancel, got \"" + value + "\"");
+    throw OptionError("--config-answer needs ok:POSITION[:FOLDER] or cancel, got \"" + value + "\"");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // saver's switch:
 //   mosvik --headless=WxH[+X+Y][,WxH+X+Y...] [--clock=SECONDS] [--input=FILE] [--frames=DIR]
 //          [--fps=N] [--record=FILE.webp] [--stop-after=SECONDS]
-//          [--config-answer=ok:POSITION|cancel] [--frame-fd=N] SWITCH [HANDLE]
+//          [--config-answer=ok:POSITION[:FOLDER]|cancel] [--frame-fd=N] SWITCH [HANDLE]
 // A list of monitors simulates a desktop of several: the display is the
 // box that holds them all, and the full-screen saver runs one show per
 // monitor. --frame-fd is the pipe one monitor's show hands its samples on.
@@ -41,6 +41,7 @@ struct HeadlessOptions {
     std::optional<std::int64_t> stopAfter; // virtual clock units
     bool configOk = false;                 // the dialog's answer: OK (else Cancel)
     int configPosition = 0;                // slider position for OK
+    std::optional<std::string> configFolder; // the folder typed before OK (empty: the saver's own picture)
 };
 
 // True for an option only the headless backend knows (--frames=...).

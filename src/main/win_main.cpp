@@ -1,7 +1,7 @@
 // The process entry on Windows: narrows the DLL search before anything can
-// load a library, lets the core choose the saver's pictures, then hands the
-// C runtime's argument vector to the core, which sets the platform and runs
-// the saver.
+// load a library, then hands the C runtime's argument vector to the core,
+// which sets the platform, lets the composition root choose where the
+// saver's pictures come from, and runs the saver.
 #include <windows.h>
 
 #include <cstdlib>
@@ -13,6 +13,5 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     w32::RestrictDllSearch();
-    PrepareWindowsSaver();
-    return w32::core::RunSaver(__argc, __argv);
+    return w32::core::RunSaver(__argc, __argv, PrepareWindowsSaver);
 }

@@ -2,6 +2,7 @@
 // headers so that win_main.cpp (which includes windows.h) can call it.
 #pragma once
 
-// Before the saver runs: its pictures follow the saver's setting (Windows
-// starts a saver with /s alone, so a folder can only come from there).
+// Once the platform is set, before the saver runs: its pictures follow the
+// saver's setting (Windows starts a saver with /s alone, so a folder can
+// only come from there).
 void PrepareWindowsSaver();

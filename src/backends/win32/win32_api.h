@@ -149,8 +149,10 @@ std::intptr_t WindowMessage(void* owner, Handle h, std::uint32_t message, std::u
 bool DialogInit(void* dlg, Handle hDlg) noexcept;
 // A button: routes it; true when the dialog has ended, with its result.
 bool DialogCommand(void* dlg, int id, int& result) noexcept;
-// The application: sets the platform and runs the saver.
-int RunSaver(int argc, char** argv) noexcept;
+// The application: sets the platform, calls `prepare` (the composition
+// root's part; the application object may be made from then on, after the
+// platform, so that it goes first at exit) and runs the saver.
+int RunSaver(int argc, char** argv, void (*prepare)()) noexcept;
 } // namespace core
 
 } // namespace w32

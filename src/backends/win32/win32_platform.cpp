@@ -358,13 +358,15 @@ std::intptr_t WindowMessage(void* owner, Handle h, std::uint32_t message, std::u
     std::exit(1);
 }
 
-int RunSaver(int argc, char** argv) noexcept
+int RunSaver(int argc, char** argv, void (*prepare)()) noexcept
 {
     try {
         // Made before the application object, so destroyed after it at exit.
         static CWin32Platform platform(argc > 1 && MatchSwitch(argv[1], 'p'));
         s_pPlatform = &platform;
         AfxSetPlatform(&platform);
+        if (prepare)
+            prepare();
         const std::optional<ShowMonitor> monitor = TakeMonitorOption(argc, argv);
         platform.SetMonitor(monitor);
         if (!monitor && MatchSwitch(argc > 1 ? argv[1] : nullptr, 's')) {

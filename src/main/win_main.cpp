@@ -6,7 +6,6 @@
 #include <shellapi.h>
 
 #include <memory>
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -27,7 +26,7 @@ std::vector<std::string> Arguments()
     const std::unique_ptr<LPWSTR, LocalFreer> wide(::CommandLineToArgvW(::GetCommandLineW(), &count));
     std::vector<std::string> args;
     for (int i = 0; wide && i < count; ++i)
-        args.push_back(w32::Narrow(wide.get()[i], std::wcslen(wide.get()[i])));
+        args.push_back(w32::Narrow(wide.get()[i]));
     return args;
 }
 

@@ -2,16 +2,14 @@
 // reference builders that read through them, and the line-based builders
 // used for decoding. A line builder gathers each component's samples for one
 // output row into a contiguous line (plain copies when the component is not
-// subsampled horizontally, pairs when it is halved, the map otherwise) and
-// converts whole lines at once. Trades a copy of each sample into scratch
-// lines for conversion loops without per-pixel indexing.
+// subsampled horizontally, copies then doubling when it is halved, the map
+// otherwise) and converts whole lines at once with the decoder's kernels.
+// Chroma halved horizontally is converted at its own rate and its terms are
+// applied to pixel pairs. Trades a copy of each sample into scratch lines
+// for conversion loops without per-pixel indexing.
 #include "jpeg/colour.h"
 
 #include <cstring>
-
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
-#include <emmintrin.h>
-#endif
 
 #include "jpeg/tables.h"
 
@@ -21,32 +19,31 @@ namespace {
 
 inline std::uint8_t Clamp(int v) { return std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
 
-// The samples of component `comp` covering output row y of every MCU.
-void GatherLine(const RowContext& c, int comp, int y, std::int16_t* line)
+// The samples of component `comp` covering output row y of every MCU, at
+// the component's own horizontal rate: 8 * h per MCU. Returns their count.
+int GatherNative(const RowContext& c, int comp, int y, std::int16_t* line)
 {
-    const std::int32_t* mapRow = (*c.maps[comp])[y];
+    const std::int32_t rowBase = (*c.maps[comp])[y][0];
     const int h = c.h[comp];
-    const std::int16_t* mcu = c.coefficients;
-    const std::int32_t rowBase = mapRow[0];
+    const std::int16_t* mcu = c.samples + rowBase;
+    for (int m = 0; m < c.mcusPerRow; ++m, mcu += c.coefficientsPerMcu, line += 8 * h)
+        for (int b = 0; b < h; ++b)
+            std::memcpy(line + 8 * b, mcu + 64 * b, 8 * sizeof(std::int16_t));
+    return c.mcusPerRow * 8 * h;
+}
+
+// The samples of component `comp` covering output row y, one per pixel.
+// `spare` is a scratch line for components halved horizontally.
+void GatherLine(const RowContext& c, int comp, int y, std::int16_t* line, std::int16_t* spare)
+{
+    const int h = c.h[comp];
     if (h == c.hmax) {
-        for (int m = 0; m < c.mcusPerRow; ++m, mcu += c.coefficientsPerMcu, line += c.mcuWidth)
-            for (int b = 0; b < h; ++b)
-                std::memcpy(line + 8 * b, mcu + rowBase + 64 * b, 8 * sizeof(std::int16_t));
+        GatherNative(c, comp, y, line);
     } else if (2 * h == c.hmax) {
-        for (int m = 0; m < c.mcusPerRow; ++m, mcu += c.coefficientsPerMcu, line += c.mcuWidth)
-            for (int b = 0; b < h; ++b) {
-                const std::int16_t* s = mcu + rowBase + 64 * b;
-                std::int16_t* d = line + 16 * b;
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
-                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi16(v, v));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi16(v, v));
-#else
-                for (int i = 0; i < 8; ++i)
-                    d[2 * i] = d[2 * i + 1] = s[i];
-#endif
-            }
+        c.kernels->doubleLine(spare, GatherNative(c, comp, y, spare), line);
     } else {
+        const std::int32_t* mapRow = (*c.maps[comp])[y];
+        const std::int16_t* mcu = c.samples;
         for (int m = 0; m < c.mcusPerRow; ++m, mcu += c.coefficientsPerMcu, line += c.mcuWidth)
             for (int x = 0; x < c.mcuWidth; ++x)
                 line[x] = mcu[mapRow[x]];
@@ -59,11 +56,12 @@ void BuildLinesDirect(const RowContext& c)
     std::int16_t* l0 = c.lines;
     std::int16_t* l1 = l0 + width;
     std::int16_t* l2 = l1 + width;
+    std::int16_t* spare = l2 + width;
     for (int y = 0; y < c.mcuHeight; ++y) {
-        GatherLine(c, 0, y, l0);
-        GatherLine(c, 1, y, l1);
-        GatherLine(c, 2, y, l2);
-        InterleaveLine(l0, l1, l2, width, (*c.rows)[y]);
+        GatherLine(c, 0, y, l0, spare);
+        GatherLine(c, 1, y, l1, spare);
+        GatherLine(c, 2, y, l2, spare);
+        c.kernels->interleaveLine(l0, l1, l2, width, (*c.rows)[y]);
     }
 }
 
@@ -76,19 +74,27 @@ void BuildLinesYCbCr(const RowContext& c)
     std::int16_t* red = cr + width;
     std::int16_t* green = red + width;
     std::int16_t* blue = green + width;
+    std::int16_t* spare = blue + width;
+    // Both chroma components halved horizontally: terms at their own rate.
+    const bool half = 2 * c.h[1] == c.hmax && 2 * c.h[2] == c.hmax;
     std::int32_t lastCb = -1, lastCr = -1;
     for (int y = 0; y < c.mcuHeight; ++y) {
-        GatherLine(c, 0, y, luma);
+        GatherLine(c, 0, y, luma, spare);
         // Output rows that take the same chroma rows take the same terms.
         const std::int32_t rowCb = (*c.maps[1])[y][0], rowCr = (*c.maps[2])[y][0];
         if (rowCb != lastCb || rowCr != lastCr) {
-            GatherLine(c, 1, y, cb);
-            GatherLine(c, 2, y, cr);
-            ChromaTerms(cb, cr, width, red, green, blue);
+            if (half) {
+                GatherNative(c, 1, y, cb);
+                c.kernels->chromaTerms(cb, cr, GatherNative(c, 2, y, cr), red, green, blue);
+            } else {
+                GatherLine(c, 1, y, cb, spare);
+                GatherLine(c, 2, y, cr, spare);
+                c.kernels->chromaTerms(cb, cr, width, red, green, blue);
+            }
             lastCb = rowCb;
             lastCr = rowCr;
         }
-        ApplyTerms(luma, red, green, blue, width, (*c.rows)[y]);
+        (half ? c.kernels->applyHalfTerms : c.kernels->applyTerms)(luma, red, green, blue, width, (*c.rows)[y]);
     }
 }
 
@@ -110,7 +116,7 @@ void BuildRowsGrey(const RowContext& c)
 {
     for (int r = 0; r < 8; ++r) {
         std::uint8_t* out = (*c.rows)[r];
-        const std::int16_t* block = c.coefficients + 8 * r;
+        const std::int16_t* block = c.samples + 8 * r;
         for (int n = 0; n < c.mcusPerRow; ++n, block += c.coefficientsPerMcu, out += 8)
             for (int i = 0; i < 8; ++i)
                 out[i] = std::uint8_t(block[i]);
@@ -124,7 +130,7 @@ void BuildRowsYCbCrMapped(const RowContext& c)
 {
     const ColourTables& t = kColour;
     for (int m = 0; m < c.mcusPerRow; ++m) {
-        const std::int16_t* s = c.coefficients + std::ptrdiff_t(m) * c.coefficientsPerMcu;
+        const std::int16_t* s = c.samples + std::ptrdiff_t(m) * c.coefficientsPerMcu;
         for (int y = 0; y < c.mcuHeight; ++y) {
             std::uint8_t* out = (*c.rows)[y] + 3 * m * c.mcuWidth;
             const std::int32_t* my = (*c.maps[0])[y];
@@ -144,7 +150,7 @@ void BuildRowsDirectMapped(const RowContext& c)
 {
     for (int k = 0; k < 3; ++k)
         for (int m = 0; m < c.mcusPerRow; ++m) {
-            const std::int16_t* s = c.coefficients + std::ptrdiff_t(m) * c.coefficientsPerMcu;
+            const std::int16_t* s = c.samples + std::ptrdiff_t(m) * c.coefficientsPerMcu;
             for (int y = 0; y < c.mcuHeight; ++y) {
                 std::uint8_t* out = (*c.rows)[y] + 3 * m * c.mcuWidth + k;
                 const std::int32_t* map = (*c.maps[k])[y];

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "jpeg/kernels.h"
 #include "jpeg/row_array.h"
 
 namespace Velt {
@@ -15,7 +16,8 @@ using ByteRows = RowArray<std::uint8_t>;
 
 // Everything a row builder reads and writes for one MCU row.
 struct RowContext {
-    const std::int16_t* coefficients = nullptr; // samples 0..255 after the transform
+    const Kernels* kernels = nullptr;
+    const std::int16_t* samples = nullptr; // 0..255, laid out as the coefficients they came from
     int mcusPerRow = 0;
     int coefficientsPerMcu = 0;
     int mcuWidth = 0;
@@ -30,8 +32,9 @@ struct RowContext {
 
 // Extra bytes the output row block needs after its last row (vector stores).
 constexpr int kRowSlack = 32;
-// Scratch lines a colour row builder needs: three components, three colour terms.
-constexpr int kScratchLines = 6;
+// Scratch lines a colour row builder needs: three components, three colour
+// terms and one for upsampling.
+constexpr int kScratchLines = 7;
 
 // Entry (y, x): position within an MCU's coefficient area of the sample of
 // this component that covers output pixel (x, y) of the MCU.
@@ -47,19 +50,7 @@ void BuildRowsDirect(const RowContext& c);
 void BuildRowsYCbCrMapped(const RowContext& c);
 void BuildRowsDirectMapped(const RowContext& c);
 
-// The chroma parts of the conversion for one line: red = Tr[Cr],
-// blue = Tb[Cb], green = (Tg1[Cr] + Tg2[Cb]) / 4 (truncating). They depend on
-// the chroma samples only, so rows that share a chroma row share them.
-void ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std::int16_t* red, std::int16_t* green,
-                 std::int16_t* blue);
-// R, G, B = clamp(Y + term) interleaved; may write up to 16 bytes past
-// 3 * count. count is a multiple of 8. With null terms the three lines are
-// taken as R, G, B themselves (direct builder).
-void ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green,
-                const std::int16_t* blue, int count, std::uint8_t* out);
-void InterleaveLine(const std::int16_t* c0, const std::int16_t* c1, const std::int16_t* c2, int count,
-                    std::uint8_t* out);
-// The table-driven reference of ChromaTerms followed by ApplyTerms.
+// The table-driven reference of the chroma terms applied to a line.
 void ConvertLineScalar(const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int count,
                        std::uint8_t* out);
 

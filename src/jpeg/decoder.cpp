@@ -75,7 +75,8 @@ void Decoder::ComputeGeometry()
     coefficientsPerMcu = 64 * blocksPerMcu;
 
     // Sizes fit easily in 64 bits (width < 2^16, at most 128 blocks per MCU).
-    std::size_t coefficientBytes = std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * 2;
+    // Coefficients and their samples.
+    std::size_t coefficientBytes = std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * 2 * 2;
     std::size_t rowBytes = std::size_t(mcuHeight) * std::size_t(paddedWidth) * std::size_t(nf);
     std::size_t lineBytes = colour ? kScratchLines * std::size_t(paddedWidth) * 2 : 0;
     std::size_t mapBytes = colour ? 3 * std::size_t(mcuWidth) * std::size_t(mcuHeight) * 4 : 0;
@@ -89,10 +90,12 @@ void Decoder::StartDecoding()
     if (coefficients)
         throw Error();
     coefficients = std::make_unique<std::int16_t[]>(std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu));
+    samples = std::make_unique<std::int16_t[]>(std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu));
     rows.Allocate(mcuHeight, std::size_t(paddedWidth) * std::size_t(nf), kRowSlack);
     ReadScanHeader();
 
-    context.coefficients = coefficients.get();
+    context.kernels = kernels;
+    context.samples = samples.get();
     context.mcusPerRow = mcusPerRow;
     context.coefficientsPerMcu = coefficientsPerMcu;
     context.mcuWidth = mcuWidth;
@@ -115,16 +118,32 @@ void Decoder::StartDecoding()
     context.lines = lines.get();
 }
 
+void Decoder::UsePath(Path path)
+{
+    const Kernels* k = KernelsFor(path);
+    if (!k)
+        throw Error();
+    kernels = k;
+    context.kernels = k;
+}
+
 void Decoder::DecodeMcuRow()
 {
-    std::memset(coefficients.get(), 0,
-                std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * sizeof(std::int16_t));
+    if (coefficientsDirty)
+        std::memset(coefficients.get(), 0,
+                    std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * sizeof(std::int16_t));
+    coefficientsDirty = 1;
     scan->DecodeRow(coefficients.get());
+    // Every block of every MCU is transformed, which clears them all.
     for (int i = 0; i < nf; ++i) {
         const Component& c = components[i];
-        for (int b = 0; b < c.blocks; ++b)
-            InverseDct(coefficients.get() + 64 * (c.firstBlock + b), coefficientsPerMcu, c.dequant, mcusPerRow);
+        for (int b = 0; b < c.blocks; ++b) {
+            const std::size_t offset = std::size_t(64 * (c.firstBlock + b));
+            kernels->inverseDct(coefficients.get() + offset, samples.get() + offset, coefficientsPerMcu, c.dequant,
+                                mcusPerRow);
+        }
     }
+    coefficientsDirty = 0;
     rowBuilder(context);
 }
 

@@ -10,6 +10,7 @@
 #include "jpeg/colour.h"
 #include "jpeg/huffman.h"
 #include "jpeg/idct.h"
+#include "jpeg/kernels.h"
 #include "jpeg/scan.h"
 #include "jpeg/source.h"
 
@@ -40,6 +41,11 @@ public:
     Decoder& operator=(const Decoder&) = delete;
 
     const unsigned char* NextRow() override;
+
+    // Decodes with the given kernel version instead of the fastest (all give
+    // the same bytes); throws Error when it is not available here.
+    void UsePath(Path path);
+    Path KernelPath() const { return kernels->path; }
 
     // Read-only views for tools and tests.
     int Width() const { return width; }
@@ -88,7 +94,13 @@ private:
     int paddedWidth = 0, mcuWidth = 0, mcuHeight = 0, mcusPerRow = 0;
     int blocksPerMcu = 0, coefficientsPerMcu = 0;
     static constexpr int kBlockWidth = 8, kBlockHeight = 8;
+    // Entropy decoding writes coefficients into zeroed blocks; the transform
+    // turns them into samples and clears them again. A row that fails
+    // leaves them dirty.
     std::unique_ptr<std::int16_t[]> coefficients;
+    std::unique_ptr<std::int16_t[]> samples;
+    unsigned char coefficientsDirty = 0;
+    const Kernels* kernels = &FastestKernels();
     std::unique_ptr<std::int16_t[]> lines; // scratch lines of the row builders
     int firstRowHeld = 0, endRowHeld = 0, nextRow = 0;
     ByteRows rows;

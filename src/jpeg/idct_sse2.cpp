@@ -2,17 +2,14 @@
 // the scalar path, four lanes at a time. Pass 1 runs on all eight rows at
 // once (the block is transposed on load), pass 2 on all eight columns after
 // a second transpose. SSE2 has no 32-bit multiply, so products are built
-// from 16-bit halves; every product is exact modulo 2^32. Without SSE2 the
-// scalar path is used.
+// from 16-bit halves; every product is exact modulo 2^32.
 #include "jpeg/idct.h"
+#include "jpeg/kernels.h"
 
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
+#if VELT_SSE2
 #include <emmintrin.h>
-#endif
 
 namespace Velt {
-
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
 
 namespace {
 
@@ -158,22 +155,25 @@ void PrepareDequant(const std::int32_t* dq, DequantColumns& t)
     }
 }
 
-void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0)
+void InverseDctBlock(std::int16_t* c, std::int16_t* samples, const DequantColumns& t, std::int32_t dq0)
 {
     __m128i rows[8], cols[8];
     for (int r = 0; r < 8; ++r)
         rows[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + 8 * r));
+    for (int r = 0; r < 8; ++r) // read: cleared for the next row
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * r), _mm_setzero_si128());
 
     __m128i ac = _mm_or_si128(_mm_or_si128(rows[1], rows[2]), _mm_or_si128(rows[3], rows[4]));
     ac = _mm_or_si128(ac, _mm_or_si128(_mm_or_si128(rows[5], rows[6]), rows[7]));
     ac = _mm_or_si128(ac, _mm_srli_si128(rows[0], 2));
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(ac, _mm_setzero_si128())) == 0xFFFF) {
         // Only DC: every row and every column takes the single-value path.
-        auto d = std::int32_t(std::uint32_t(std::int32_t(c[0])) * std::uint32_t(dq0));
+        auto d = std::int32_t(std::uint32_t(std::int32_t(std::int16_t(_mm_cvtsi128_si32(rows[0])))) *
+                              std::uint32_t(dq0));
         __m128i v = _mm_set1_epi32(d);
         __m128i s = P({v, v});
         for (int r = 0; r < 8; ++r)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * r), s);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * r), s);
         return;
     }
 
@@ -212,30 +212,20 @@ void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0)
         Butterfly(w, out);
     }
     for (int k = 0; k < 8; ++k)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * k), P(out[k]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * k), P(out[k]));
 }
 
 } // namespace
 
-void InverseDct(std::int16_t* first, int stride, const std::int32_t* dq, int count)
+void Sse2::InverseDct(std::int16_t* coefficients, std::int16_t* samples, int stride, const std::int32_t* dq,
+                      int count)
 {
     DequantColumns t;
     PrepareDequant(dq, t);
     for (int i = 0; i < count; ++i)
-        InverseDctBlock(first + std::ptrdiff_t(stride) * i, t, dq[0]);
+        InverseDctBlock(coefficients + std::ptrdiff_t(stride) * i, samples + std::ptrdiff_t(stride) * i, t, dq[0]);
 }
-
-bool InverseDctUsesSse2() { return true; }
-
-#else
-
-void InverseDct(std::int16_t* first, int stride, const std::int32_t* dq, int count)
-{
-    InverseDctScalar(first, stride, dq, count);
-}
-
-bool InverseDctUsesSse2() { return false; }
-
-#endif
 
 } // namespace Velt
+
+#endif

@@ -1,6 +1,7 @@
-// Dequantisation, the AAN inverse DCT (vector path against the scalar path
-// against a literal reference), colour tables, line conversion, upsampling
-// maps and the row builders against their per-pixel map versions.
+// Dequantisation, the AAN inverse DCT (every kernel version against a
+// literal reference), colour tables, the line kernels (every version against
+// the tables and the plain version), upsampling maps and the row builders
+// against their per-pixel map versions.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "jpeg/colour.h"
 #include "jpeg/idct.h"
+#include "jpeg/kernels.h"
 #include "jpeg/tables.h"
 
 namespace {
@@ -65,6 +67,29 @@ void ReferenceIdct(std::int16_t* c, const std::int32_t* dq)
     }
 }
 
+// Every kernel version this build and processor run, the plain one first.
+std::vector<const Velt::Kernels*> Versions()
+{
+    std::vector<const Velt::Kernels*> list;
+    for (Velt::Path p : {Velt::Path::Plain, Velt::Path::Sse2, Velt::Path::Avx2})
+        if (const Velt::Kernels* k = Velt::KernelsFor(p))
+            list.push_back(k);
+    return list;
+}
+
+// One kernel's transform of `count` blocks `stride` cells apart: the
+// samples, with the coefficients checked to be cleared.
+std::vector<std::int16_t> Transform(const Velt::Kernels& k, std::vector<std::int16_t> cells, int stride,
+                                    const std::int32_t* dq, int count)
+{
+    std::vector<std::int16_t> samples(cells.size(), -1);
+    k.inverseDct(cells.data(), samples.data(), stride, dq, count);
+    for (int b = 0; b < count; ++b)
+        for (int i = 0; i < 64; ++i)
+            EXPECT_EQ(cells[std::size_t(stride * b + i)], 0) << "path " << int(k.path);
+    return samples;
+}
+
 std::vector<std::int32_t> FlatDq(int q)
 {
     Velt::QuantTable t;
@@ -80,24 +105,24 @@ std::vector<std::int32_t> FlatDq(int q)
 TEST(VeltIdct, DcOnlyBlocksAreFlat)
 {
     auto dq = FlatDq(16);
-    for (auto [dc, expected] : {std::pair{10, 148}, {-100, 0}, {0, 128}, {200, 255}}) {
-        std::int16_t block[64] = {};
-        block[0] = std::int16_t(dc);
-        Velt::InverseDct(block, 64, dq.data(), 1);
-        for (int i = 0; i < 64; ++i)
-            ASSERT_EQ(block[i], expected) << dc;
-    }
     // A quantiser of 0 makes its coefficient contribute nothing.
     Velt::QuantTable t;
     t.values[0] = 16;
     std::int32_t zeroAc[64];
     Velt::BuildDequantTable(t, zeroAc);
-    std::int16_t block[64] = {};
-    block[0] = 10;
-    block[9] = 500;
-    Velt::InverseDct(block, 64, zeroAc, 1);
-    for (int i = 0; i < 64; ++i)
-        ASSERT_EQ(block[i], 148);
+    for (const Velt::Kernels* k : Versions()) {
+        for (auto [dc, expected] : {std::pair{10, 148}, {-100, 0}, {0, 128}, {200, 255}}) {
+            std::vector<std::int16_t> block(64);
+            block[0] = std::int16_t(dc);
+            for (auto v : Transform(*k, block, 64, dq.data(), 1))
+                ASSERT_EQ(v, expected) << dc << " path " << int(k->path);
+        }
+        std::vector<std::int16_t> block(64);
+        block[0] = 10;
+        block[9] = 500;
+        for (auto v : Transform(*k, block, 64, zeroAc, 1))
+            ASSERT_EQ(v, 148) << int(k->path);
+    }
 }
 
 TEST(VeltIdct, AanScaleTable)
@@ -110,7 +135,7 @@ TEST(VeltIdct, AanScaleTable)
     EXPECT_EQ(Velt::kAanScale[63], 624);
 }
 
-TEST(VeltIdct, ScalarAndVectorPathsMatchTheReference)
+TEST(VeltIdct, EveryVersionMatchesTheReference)
 {
     std::mt19937 rng(42);
     // Realistic ranges, sparse blocks, and wild values that overflow 32 bits.
@@ -134,14 +159,12 @@ TEST(VeltIdct, ScalarAndVectorPathsMatchTheReference)
             for (std::size_t i = 0; i < blocks.size(); ++i)
                 if (i % 64 != 0 && (round % 14 == 0 || (i % 64) / 8 > 3))
                     blocks[i] = 0;
-        auto reference = blocks, scalar = blocks, fast = blocks;
+        auto reference = blocks;
         for (int b = 0; b < 5; ++b)
             ReferenceIdct(reference.data() + 64 * b, dq);
-        Velt::InverseDctScalar(scalar.data(), 64, dq, 5);
-        Velt::InverseDct(fast.data(), 64, dq, 5);
-        ASSERT_EQ(scalar, reference) << round;
-        ASSERT_EQ(fast, reference) << round;
-        for (auto v : fast)
+        for (const Velt::Kernels* k : Versions())
+            ASSERT_EQ(Transform(*k, blocks, 64, dq, 5), reference) << round << " path " << int(k->path);
+        for (auto v : reference)
             ASSERT_TRUE(v >= 0 && v <= 255);
     }
 }
@@ -153,11 +176,17 @@ TEST(VeltIdct, StrideWalksEveryMcu)
     buffer[0] = 16;
     buffer[128] = 32;
     buffer[256] = -16;
-    Velt::InverseDct(buffer.data(), 128, dq.data(), 3);
-    EXPECT_EQ(buffer[63], 144);
-    EXPECT_EQ(buffer[128 + 5], 160);
-    EXPECT_EQ(buffer[256 + 60], 112);
-    EXPECT_EQ(buffer[64], 0); // the other block position is untouched
+    buffer[64] = 7;
+    for (const Velt::Kernels* k : Versions()) {
+        auto cells = buffer;
+        std::vector<std::int16_t> samples(cells.size(), -1);
+        k->inverseDct(cells.data(), samples.data(), 128, dq.data(), 3);
+        EXPECT_EQ(samples[63], 144);
+        EXPECT_EQ(samples[128 + 5], 160);
+        EXPECT_EQ(samples[256 + 60], 112);
+        EXPECT_EQ(samples[64], -1); // the other block position is untouched
+        EXPECT_EQ(cells[64], 7);
+    }
 }
 
 TEST(VeltColour, TablesReferenceValues)
@@ -179,33 +208,66 @@ TEST(VeltColour, TablesReferenceValues)
 TEST(VeltColour, LineConversionMatchesTablesForEverySample)
 {
     // Every (Y, Cb, Cr) triple, 256 lines of 65536 pixels... in chunks per Y.
-    auto Convert = [](const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int n, std::uint8_t* out) {
-        const auto size = static_cast<std::size_t>(n);
-        std::vector<std::int16_t> red(size), green(size), blue(size);
-        Velt::ChromaTerms(cb, cr, n, red.data(), green.data(), blue.data());
-        Velt::ApplyTerms(y, red.data(), green.data(), blue.data(), n, out);
-    };
-    std::vector<std::int16_t> y(65536), cb(65536), cr(65536);
-    std::vector<std::uint8_t> fast(3 * 65536 + 32), scalar(3 * 65536 + 32);
-    for (int i = 0; i < 65536; ++i) {
-        cb[std::size_t(i)] = std::int16_t(i & 0xFF);
-        cr[std::size_t(i)] = std::int16_t(i >> 8);
+    for (const Velt::Kernels* k : Versions()) {
+        auto Convert = [k](const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int n,
+                           std::uint8_t* out) {
+            const auto size = static_cast<std::size_t>(n);
+            std::vector<std::int16_t> red(size), green(size), blue(size);
+            k->chromaTerms(cb, cr, n, red.data(), green.data(), blue.data());
+            k->applyTerms(y, red.data(), green.data(), blue.data(), n, out);
+        };
+        std::vector<std::int16_t> y(65536), cb(65536), cr(65536);
+        std::vector<std::uint8_t> fast(3 * 65536 + 32), scalar(3 * 65536 + 32);
+        for (int i = 0; i < 65536; ++i) {
+            cb[std::size_t(i)] = std::int16_t(i & 0xFF);
+            cr[std::size_t(i)] = std::int16_t(i >> 8);
+        }
+        for (int yy = 0; yy < 256; ++yy) {
+            std::fill(y.begin(), y.end(), std::int16_t(yy));
+            Convert(y.data(), cb.data(), cr.data(), 65536, fast.data());
+            Velt::ConvertLineScalar(y.data(), cb.data(), cr.data(), 65536, scalar.data());
+            ASSERT_EQ(0, std::memcmp(fast.data(), scalar.data(), 3 * 65536)) << yy << " path " << int(k->path);
+        }
+        std::int16_t a[8] = {255, 0, 128, 128, 128, 128, 128, 128}, b[8] = {128, 0, 128, 128, 128, 128, 128, 128},
+                     r[8] = {255, 128, 128, 128, 128, 128, 128, 128};
+        std::uint8_t out[24 + 32];
+        Convert(a, b, r, 8, out);
+        EXPECT_EQ(out[0], 255); // Y 255, Cr 255: red clamps
+        EXPECT_EQ(out[5], 0);   // Y 0, Cb 0: blue clamps
+        EXPECT_EQ(out[6], 128);
+        EXPECT_EQ(out[7], 128);
+        EXPECT_EQ(out[8], 128);
     }
-    for (int yy = 0; yy < 256; ++yy) {
-        std::fill(y.begin(), y.end(), std::int16_t(yy));
-        Convert(y.data(), cb.data(), cr.data(), 65536, fast.data());
-        Velt::ConvertLineScalar(y.data(), cb.data(), cr.data(), 65536, scalar.data());
-        ASSERT_EQ(0, std::memcmp(fast.data(), scalar.data(), 3 * 65536)) << yy;
+}
+
+TEST(VeltColour, LineKernelsMatchThePlainVersion)
+{
+    // Lengths with and without a remainder after whole vector groups.
+    std::mt19937 rng(11);
+    const Velt::Kernels& plain = *Velt::KernelsFor(Velt::Path::Plain);
+    for (int count : {8, 16, 24, 32, 40, 56, 72, 104, 1000}) {
+        const auto n = std::size_t(count);
+        std::vector<std::int16_t> y(n), t0(n), t1(n), t2(n);
+        for (auto* line : {&y, &t0, &t1, &t2})
+            for (auto& v : *line)
+                v = std::int16_t(int(rng() % 700) - 350);
+        std::vector<std::uint8_t> want(3 * n + 32), got(3 * n + 32);
+        std::vector<std::int16_t> doubledWant(2 * n), doubledGot(2 * n);
+        for (const Velt::Kernels* k : Versions()) {
+            for (auto apply : {&Velt::Kernels::applyTerms, &Velt::Kernels::applyHalfTerms}) {
+                // Half terms: count / 2 of them, any values.
+                (plain.*apply)(y.data(), t0.data(), t1.data(), t2.data(), count, want.data());
+                (k->*apply)(y.data(), t0.data(), t1.data(), t2.data(), count, got.data());
+                ASSERT_EQ(0, std::memcmp(want.data(), got.data(), 3 * n)) << count << " path " << int(k->path);
+            }
+            plain.interleaveLine(t0.data(), t1.data(), t2.data(), count, want.data());
+            k->interleaveLine(t0.data(), t1.data(), t2.data(), count, got.data());
+            ASSERT_EQ(0, std::memcmp(want.data(), got.data(), 3 * n)) << count << " path " << int(k->path);
+            plain.doubleLine(y.data(), count, doubledWant.data());
+            k->doubleLine(y.data(), count, doubledGot.data());
+            ASSERT_EQ(doubledWant, doubledGot) << count << " path " << int(k->path);
+        }
     }
-    std::int16_t a[8] = {255, 0, 128, 128, 128, 128, 128, 128}, b[8] = {128, 0, 128, 128, 128, 128, 128, 128},
-                 r[8] = {255, 128, 128, 128, 128, 128, 128, 128};
-    std::uint8_t out[24 + 32];
-    Convert(a, b, r, 8, out);
-    EXPECT_EQ(out[0], 255); // Y 255, Cr 255: red clamps
-    EXPECT_EQ(out[5], 0);   // Y 0, Cb 0: blue clamps
-    EXPECT_EQ(out[6], 128);
-    EXPECT_EQ(out[7], 128);
-    EXPECT_EQ(out[8], 128);
 }
 
 TEST(VeltColour, UpsamplingMaps)
@@ -249,14 +311,14 @@ TEST(VeltColour, LineBuildersMatchPerPixelMapBuilders)
             first[i] = blocks;
             blocks += k.h[i] * k.v[i];
         }
-        const int mcus = 3, mcuW = 8 * hmax, mcuH = 8 * vmax, cpm = 64 * blocks;
+        const int mcus = 7, mcuW = 8 * hmax, mcuH = 8 * vmax, cpm = 64 * blocks;
         std::vector<std::int16_t> samples(std::size_t(mcus * cpm));
         for (auto& s : samples)
             s = std::int16_t(rng() % 256);
         Velt::IndexRows maps[3];
         std::vector<std::int16_t> lines(Velt::kScratchLines * std::size_t(mcus * mcuW));
         Velt::RowContext c;
-        c.coefficients = samples.data();
+        c.samples = samples.data();
         c.mcusPerRow = mcus;
         c.coefficientsPerMcu = cpm;
         c.mcuWidth = mcuW;
@@ -270,17 +332,20 @@ TEST(VeltColour, LineBuildersMatchPerPixelMapBuilders)
             c.h[i] = k.h[i];
         }
         const std::size_t rowBytes = std::size_t(3 * mcus * mcuW);
-        for (bool convert : {true, false}) {
-            Velt::ByteRows fast, slow;
-            fast.Allocate(mcuH, rowBytes, Velt::kRowSlack);
-            slow.Allocate(mcuH, rowBytes, Velt::kRowSlack);
-            c.rows = &fast;
-            (convert ? Velt::BuildRowsYCbCr : Velt::BuildRowsDirect)(c);
-            c.rows = &slow;
-            (convert ? Velt::BuildRowsYCbCrMapped : Velt::BuildRowsDirectMapped)(c);
-            for (int y = 0; y < mcuH; ++y)
-                ASSERT_EQ(0, std::memcmp(fast[y], slow[y], rowBytes)) << k.h[0] << k.v[0] << " y " << y;
-        }
+        for (const Velt::Kernels* kernels : Versions())
+            for (bool convert : {true, false}) {
+                c.kernels = kernels;
+                Velt::ByteRows fast, slow;
+                fast.Allocate(mcuH, rowBytes, Velt::kRowSlack);
+                slow.Allocate(mcuH, rowBytes, Velt::kRowSlack);
+                c.rows = &fast;
+                (convert ? Velt::BuildRowsYCbCr : Velt::BuildRowsDirect)(c);
+                c.rows = &slow;
+                (convert ? Velt::BuildRowsYCbCrMapped : Velt::BuildRowsDirectMapped)(c);
+                for (int y = 0; y < mcuH; ++y)
+                    ASSERT_EQ(0, std::memcmp(fast[y], slow[y], rowBytes))
+                        << k.h[0] << k.v[0] << " y " << y << " path " << int(kernels->path);
+            }
     }
 }
 
@@ -292,7 +357,7 @@ TEST(VeltColour, GreyBuilderCopiesBlockRows)
     Velt::ByteRows rows;
     rows.Allocate(8, 24, Velt::kRowSlack);
     Velt::RowContext c;
-    c.coefficients = samples.data();
+    c.samples = samples.data();
     c.mcusPerRow = 3;
     c.coefficientsPerMcu = 64;
     c.mcuWidth = c.mcuHeight = 8;

@@ -49,7 +49,7 @@ struct HeldTable {
 constexpr HeldTable MakeHeldTable()
 {
     HeldTable t{};
-    for (int length = 1; length < 16; ++length)
+    for (int length = 1; length <= 16; ++length)
         for (int s = 0; s < 16; ++s)
             for (int h0 = 0; h0 < HuffmanDecoder::kHeldStates; ++h0) {
                 int h = Need(h0, 8);

@@ -61,18 +61,20 @@ void InterleavedScan::ResetPredictors()
 void InterleavedScan::DecodeRow(std::int16_t* coefficients)
 {
     BitReader working = bits.Detached();
+    Window w(working);
     std::int16_t* mcu = coefficients;
     for (int m = 0; m < mcusPerRow; ++m, mcu += coefficientsPerMcu) {
-        HandleRestart(working);
+        HandleRestart(w);
         for (int j = 0; j < ns; ++j) {
             const ScanComponent& e = entries[j];
             const HuffmanDecoder& dc = *dcDecoders[e.dcTable];
             const HuffmanDecoder& ac = *acDecoders[e.acTable];
             std::int16_t* block = mcu + e.offset;
             for (int b = 0; b < e.blocks; ++b, block += 64)
-                DecodeBlock(block, working, predictors[e.predictor], dc, ac);
+                w.Decode(block, predictors[e.predictor], dc, ac);
         }
     }
+    w.Save();
     bits.StoreState(working);
 }
 
@@ -93,6 +95,7 @@ void SingleScan::ResetPredictors() { predictor = 0; }
 void SingleScan::DecodeRow(std::int16_t* coefficients)
 {
     BitReader working = bits.Detached();
+    Window w(working);
     int rows = v < remainingBlockRows ? v : remainingBlockRows;
     for (int r = 0; r < rows; ++r) {
         int done = 0;
@@ -100,12 +103,13 @@ void SingleScan::DecodeRow(std::int16_t* coefficients)
         for (; done < widthInBlocks; mcu += coefficientsPerMcu) {
             std::int16_t* block = mcu + offset + 64 * (r * h);
             for (int hb = 0; hb < h && done < widthInBlocks; ++hb, ++done, block += 64) {
-                HandleRestart(working);
-                DecodeBlock(block, working, predictor, *dc, *ac);
+                HandleRestart(w);
+                w.Decode(block, predictor, *dc, *ac);
             }
         }
     }
     remainingBlockRows -= rows;
+    w.Save();
     bits.StoreState(working);
 }
 

@@ -66,17 +66,16 @@ void InverseDctBlock(std::int16_t* c, std::int16_t* out, const std::int32_t* dq)
 {
     U w[64];
     for (int r = 0; r < 8; ++r) {
-        const std::int16_t* row = c + 8 * r;
-        const std::int32_t* q = dq + 8 * r;
-        if ((row[1] | row[2] | row[3] | row[4] | row[5] | row[6] | row[7]) == 0) {
-            U dc = U(std::int32_t(row[0])) * U(q[0]);
+        // Row r: the coefficients of columns k, 8 cells apart (tables.h).
+        if ((c[8 + r] | c[16 + r] | c[24 + r] | c[32 + r] | c[40 + r] | c[48 + r] | c[56 + r]) == 0) {
+            U dc = U(std::int32_t(c[r])) * U(dq[r]);
             for (int k = 0; k < 8; ++k)
                 w[8 * r + k] = dc;
             continue;
         }
         U d[8];
         for (int k = 0; k < 8; ++k)
-            d[k] = U(std::int32_t(row[k])) * U(q[k]);
+            d[k] = U(std::int32_t(c[8 * k + r])) * U(dq[8 * k + r]);
         Butterfly(d, w + 8 * r);
     }
     std::memset(c, 0, 64 * sizeof(std::int16_t)); // read: cleared for the next row

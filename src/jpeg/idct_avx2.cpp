@@ -1,7 +1,9 @@
 // AVX2 version of the AAN inverse DCT: the plain version's 32-bit wrapping
 // arithmetic, eight lanes at a time. Pass 1 runs on all eight rows at once
-// (the dequantised block is transposed first), pass 2 on all eight columns
-// after a second transpose; products are exact modulo 2^32 (vpmulld).
+// (the block is held column by column, so each load is a column of rows),
+// pass 2 on all eight columns after a transpose; products are exact modulo
+// 2^32 (vpmulld). The rounding term of the final descale is added once, to
+// the DC input of pass 2, which every output takes with weight 1.
 // Compiled for AVX2 per function and chosen at run time; loads and stores
 // are unaligned and nothing wide is kept in named stack arrays, so that no
 // 32-byte stack alignment is relied on.
@@ -69,21 +71,23 @@ VELT_AVX2_INLINE __m256i M(__m256i x, int c)
         v7 = _mm256_permute2x128_si256(u3, u7, 0x31);                                                    \
     } while (0)
 
-// Descale by 2^16 with rounding and level shift (32-bit lanes), then two
-// rows of eight as 16-bit samples clamped to 0..255.
-VELT_AVX2_INLINE __m256i Descale(__m256i x)
-{
-    return Add(_mm256_srai_epi32(Add(x, _mm256_set1_epi32(32768)), 16), _mm256_set1_epi32(128));
-}
+// Two rows of eight, rounding term added: descaled by 2^16, level shifted
+// and stored as 16-bit samples clamped to 0..255. The shifted values fit 16
+// bits; the level shift saturates only where the clamp gives 255 anyway.
 VELT_AVX2_INLINE void StoreRows(std::int16_t* out, __m256i a, __m256i b)
 {
     // packs works within 128-bit halves: a0-3 b0-3 a4-7 b4-7, reordered to a b.
-    __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(Descale(a), Descale(b)), 0xD8);
+    __m256i packed = _mm256_packs_epi32(_mm256_srai_epi32(a, 16), _mm256_srai_epi32(b, 16));
+    packed = _mm256_permute4x64_epi64(_mm256_adds_epi16(packed, _mm256_set1_epi16(128)), 0xD8);
     packed = _mm256_min_epi16(_mm256_max_epi16(packed, _mm256_setzero_si256()), _mm256_set1_epi16(255));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), packed);
 }
 
-VELT_AVX2_INLINE __m256i Row(const __m128i* rows, int r) { return _mm256_cvtepi16_epi32(_mm_loadu_si128(rows + r)); }
+// Column k of a block: the coefficients of rows 0-7, as 32-bit lanes.
+VELT_AVX2_INLINE __m256i Column(const __m128i* columns, int k)
+{
+    return _mm256_cvtepi16_epi32(_mm_loadu_si128(columns + k));
+}
 
 __attribute__((target("avx2"))) void InverseDctBlocks(std::int16_t* coefficients, std::int16_t* samples, int stride,
                                                       const std::int32_t* dq, int count)
@@ -101,22 +105,23 @@ __attribute__((target("avx2"))) void InverseDctBlocks(std::int16_t* coefficients
         __m256i ac = _mm256_or_si256(_mm256_or_si256(r23, r45), r67);
         ac = _mm256_or_si256(ac, _mm256_and_si256(r01, _mm256_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                                                           -1, -1, -1, -1)));
-        const __m128i* rows = reinterpret_cast<const __m128i*>(c);
+        const __m128i* columns = reinterpret_cast<const __m128i*>(c);
         if (_mm256_testz_si256(ac, ac)) {
             // Only DC: every row and every column takes the single-value path.
-            const __m256i d = _mm256_set1_epi32(std::int32_t(std::uint32_t(c[0]) * std::uint32_t(dq[0])));
+            const __m256i d =
+                Add(_mm256_set1_epi32(std::int32_t(std::uint32_t(c[0]) * std::uint32_t(dq[0]))), _mm256_set1_epi32(32768));
             for (int k = 0; k < 4; ++k)
                 StoreRows(out + 16 * k, d, d);
         } else {
-            // Pass 1 on all rows: d_k lane r = c[8r + k] * dq[8r + k], exact mod 2^32.
-            __m256i d0 = _mm256_mullo_epi32(Row(rows, 0), q0), d1 = _mm256_mullo_epi32(Row(rows, 1), q1);
-            __m256i d2 = _mm256_mullo_epi32(Row(rows, 2), q2), d3 = _mm256_mullo_epi32(Row(rows, 3), q3);
-            __m256i d4 = _mm256_mullo_epi32(Row(rows, 4), q4), d5 = _mm256_mullo_epi32(Row(rows, 5), q5);
-            __m256i d6 = _mm256_mullo_epi32(Row(rows, 6), q6), d7 = _mm256_mullo_epi32(Row(rows, 7), q7);
-            VELT_TRANSPOSE(d0, d1, d2, d3, d4, d5, d6, d7);
+            // Pass 1 on all rows: d_k lane r = c(r, k) * dq(r, k), exact mod 2^32.
+            __m256i d0 = _mm256_mullo_epi32(Column(columns, 0), q0), d1 = _mm256_mullo_epi32(Column(columns, 1), q1);
+            __m256i d2 = _mm256_mullo_epi32(Column(columns, 2), q2), d3 = _mm256_mullo_epi32(Column(columns, 3), q3);
+            __m256i d4 = _mm256_mullo_epi32(Column(columns, 4), q4), d5 = _mm256_mullo_epi32(Column(columns, 5), q5);
+            __m256i d6 = _mm256_mullo_epi32(Column(columns, 6), q6), d7 = _mm256_mullo_epi32(Column(columns, 7), q7);
             VELT_BUTTERFLY(d0, d1, d2, d3, d4, d5, d6, d7); // d_k lane r = workspace[8r + k]
             // Pass 2 on all columns: after the transpose d_k lane j = workspace[8k + j].
             VELT_TRANSPOSE(d0, d1, d2, d3, d4, d5, d6, d7);
+            d0 = Add(d0, _mm256_set1_epi32(32768));
             VELT_BUTTERFLY(d0, d1, d2, d3, d4, d5, d6, d7);
             StoreRows(out, d0, d1);
             StoreRows(out + 16, d2, d3);

@@ -77,12 +77,20 @@ std::vector<const Velt::Kernels*> Versions()
     return list;
 }
 
-// One kernel's transform of `count` blocks `stride` cells apart: the
-// samples, with the coefficients checked to be cleared.
-std::vector<std::int16_t> Transform(const Velt::Kernels& k, std::vector<std::int16_t> cells, int stride,
-                                    const std::int32_t* dq, int count)
+// One kernel's transform of `count` blocks `stride` cells apart, given in
+// natural order with a natural-order table and handed over column by column
+// (tables.h): the samples, with the coefficients checked to be cleared.
+std::vector<std::int16_t> Transform(const Velt::Kernels& k, const std::vector<std::int16_t>& natural, int stride,
+                                    const std::int32_t* naturalDq, int count)
 {
-    std::vector<std::int16_t> samples(cells.size(), -1);
+    std::vector<std::int16_t> cells(natural.size()), samples(natural.size(), -1);
+    std::int32_t dq[64];
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            dq[8 * c + r] = naturalDq[8 * r + c];
+            for (int b = 0; b < count; ++b)
+                cells[std::size_t(stride * b + 8 * c + r)] = natural[std::size_t(stride * b + 8 * r + c)];
+        }
     k.inverseDct(cells.data(), samples.data(), stride, dq, count);
     for (int b = 0; b < count; ++b)
         for (int i = 0; i < 64; ++i)

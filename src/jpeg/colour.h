@@ -1,6 +1,6 @@
 // Upsampling maps, colour conversion and the three row builders: they turn
-// one MCU row of inverse-transformed samples into output rows (R,G,B or
-// grey bytes). Upsampling is by replication: each output pixel takes the
+// one MCU row of inverse-transformed samples (a plane per component) into
+// output rows (R,G,B or grey bytes). Upsampling is by replication: each output pixel takes the
 // component sample whose area contains the pixel's centre; no interpolation.
 #pragma once
 
@@ -14,32 +14,33 @@ namespace Velt {
 using IndexRows = RowArray<std::int32_t>;
 using ByteRows = RowArray<std::uint8_t>;
 
-// Everything a row builder reads and writes for one MCU row.
+// Everything a row builder reads and writes for one MCU row. Each
+// component's samples (0..255) form a plane: 8 * v rows of PlaneWidth()
+// samples, the transform's output for the component's blocks of the row.
 struct RowContext {
     const Kernels* kernels = nullptr;
-    const std::int16_t* samples = nullptr; // 0..255, laid out as the coefficients they came from
+    const std::int16_t* planes[3] = {};
     int mcusPerRow = 0;
-    int coefficientsPerMcu = 0;
     int mcuWidth = 0;
     int mcuHeight = 0;
-    int nf = 0;
     const IndexRows* maps[3] = {};
     int h[3] = {}; // horizontal sampling factors
     int hmax = 0;
     ByteRows* rows = nullptr;
     std::int16_t* lines = nullptr; // scratch: kScratchLines lines of mcusPerRow * mcuWidth samples
+
+    int PlaneWidth(int comp) const { return mcusPerRow * 8 * h[comp]; }
 };
 
 // Extra bytes the output row block needs after its last row (vector stores).
 constexpr int kRowSlack = 32;
-// Scratch lines a colour row builder needs: three components, three colour
-// terms and one for upsampling.
-constexpr int kScratchLines = 7;
+// Scratch lines a colour row builder needs: three components, three colour terms.
+constexpr int kScratchLines = 6;
 
-// Entry (y, x): position within an MCU's coefficient area of the sample of
-// this component that covers output pixel (x, y) of the MCU.
-void BuildMap(IndexRows& map, int h, int v, int firstBlock, int hmax, int vmax, int mcuWidth,
-              int mcuHeight);
+// Entry (y, x): position within the component's plane, from the plane's
+// part for the MCU (8 * h samples to the right per MCU), of the sample that
+// covers output pixel (x, y) of the MCU.
+void BuildMap(IndexRows& map, int h, int v, int hmax, int vmax, int mcuWidth, int mcuHeight, int planeWidth);
 
 void BuildRowsGrey(const RowContext& c);
 void BuildRowsYCbCr(const RowContext& c);

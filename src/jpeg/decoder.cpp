@@ -95,14 +95,15 @@ void Decoder::StartDecoding()
     ReadScanHeader();
 
     context.kernels = kernels;
-    context.samples = samples.get();
     context.mcusPerRow = mcusPerRow;
-    context.coefficientsPerMcu = coefficientsPerMcu;
     context.mcuWidth = mcuWidth;
     context.mcuHeight = mcuHeight;
-    context.nf = nf;
     context.hmax = hmax;
     context.rows = &rows;
+    for (int k = 0; k < nf; ++k) {
+        context.planes[k] = Plane(k);
+        context.h[k] = components[k].h;
+    }
     if (!colour) {
         rowBuilder = BuildRowsGrey;
         return;
@@ -110,12 +111,16 @@ void Decoder::StartDecoding()
     rowBuilder = convert ? BuildRowsYCbCr : BuildRowsDirect;
     for (int k = 0; k < 3; ++k) {
         Component& c = components[k];
-        BuildMap(c.map, c.h, c.v, c.firstBlock, hmax, vmax, mcuWidth, mcuHeight);
+        BuildMap(c.map, c.h, c.v, hmax, vmax, mcuWidth, mcuHeight, context.PlaneWidth(k));
         context.maps[k] = &c.map;
-        context.h[k] = c.h;
     }
     lines = std::make_unique<std::int16_t[]>(kScratchLines * std::size_t(paddedWidth));
     context.lines = lines.get();
+}
+
+std::int16_t* Decoder::Plane(int k) const
+{
+    return samples.get() + std::size_t(mcusPerRow) * 64 * std::size_t(components[k].firstBlock);
 }
 
 void Decoder::UsePath(Path path)
@@ -134,14 +139,15 @@ void Decoder::DecodeMcuRow()
                     std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * sizeof(std::int16_t));
     coefficientsDirty = 1;
     scan->DecodeRow(coefficients.get());
-    // Every block of every MCU is transformed, which clears them all.
+    // Every block of every MCU is transformed, which clears them all. Block
+    // b of a component is row b / h, column b % h of its blocks in the MCU.
     for (int i = 0; i < nf; ++i) {
         const Component& c = components[i];
-        for (int b = 0; b < c.blocks; ++b) {
-            const std::size_t offset = std::size_t(64 * (c.firstBlock + b));
-            kernels->inverseDct(coefficients.get() + offset, samples.get() + offset, coefficientsPerMcu, c.dequant,
-                                mcusPerRow);
-        }
+        const int planeWidth = context.PlaneWidth(i);
+        for (int b = 0; b < c.blocks; ++b)
+            kernels->inverseDct(coefficients.get() + 64 * (c.firstBlock + b), coefficientsPerMcu, c.dequant,
+                                mcusPerRow, Plane(i) + 8 * (b / c.h) * planeWidth + 8 * (b % c.h), 8 * c.h,
+                                planeWidth);
     }
     coefficientsDirty = 0;
     rowBuilder(context);

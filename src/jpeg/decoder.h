@@ -75,6 +75,9 @@ private:
     void StartDecoding();
     void ComputeGeometry();
     void DecodeMcuRow();
+    // Component k's samples of the MCU row (RowContext): 8 * v rows of
+    // mcusPerRow * 8 * h, the components one after another.
+    std::int16_t* Plane(int k) const;
 
     unsigned char jfifSeen = 0, frameSeen = 0, adobeSeen = 0;
     int adobeTransform = 0;

@@ -62,7 +62,7 @@ VELT_INLINE void Butterfly(const U d[8], U out[8])
     out[4] = e3 - o4;
 }
 
-void InverseDctBlock(std::int16_t* c, std::int16_t* out, const std::int32_t* dq)
+void InverseDctBlock(std::int16_t* c, const std::int32_t* dq, std::int16_t* out, int rowStride)
 {
     U w[64];
     for (int r = 0; r < 8; ++r) {
@@ -78,12 +78,12 @@ void InverseDctBlock(std::int16_t* c, std::int16_t* out, const std::int32_t* dq)
             d[k] = U(std::int32_t(c[8 * k + r])) * U(dq[8 * k + r]);
         Butterfly(d, w + 8 * r);
     }
-    std::memset(c, 0, 64 * sizeof(std::int16_t)); // read: cleared for the next row
+    std::memset(c, 0, 64 * sizeof(std::int16_t)); // read: cleared for the next MCU row
     for (int j = 0; j < 8; ++j) {
         if ((w[8 + j] | w[16 + j] | w[24 + j] | w[32 + j] | w[40 + j] | w[48 + j] | w[56 + j]) == 0) {
             std::int16_t s = P(w[j]);
             for (int k = 0; k < 8; ++k)
-                out[8 * k + j] = s;
+                out[k * rowStride + j] = s;
             continue;
         }
         U d[8], column[8];
@@ -91,7 +91,7 @@ void InverseDctBlock(std::int16_t* c, std::int16_t* out, const std::int32_t* dq)
             d[k] = w[8 * k + j];
         Butterfly(d, column);
         for (int k = 0; k < 8; ++k)
-            out[8 * k + j] = P(column[k]);
+            out[k * rowStride + j] = P(column[k]);
     }
 }
 
@@ -103,11 +103,12 @@ void BuildDequantTable(const QuantTable& table, std::int32_t dq[64])
         dq[i] = std::int32_t(U(table.values[i]) * U(kAanScale[i]));
 }
 
-void Plain::InverseDct(std::int16_t* coefficients, std::int16_t* samples, int stride, const std::int32_t* dq,
-                       int count)
+void Plain::InverseDct(std::int16_t* coefficients, int stride, const std::int32_t* dq, int count,
+                       std::int16_t* samples, int sampleStride, int rowStride)
 {
     for (int i = 0; i < count; ++i)
-        InverseDctBlock(coefficients + std::ptrdiff_t(stride) * i, samples + std::ptrdiff_t(stride) * i, dq);
+        InverseDctBlock(coefficients + std::ptrdiff_t(stride) * i, dq, samples + std::ptrdiff_t(sampleStride) * i,
+                        rowStride);
 }
 
 } // namespace Velt

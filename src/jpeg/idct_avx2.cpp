@@ -74,13 +74,14 @@ VELT_AVX2_INLINE __m256i M(__m256i x, int c)
 // Two rows of eight, rounding term added: descaled by 2^16, level shifted
 // and stored as 16-bit samples clamped to 0..255. The shifted values fit 16
 // bits; the level shift saturates only where the clamp gives 255 anyway.
-VELT_AVX2_INLINE void StoreRows(std::int16_t* out, __m256i a, __m256i b)
+VELT_AVX2_INLINE void StoreRows(std::int16_t* out, int rowStride, __m256i a, __m256i b)
 {
     // packs works within 128-bit halves: a0-3 b0-3 a4-7 b4-7, reordered to a b.
     __m256i packed = _mm256_packs_epi32(_mm256_srai_epi32(a, 16), _mm256_srai_epi32(b, 16));
     packed = _mm256_permute4x64_epi64(_mm256_adds_epi16(packed, _mm256_set1_epi16(128)), 0xD8);
     packed = _mm256_min_epi16(_mm256_max_epi16(packed, _mm256_setzero_si256()), _mm256_set1_epi16(255));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), packed);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + rowStride), _mm256_extracti128_si256(packed, 1));
 }
 
 // Column k of a block: the coefficients of rows 0-7, as 32-bit lanes.
@@ -89,8 +90,9 @@ VELT_AVX2_INLINE __m256i Column(const __m128i* columns, int k)
     return _mm256_cvtepi16_epi32(_mm_loadu_si128(columns + k));
 }
 
-__attribute__((target("avx2"))) void InverseDctBlocks(std::int16_t* coefficients, std::int16_t* samples, int stride,
-                                                      const std::int32_t* dq, int count)
+__attribute__((target("avx2"))) void InverseDctBlocks(std::int16_t* coefficients, int stride, const std::int32_t* dq,
+                                                      int count, std::int16_t* samples, int sampleStride,
+                                                      int rowStride)
 {
     const __m256i* q = reinterpret_cast<const __m256i*>(dq);
     const __m256i q0 = _mm256_loadu_si256(q), q1 = _mm256_loadu_si256(q + 1), q2 = _mm256_loadu_si256(q + 2),
@@ -98,7 +100,7 @@ __attribute__((target("avx2"))) void InverseDctBlocks(std::int16_t* coefficients
                   q6 = _mm256_loadu_si256(q + 6), q7 = _mm256_loadu_si256(q + 7);
     for (int i = 0; i < count; ++i) {
         std::int16_t* c = coefficients + std::ptrdiff_t(stride) * i;
-        std::int16_t* out = samples + std::ptrdiff_t(stride) * i;
+        std::int16_t* out = samples + std::ptrdiff_t(sampleStride) * i;
         __m256i* cells = reinterpret_cast<__m256i*>(c);
         const __m256i r01 = _mm256_loadu_si256(cells), r23 = _mm256_loadu_si256(cells + 1);
         const __m256i r45 = _mm256_loadu_si256(cells + 2), r67 = _mm256_loadu_si256(cells + 3);
@@ -111,7 +113,7 @@ __attribute__((target("avx2"))) void InverseDctBlocks(std::int16_t* coefficients
             const __m256i d =
                 Add(_mm256_set1_epi32(std::int32_t(std::uint32_t(c[0]) * std::uint32_t(dq[0]))), _mm256_set1_epi32(32768));
             for (int k = 0; k < 4; ++k)
-                StoreRows(out + 16 * k, d, d);
+                StoreRows(out + 2 * k * rowStride, rowStride, d, d);
         } else {
             // Pass 1 on all rows: d_k lane r = c(r, k) * dq(r, k), exact mod 2^32.
             __m256i d0 = _mm256_mullo_epi32(Column(columns, 0), q0), d1 = _mm256_mullo_epi32(Column(columns, 1), q1);
@@ -123,24 +125,22 @@ __attribute__((target("avx2"))) void InverseDctBlocks(std::int16_t* coefficients
             VELT_TRANSPOSE(d0, d1, d2, d3, d4, d5, d6, d7);
             d0 = Add(d0, _mm256_set1_epi32(32768));
             VELT_BUTTERFLY(d0, d1, d2, d3, d4, d5, d6, d7);
-            StoreRows(out, d0, d1);
-            StoreRows(out + 16, d2, d3);
-            StoreRows(out + 32, d4, d5);
-            StoreRows(out + 48, d6, d7);
+            StoreRows(out, rowStride, d0, d1);
+            StoreRows(out + 2 * rowStride, rowStride, d2, d3);
+            StoreRows(out + 4 * rowStride, rowStride, d4, d5);
+            StoreRows(out + 6 * rowStride, rowStride, d6, d7);
         }
-        // Read: cleared for the next row (after the samples, which may be the same cells).
-        if (out != c)
-            for (int k = 0; k < 4; ++k)
-                _mm256_storeu_si256(cells + k, _mm256_setzero_si256());
+        for (int k = 0; k < 4; ++k) // read: cleared for the next MCU row
+            _mm256_storeu_si256(cells + k, _mm256_setzero_si256());
     }
 }
 
 } // namespace
 
-void Avx2::InverseDct(std::int16_t* coefficients, std::int16_t* samples, int stride, const std::int32_t* dq,
-                      int count)
+void Avx2::InverseDct(std::int16_t* coefficients, int stride, const std::int32_t* dq, int count,
+                      std::int16_t* samples, int sampleStride, int rowStride)
 {
-    InverseDctBlocks(coefficients, samples, stride, dq, count);
+    InverseDctBlocks(coefficients, stride, dq, count, samples, sampleStride, rowStride);
 }
 
 } // namespace Velt

@@ -135,14 +135,15 @@ void PrepareDequant(const std::int32_t* dq, DequantColumns& t)
     }
 }
 
-void InverseDctBlock(std::int16_t* c, std::int16_t* samples, const DequantColumns& t, std::int32_t dq0)
+void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0, std::int16_t* samples,
+                     int rowStride)
 {
     // cols[k] lane r = the coefficient of row r, column k (blocks are held
     // column by column).
     __m128i cols[8];
     for (int k = 0; k < 8; ++k)
         cols[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + 8 * k));
-    for (int k = 0; k < 8; ++k) // read: cleared for the next row
+    for (int k = 0; k < 8; ++k) // read: cleared for the next MCU row
         _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * k), _mm_setzero_si128());
 
     __m128i all = _mm_or_si128(_mm_or_si128(cols[1], cols[2]), _mm_or_si128(cols[3], cols[4]));
@@ -155,7 +156,7 @@ void InverseDctBlock(std::int16_t* c, std::int16_t* samples, const DequantColumn
         __m128i v = _mm_set1_epi32(d);
         __m128i s = P({v, v});
         for (int r = 0; r < 8; ++r)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * r), s);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + r * rowStride), s);
         return;
     }
 
@@ -194,18 +195,19 @@ void InverseDctBlock(std::int16_t* c, std::int16_t* samples, const DequantColumn
         Butterfly(w, out);
     }
     for (int k = 0; k < 8; ++k)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * k), P(out[k]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + k * rowStride), P(out[k]));
 }
 
 } // namespace
 
-void Sse2::InverseDct(std::int16_t* coefficients, std::int16_t* samples, int stride, const std::int32_t* dq,
-                      int count)
+void Sse2::InverseDct(std::int16_t* coefficients, int stride, const std::int32_t* dq, int count,
+                      std::int16_t* samples, int sampleStride, int rowStride)
 {
     DequantColumns t;
     PrepareDequant(dq, t);
     for (int i = 0; i < count; ++i)
-        InverseDctBlock(coefficients + std::ptrdiff_t(stride) * i, samples + std::ptrdiff_t(stride) * i, t, dq[0]);
+        InverseDctBlock(coefficients + std::ptrdiff_t(stride) * i, t, dq[0],
+                        samples + std::ptrdiff_t(sampleStride) * i, rowStride);
 }
 
 } // namespace Velt

@@ -14,12 +14,13 @@ enum class Path : unsigned char { Plain, Sse2, Avx2 };
 struct Kernels {
     Path path;
 
-    // Transforms `count` blocks of coefficients (natural order, the i-th
-    // stride * i cells after the first) into samples 0..255 at the same
-    // places after `samples`, and clears the coefficients to 0. dq is the
+    // Transforms `count` blocks of coefficients (held column by column, the
+    // i-th stride * i cells after the first) into samples 0..255 and clears
+    // the coefficients to 0. The i-th block's sample rows start sampleStride
+    // * i cells after `samples`, rowStride cells apart. dq is the
     // dequantisation table of BuildDequantTable.
-    void (*inverseDct)(std::int16_t* coefficients, std::int16_t* samples, int stride, const std::int32_t* dq,
-                       int count);
+    void (*inverseDct)(std::int16_t* coefficients, int stride, const std::int32_t* dq, int count,
+                       std::int16_t* samples, int sampleStride, int rowStride);
 
     // The chroma parts of the colour conversion for `count` samples (a
     // multiple of 8): red = Tr[Cr], blue = Tb[Cb], green = (Tg1[Cr] +
@@ -57,8 +58,8 @@ const Kernels& FastestKernels();
 
 // The versions' functions, reached through the tables (kernels.cpp).
 #define VELT_KERNEL_FUNCTIONS                                                                            \
-    void InverseDct(std::int16_t* coefficients, std::int16_t* samples, int stride, const std::int32_t* dq, \
-                    int count);                                                                          \
+    void InverseDct(std::int16_t* coefficients, int stride, const std::int32_t* dq, int count,           \
+                    std::int16_t* samples, int sampleStride, int rowStride);                             \
     void ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std::int16_t* red,      \
                      std::int16_t* green, std::int16_t* blue);                                           \
     void ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green,          \

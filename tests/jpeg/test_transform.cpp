@@ -91,7 +91,7 @@ std::vector<std::int16_t> Transform(const Velt::Kernels& k, const std::vector<st
             for (int b = 0; b < count; ++b)
                 cells[std::size_t(stride * b + 8 * c + r)] = natural[std::size_t(stride * b + 8 * r + c)];
         }
-    k.inverseDct(cells.data(), samples.data(), stride, dq, count);
+    k.inverseDct(cells.data(), stride, dq, count, samples.data(), stride, 8);
     for (int b = 0; b < count; ++b)
         for (int i = 0; i < 64; ++i)
             EXPECT_EQ(cells[std::size_t(stride * b + i)], 0) << "path " << int(k.path);
@@ -186,14 +186,17 @@ TEST(VeltIdct, StrideWalksEveryMcu)
     buffer[256] = -16;
     buffer[64] = 7;
     for (const Velt::Kernels* k : Versions()) {
+        // Sample blocks side by side in rows of 40: 16 apart, rows 40 apart.
         auto cells = buffer;
-        std::vector<std::int16_t> samples(cells.size(), -1);
-        k->inverseDct(cells.data(), samples.data(), 128, dq.data(), 3);
-        EXPECT_EQ(samples[63], 144);
-        EXPECT_EQ(samples[128 + 5], 160);
-        EXPECT_EQ(samples[256 + 60], 112);
-        EXPECT_EQ(samples[64], -1); // the other block position is untouched
-        EXPECT_EQ(cells[64], 7);
+        std::vector<std::int16_t> samples(8 * 40, -1);
+        k->inverseDct(cells.data(), 128, dq.data(), 3, samples.data(), 16, 40);
+        EXPECT_EQ(samples[7 * 40 + 7], 144);
+        EXPECT_EQ(samples[16 + 5], 160);
+        EXPECT_EQ(samples[7 * 40 + 32 + 4], 112);
+        EXPECT_EQ(samples[8], -1); // between the blocks: untouched
+        EXPECT_EQ(samples[3 * 40 + 24 + 7], -1);
+        EXPECT_EQ(cells[64], 7); // the other block position is untouched
+        EXPECT_EQ(cells[128], 0);
     }
 }
 
@@ -281,22 +284,22 @@ TEST(VeltColour, LineKernelsMatchThePlainVersion)
 TEST(VeltColour, UpsamplingMaps)
 {
     Velt::IndexRows map;
-    Velt::BuildMap(map, 2, 1, 0, 3, 1, 24, 8);
+    Velt::BuildMap(map, 2, 1, 3, 1, 24, 8, 16);
     const int cols23[6] = {0, 1, 1, 2, 3, 3};
     for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(map[0][x], cols23[x]);
+        EXPECT_EQ(map[5][x], 5 * 16 + cols23[x]);
     Velt::IndexRows third;
-    Velt::BuildMap(third, 1, 1, 2, 3, 1, 24, 8);
+    Velt::BuildMap(third, 1, 1, 3, 1, 24, 8, 8);
     const int cols13[6] = {0, 0, 0, 1, 1, 1};
     for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(third[0][x], 128 + cols13[x]);
+        EXPECT_EQ(third[0][x], cols13[x]);
     // 4:2:0 chroma: a 2 x 2 square per sample; luma is the identity over its blocks.
     Velt::IndexRows chroma, luma;
-    Velt::BuildMap(chroma, 1, 1, 4, 2, 2, 16, 16);
-    Velt::BuildMap(luma, 2, 2, 0, 2, 2, 16, 16);
-    EXPECT_EQ(chroma[15][15], 4 * 64 + 63);
-    EXPECT_EQ(chroma[2][3], 4 * 64 + 8 + 1);
-    EXPECT_EQ(luma[9][10], 64 * 3 + 8 * 1 + 2);
+    Velt::BuildMap(chroma, 1, 1, 2, 2, 16, 16, 40);
+    Velt::BuildMap(luma, 2, 2, 2, 2, 16, 16, 80);
+    EXPECT_EQ(chroma[15][15], 7 * 40 + 7);
+    EXPECT_EQ(chroma[2][3], 40 + 1);
+    EXPECT_EQ(luma[9][10], 9 * 80 + 10);
     EXPECT_THROW(luma.Allocate(1, 1), Velt::Error); // a second allocation
     Velt::IndexRows big;
     EXPECT_THROW(big.Allocate(33, 1), Velt::Error);
@@ -314,30 +317,24 @@ TEST(VeltColour, LineBuildersMatchPerPixelMapBuilders)
     std::mt19937 rng(3);
     for (const Case& k : cases) {
         int hmax = std::max({k.h[0], k.h[1], k.h[2]}), vmax = std::max({k.v[0], k.v[1], k.v[2]});
-        int blocks = 0, first[3];
-        for (int i = 0; i < 3; ++i) {
-            first[i] = blocks;
-            blocks += k.h[i] * k.v[i];
-        }
-        const int mcus = 7, mcuW = 8 * hmax, mcuH = 8 * vmax, cpm = 64 * blocks;
-        std::vector<std::int16_t> samples(std::size_t(mcus * cpm));
-        for (auto& s : samples)
-            s = std::int16_t(rng() % 256);
+        const int mcus = 7, mcuW = 8 * hmax, mcuH = 8 * vmax;
+        std::vector<std::int16_t> planes[3];
         Velt::IndexRows maps[3];
         std::vector<std::int16_t> lines(Velt::kScratchLines * std::size_t(mcus * mcuW));
         Velt::RowContext c;
-        c.samples = samples.data();
         c.mcusPerRow = mcus;
-        c.coefficientsPerMcu = cpm;
         c.mcuWidth = mcuW;
         c.mcuHeight = mcuH;
-        c.nf = 3;
         c.hmax = hmax;
         c.lines = lines.data();
         for (int i = 0; i < 3; ++i) {
-            Velt::BuildMap(maps[i], k.h[i], k.v[i], first[i], hmax, vmax, mcuW, mcuH);
-            c.maps[i] = &maps[i];
             c.h[i] = k.h[i];
+            planes[i].resize(std::size_t(8 * k.v[i] * c.PlaneWidth(i)));
+            for (auto& s : planes[i])
+                s = std::int16_t(rng() % 256);
+            c.planes[i] = planes[i].data();
+            Velt::BuildMap(maps[i], k.h[i], k.v[i], hmax, vmax, mcuW, mcuH, c.PlaneWidth(i));
+            c.maps[i] = &maps[i];
         }
         const std::size_t rowBytes = std::size_t(3 * mcus * mcuW);
         for (const Velt::Kernels* kernels : Versions())
@@ -357,7 +354,7 @@ TEST(VeltColour, LineBuildersMatchPerPixelMapBuilders)
     }
 }
 
-TEST(VeltColour, GreyBuilderCopiesBlockRows)
+TEST(VeltColour, GreyBuilderCopiesPlaneRows)
 {
     std::vector<std::int16_t> samples(64 * 3);
     for (std::size_t i = 0; i < samples.size(); ++i)
@@ -365,13 +362,12 @@ TEST(VeltColour, GreyBuilderCopiesBlockRows)
     Velt::ByteRows rows;
     rows.Allocate(8, 24, Velt::kRowSlack);
     Velt::RowContext c;
-    c.samples = samples.data();
+    c.planes[0] = samples.data();
+    c.h[0] = 1;
     c.mcusPerRow = 3;
-    c.coefficientsPerMcu = 64;
     c.mcuWidth = c.mcuHeight = 8;
-    c.nf = 1;
     c.rows = &rows;
     Velt::BuildRowsGrey(c);
-    EXPECT_EQ(rows[2][17], samples[128 + 16 + 1]);
-    EXPECT_EQ(rows[7][7], samples[63]);
+    EXPECT_EQ(rows[2][17], samples[2 * 24 + 17]);
+    EXPECT_EQ(rows[7][23], samples[7 * 24 + 23]);
 }

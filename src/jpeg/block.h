@@ -23,9 +23,11 @@
 #if defined(__GNUC__)
 #define VELT_INLINE inline __attribute__((always_inline))
 #define VELT_LIKELY(x) __builtin_expect(!!(x), 1)
+#define VELT_KEEP_BRANCH(v) __asm__ volatile("" : "+r"(v))
 #else
 #define VELT_INLINE inline
 #define VELT_LIKELY(x) (x)
+#define VELT_KEEP_BRANCH(v)
 #endif
 
 namespace Velt {
@@ -69,6 +71,7 @@ struct Window {
     BitReader& reader;
     Source& source;
     std::uint64_t window;
+    std::uint64_t peek;   // the window's top kFastBits bits, taken before the refill ORs in below them
     int bits;             // valid bits, 0 to 63
     int held;             // bits the reference reader holds: bits - lag
     unsigned char* next;  // the source's read position
@@ -81,6 +84,7 @@ struct Window {
     {
         bits = reader.count;
         window = bits ? reader.accumulator << (64 - bits) : 0;
+        peek = window >> (64 - HuffmanDecoder::kFastBits);
         held = bits - reader.lag;
         next = source.readPos;
         end = source.dataEnd;
@@ -96,7 +100,9 @@ struct Window {
     }
 
     // Whole bytes up to 56 to 63 valid bits, in one step while the bytes
-    // taken are below the limit; else through PrefetchBytes.
+    // taken are below the limit; else through PrefetchBytes. The next bytes
+    // go in below the valid bits: with kFastBits of them held already, the
+    // peek stays as it was and the next look-up need not wait for the load.
     VELT_INLINE void Refill()
     {
         const int n = (63 - bits) >> 3;
@@ -104,6 +110,10 @@ struct Window {
             std::uint64_t word;
             std::memcpy(&word, next, 8);
             window |= BigEndian(word) >> bits;
+            if (bits < HuffmanDecoder::kFastBits) {
+                peek = window >> (64 - HuffmanDecoder::kFastBits);
+                VELT_KEEP_BRANCH(peek); // a select would make every peek wait for the load
+            }
             next += n;
             bits |= 56;
             return;
@@ -114,10 +124,7 @@ struct Window {
     }
 
     // The fast table entry for the next bits.
-    VELT_INLINE std::uint64_t Entry(const HuffmanDecoder& h) const
-    {
-        return h.fast[window >> (64 - HuffmanDecoder::kFastBits)];
-    }
+    VELT_INLINE std::uint64_t Entry(const HuffmanDecoder& h) const { return h.fast[peek]; }
     VELT_INLINE bool Ready() const { return bits >= kStepBits; }
     // Ready() or enough bits for this entry's symbol all the same.
     VELT_INLINE bool Ready(std::uint64_t e) const
@@ -130,6 +137,7 @@ struct Window {
     VELT_INLINE void Take(std::uint64_t e)
     {
         window <<= (e & 63);
+        peek = window >> (64 - HuffmanDecoder::kFastBits);
         bits -= int(e & 63);
         held = kHeld.after[(e >> 50) + std::uint64_t(held)];
     }
@@ -142,6 +150,7 @@ struct Window {
         const int s = symbol & 15;
         const std::uint64_t value = window << length;
         window = value << s;
+        peek = window >> (64 - HuffmanDecoder::kFastBits);
         bits -= length + s;
         held = kHeld.after[(length << 4 | s) * HuffmanDecoder::kHeldStates + held];
         const int raw = int(value >> 32 >> (32 - s));

@@ -73,7 +73,7 @@ struct Window {
     std::uint64_t window;
     std::uint64_t peek;   // the window's top kFastBits bits, taken before the refill ORs in below them
     int bits;             // valid bits, 0 to 63
-    int held;             // bits the reference reader holds: bits - lag
+    std::uint64_t held;   // bits the reference reader holds: bits - lag, 0 to 32
     unsigned char* next;  // the source's read position
     unsigned char* end;   // the source's data end
     std::uintptr_t limit; // BitReader::refillLimit
@@ -85,7 +85,7 @@ struct Window {
         bits = reader.count;
         window = bits ? reader.accumulator << (64 - bits) : 0;
         peek = window >> (64 - HuffmanDecoder::kFastBits);
-        held = bits - reader.lag;
+        held = std::uint64_t(bits - reader.lag);
         next = source.readPos;
         end = source.dataEnd;
         limit = reader.refillLimit;
@@ -94,7 +94,7 @@ struct Window {
     {
         reader.accumulator = bits ? window >> (64 - bits) : 0;
         reader.count = bits;
-        reader.lag = bits - held;
+        reader.lag = bits - int(held);
         reader.refillLimit = limit;
         source.readPos = next;
     }
@@ -129,7 +129,7 @@ struct Window {
     // Ready() or enough bits for this entry's symbol all the same.
     VELT_INLINE bool Ready(std::uint64_t e) const
     {
-        return bits >= kStepBits || bits >= kHeld.need[(e >> 50) + std::uint64_t(held)];
+        return bits >= kStepBits || bits >= kHeld.need[(e >> 50) + held];
     }
 
     // Takes the code and value bits of a fast entry (Ready(e) true); the
@@ -139,7 +139,7 @@ struct Window {
         window <<= (e & 63);
         peek = window >> (64 - HuffmanDecoder::kFastBits);
         bits -= int(e & 63);
-        held = kHeld.after[(e >> 50) + std::uint64_t(held)];
+        held = kHeld.after[(e >> 50) + held];
     }
 
     // Takes a code of `length` bits and the value bits of its symbol (which
@@ -152,7 +152,7 @@ struct Window {
         window = value << s;
         peek = window >> (64 - HuffmanDecoder::kFastBits);
         bits -= length + s;
-        held = kHeld.after[(length << 4 | s) * HuffmanDecoder::kHeldStates + held];
+        held = kHeld.after[std::uint64_t((length << 4 | s) * HuffmanDecoder::kHeldStates) + held];
         const int raw = int(value >> 32 >> (32 - s));
         // A leading 0 bit marks a negative value: raw - (2^s - 1).
         const int negative = ~int(std::int64_t(value) >> 63);
@@ -195,7 +195,7 @@ struct Window {
         cells[0] = predictor;
 
         // AC: run/size symbols (F.2.2.2).
-        for (int k = 1;;) {
+        for (std::ptrdiff_t k = 1;;) {
             Refill();
             e = Entry(ac);
             if (VELT_LIKELY((e & HuffmanDecoder::kValue) && Ready())) {

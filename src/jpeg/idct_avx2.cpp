@@ -22,10 +22,14 @@ namespace {
 VELT_AVX2_INLINE __m256i Add(__m256i a, __m256i b) { return _mm256_add_epi32(a, b); }
 VELT_AVX2_INLINE __m256i Sub(__m256i a, __m256i b) { return _mm256_sub_epi32(a, b); }
 
-// M(x, C) = ((x + 128) >> 8) * C, arithmetic shift, 8 fractional bits.
+// M(x, C) = ((x + 128) >> 8) * C, arithmetic shift, 8 fractional bits. The
+// constant is hidden from the compiler, which would otherwise build some
+// products from shifts and adds: several operations where vpmulld is one.
 VELT_AVX2_INLINE __m256i M(__m256i x, int c)
 {
-    return _mm256_mullo_epi32(_mm256_srai_epi32(Add(x, _mm256_set1_epi32(128)), 8), _mm256_set1_epi32(c));
+    __m256i constant = _mm256_set1_epi32(c);
+    __asm__("" : "+x"(constant));
+    return _mm256_mullo_epi32(_mm256_srai_epi32(Add(x, _mm256_set1_epi32(128)), 8), constant);
 }
 
 // The AAN butterfly on eight vectors d0..d7 (even and odd parts), in place.

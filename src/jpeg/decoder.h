@@ -26,7 +26,7 @@ struct Component {
     int width = 0, height = 0;                 // in samples
     int widthInBlocks = 0, heightInBlocks = 0;
     IndexRows map;           // upsampling map (colour streams only)
-    std::int32_t dequant[64] = {}; // natural order, 13 fractional bits
+    std::int32_t dequant[64] = {}; // column by column (tables.h), 13 fractional bits
 };
 
 class Decoder : public Reader {
@@ -45,7 +45,6 @@ public:
     // Decodes with the given kernel version instead of the fastest (all give
     // the same bytes); throws Error when it is not available here.
     void UsePath(Path path);
-    Path KernelPath() const { return kernels->path; }
 
     // Read-only views for tools and tests.
     int Width() const { return width; }

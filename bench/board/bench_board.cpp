@@ -13,8 +13,8 @@
 #include "board/board_host.h"
 #include "document/jigsaw_doc.h"
 #include "document/picture.h"
-#include "platform/crt_rand.h"
-#include "platform/dc.h"
+#include "framework/crt_rand.h"
+#include "raster/dc.h"
 
 namespace {
 constexpr LONG kW = 1920, kH = 1080;

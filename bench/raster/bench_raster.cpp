@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dc.h"
+#include "raster/dc.h"
 
 namespace {
 constexpr int kFrameW = 1920, kFrameH = 1080;

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "document/jigsaw_doc.h"
-#include "platform/exceptions.h"
-#include "platform/file.h"
+#include "framework/exceptions.h"
+#include "framework/file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/saver_app.h"
-#include "platform/exceptions.h"
-#include "platform/platform.h"
+#include "framework/exceptions.h"
+#include "framework/platform.h"
 
 int AfxWinMain(int argc, char** argv)
 {

@@ -4,7 +4,7 @@
 // size is asked for, so the animation never reallocates it.
 #pragma once
 
-#include "platform/dc.h"
+#include "raster/dc.h"
 
 class CBoardBuffer {
 public:

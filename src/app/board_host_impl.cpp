@@ -6,7 +6,7 @@
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
 #include "board/piece_group.h"
-#include "platform/dc.h"
+#include "raster/dc.h"
 
 namespace {
 CSaverWnd* LiveSaverWnd()

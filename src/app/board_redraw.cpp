@@ -11,8 +11,8 @@
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
 #include "board/board_globals.h"
-#include "platform/dc.h"
-#include "platform/platform.h"
+#include "raster/dc.h"
+#include "framework/platform.h"
 
 bool CBoardBuffer::Ensure(CDC* pDC, int w, int h)
 {

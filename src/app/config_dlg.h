@@ -3,7 +3,7 @@
 // makes the jigsaw assemble faster; a button opens the maker's home page.
 #pragma once
 
-#include "platform/wnd.h"
+#include "framework/wnd.h"
 
 class CConfigDlg : public CDialog {
 public:

@@ -6,8 +6,8 @@
 
 #include "app/pump.h"
 #include "app/saver_wnd.h"
-#include "platform/exceptions.h"
-#include "platform/platform.h"
+#include "framework/exceptions.h"
+#include "framework/platform.h"
 
 namespace {
 // First mouse position this window saw; reset by every CreateFullScreen.

@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "app/config_dlg.h"
-#include "platform/platform.h"
+#include "framework/platform.h"
 #include "resources/resource.h"
 
 void CConfigDlg::OnHomePage()

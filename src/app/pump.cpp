@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "app/saver_app.h"
-#include "platform/exceptions.h"
-#include "platform/platform.h"
+#include "framework/exceptions.h"
+#include "framework/platform.h"
 
 namespace {
 // First mouse position any pump saw in this process; never reset.

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/types.h"
+#include "framework/types.h"
 
 // The reference point before any mouse position has been seen.
 constexpr POINT kNoMousePosition{-100, -100};

@@ -13,9 +13,10 @@
 #include "app/saver_wnd.h"
 #include "board/board_host.h"
 #include "document/container.h"
-#include "platform/file.h"
-#include "platform/platform.h"
+#include "framework/file.h"
+#include "framework/platform.h"
 #include "resources/resource.h"
+#include "resources/resources.h"
 
 // Kept in the program for tools that read it as a file (never read here).
 extern const char g_szSaverSignature[];
@@ -127,7 +128,9 @@ void CSaverApp::StartFullScreen()
 CBitmap& CSaverApp::GetTileBitmap()
 {
     if (!m_bmpTile.IsValid()) {
-        const std::vector<BYTE> dib = AfxGetPlatform().LoadBitmapResource(IDB_TILE);
+        std::vector<BYTE> dib = AfxGetPlatform().LoadBitmapResource(IDB_TILE);
+        if (dib.empty())
+            dib = res::BuiltinBitmap(IDB_TILE);
         m_bmpTile.LoadPackedDib(dib.data(), dib.size());
     }
     return m_bmpTile;

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "document/jigsaw_doc.h"
-#include "platform/dc.h"
-#include "platform/wnd.h"
+#include "raster/dc.h"
+#include "framework/wnd.h"
 
 class CFile;
 class CFullScreenWnd;

@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "app/saver_app.h"
-#include "platform/dc.h"
-#include "platform/platform.h"
+#include "raster/dc.h"
+#include "framework/platform.h"
 
 namespace {
 // The name the backends know the saver's window class by.

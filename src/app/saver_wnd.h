@@ -5,7 +5,7 @@
 // refuses to be deactivated and turns input into the user interrupt.
 #pragma once
 
-#include "platform/wnd.h"
+#include "framework/wnd.h"
 
 class CDC;
 class CBitmap;

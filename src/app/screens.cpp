@@ -9,7 +9,7 @@
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
 #include "app/transitions.h"
-#include "platform/dc.h"
+#include "raster/dc.h"
 
 namespace {
 constexpr int kMeasureSize = 100; // 10 points, in tenths

@@ -2,7 +2,7 @@
 // drawing so that it can be checked on its own.
 #pragma once
 
-#include "platform/types.h"
+#include "framework/types.h"
 
 // Where the picture (pw by ph) goes in a W by H window: inside the middle
 // three quarters, keeping its aspect ratio, centred. Integer arithmetic.

@@ -9,10 +9,10 @@
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
 #include "app/transitions.h"
-#include "platform/crt_rand.h"
-#include "platform/dc.h"
-#include "platform/exceptions.h"
-#include "platform/platform.h"
+#include "framework/crt_rand.h"
+#include "raster/dc.h"
+#include "framework/exceptions.h"
+#include "framework/platform.h"
 
 namespace {
 constexpr int kScreenPause = 5; // seconds each screen stays

@@ -9,8 +9,8 @@
 
 #include "app/transition_pace.h"
 #include "app/transitions.h"
-#include "platform/dc.h"
-#include "platform/platform.h"
+#include "raster/dc.h"
+#include "framework/platform.h"
 
 namespace pace = transition_pace;
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/types.h"
+#include "framework/types.h"
 
 class CDC;
 

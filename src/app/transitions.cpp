@@ -9,8 +9,8 @@
 
 #include "app/transition_plan.h"
 #include "app/transition_steps.h"
-#include "platform/crt_rand.h"
-#include "platform/platform.h"
+#include "framework/crt_rand.h"
+#include "framework/platform.h"
 
 namespace tp = transition_plan;
 

@@ -6,7 +6,7 @@
 // during an effect is seen once it has ended, at most 2.5 s later.
 #pragma once
 
-#include "platform/types.h"
+#include "framework/types.h"
 
 class CDC;
 

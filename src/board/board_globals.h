@@ -1,7 +1,7 @@
 // Process-wide state shared by the pieces (one board exists at a time).
 #pragma once
 
-#include "platform/types.h"
+#include "framework/types.h"
 
 class CPieceGroup;
 

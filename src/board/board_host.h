@@ -3,7 +3,7 @@
 // refinement timer. The application supplies it; tests supply their own.
 #pragma once
 
-#include "platform/types.h"
+#include "framework/types.h"
 
 class IBoardHost {
 public:

@@ -9,7 +9,7 @@
 #include "board/board_host.h"
 #include "board/spline_piece.h"
 #include "document/jigsaw_doc.h"
-#include "platform/crt_rand.h"
+#include "framework/crt_rand.h"
 #include "resources/resources.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "board/board_host.h"
 #include "board/piece_group.h"
 #include "document/jigsaw_doc.h"
-#include "platform/dc.h"
+#include "raster/dc.h"
 
 void CJigsawDoc::DrawBoard(CDC* pDC, const RECT* prcDirty)
 {

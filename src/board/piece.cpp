@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "board/board_globals.h"
-#include "platform/crt_rand.h"
+#include "framework/crt_rand.h"
 
 BYTE* CShadeBitmap::Create(std::size_t bytes)
 {

@@ -5,10 +5,10 @@
 
 #include <vector>
 
-#include "platform/object.h"
-#include "platform/region.h"
-#include "platform/surface.h"
-#include "platform/types.h"
+#include "framework/object.h"
+#include "raster/region.h"
+#include "raster/surface.h"
+#include "framework/types.h"
 
 class CDC;
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "board/piece.h"
-#include "platform/object.h"
-#include "platform/types.h"
+#include "framework/object.h"
+#include "framework/types.h"
 
 class CDC;
 

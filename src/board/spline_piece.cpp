@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "board/board_globals.h"
-#include "platform/crt_rand.h"
-#include "platform/dc.h"
+#include "framework/crt_rand.h"
+#include "raster/dc.h"
 
 CSplinePiece::CSplinePiece(const POINT corners[4], BOOL bKnobs)
 {

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "platform/exceptions.h"
-#include "platform/file.h"
+#include "framework/exceptions.h"
+#include "framework/file.h"
 
 namespace {
 // "AutoplayTovin", each byte xor 0x5A.

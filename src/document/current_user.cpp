@@ -2,7 +2,7 @@
 // 10, 11, the text, option 12, the span, options 14-16, two strings.
 #include "document/current_user.h"
 
-#include "platform/archive.h"
+#include "framework/archive.h"
 
 void CCurrentUser::Serialize(CArchive& ar)
 {

@@ -3,9 +3,9 @@
 // pack tool writes a default one.
 #pragma once
 
-#include "platform/cstring.h"
-#include "platform/object.h"
-#include "platform/types.h"
+#include "framework/cstring.h"
+#include "framework/object.h"
+#include "framework/types.h"
 
 class CCurrentUser : public CObject {
 public:

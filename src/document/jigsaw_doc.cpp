@@ -9,8 +9,8 @@
 
 #include "document/current_user.h"
 #include "document/picture.h"
-#include "platform/archive.h"
-#include "platform/exceptions.h"
+#include "framework/archive.h"
+#include "framework/exceptions.h"
 
 CJigsawDoc::~CJigsawDoc() { ClearBoard(); }
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "board/piece_list.h"
-#include "platform/cstring.h"
-#include "platform/types.h"
+#include "framework/cstring.h"
+#include "framework/types.h"
 
 class CFile;
 class CDC;

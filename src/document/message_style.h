@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/cstring.h"
-#include "platform/types.h"
+#include "framework/cstring.h"
+#include "framework/types.h"
 
 struct MessageStyle {
     CString message;           // Windows-1252

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "jpeg/source.h"
-#include "platform/types.h"
+#include "framework/types.h"
 
 // Row stride of a 24-bit picture row: 3 * width rounded up to 4 bytes.
 inline std::size_t PictureStride(LONG width) { return DibStride24(width); }

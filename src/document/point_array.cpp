@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/archive.h"
-#include "platform/exceptions.h"
+#include "framework/archive.h"
+#include "framework/exceptions.h"
 
 CPointArray::CPointArray(const CPointArray& other) : CObject() { *this = other; }
 

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <memory>
 
-#include "platform/object.h"
-#include "platform/types.h"
+#include "framework/object.h"
+#include "framework/types.h"
 
 class CPointArray : public CObject {
 public:

@@ -1,7 +1,7 @@
 // Writes a document field by field in stream order.
 #include "document/stored_document.h"
 
-#include "platform/archive.h"
+#include "framework/archive.h"
 
 void StoredDocument::Store(CArchive& ar)
 {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "document/current_user.h"
-#include "platform/cstring.h"
-#include "platform/types.h"
+#include "framework/cstring.h"
+#include "framework/types.h"
 
 class CArchive;
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/types.h"
+#include "framework/types.h"
 #include "resources/resource.h"
 
 namespace res {

@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
-#include "platform/surface.h"
-#include "platform/text.h"
-#include "platform/wnd.h"
+#include "framework/platform.h"
+#include "raster/surface.h"
+#include "raster/text.h"
+#include "framework/wnd.h"
 
 // Thrown by FakePlatform::Exit; not a std::exception, so the per-message
 // guard lets it through to the test.

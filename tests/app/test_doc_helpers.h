@@ -12,8 +12,8 @@
 #include "document/container.h"
 #include "document/picture.h"
 #include "document/stored_document.h"
-#include "platform/archive.h"
-#include "platform/file.h"
+#include "framework/archive.h"
+#include "framework/file.h"
 
 namespace apptest {
 

@@ -4,7 +4,7 @@
 #include "app_fixture.h"
 
 #include "app/pump.h"
-#include "platform/exceptions.h"
+#include "framework/exceptions.h"
 
 namespace {
 class PumpTest : public AppTest {};

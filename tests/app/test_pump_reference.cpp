@@ -5,7 +5,7 @@
 #include "app/pump.h"
 #include "app/saver_app.h"
 #include "fake_platform.h"
-#include "platform/exceptions.h"
+#include "framework/exceptions.h"
 
 TEST(PumpReference, FirstMoveSetsItAndOnlyMovesOnBothAxesEndTheSaver)
 {

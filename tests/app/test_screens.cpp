@@ -6,7 +6,7 @@
 #include "app/board_buffer.h"
 #include "app/screens.h"
 #include "board/piece_group.h"
-#include "platform/dc.h"
+#include "raster/dc.h"
 
 namespace {
 class ScreenTest : public AppTest {

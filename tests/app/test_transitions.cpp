@@ -11,8 +11,8 @@
 #include "app/transition_plan.h"
 #include "app/transitions.h"
 #include "fake_platform.h"
-#include "platform/crt_rand.h"
-#include "platform/dc.h"
+#include "framework/crt_rand.h"
+#include "raster/dc.h"
 
 namespace tp = transition_plan;
 namespace tpace = transition_pace;

@@ -3,7 +3,7 @@
 // absorbs the user interrupt raised outside a show cycle.
 #include "app_fixture.h"
 
-#include "platform/dc.h"
+#include "raster/dc.h"
 
 namespace {
 class WindowTest : public AppTest {

@@ -8,7 +8,7 @@
 #include "board/piece_group.h"
 #include "board/spline_piece.h"
 #include "board_fixture.h"
-#include "platform/crt_rand.h"
+#include "framework/crt_rand.h"
 
 namespace {
 // A one-piece group at a given angle; records each turning step.

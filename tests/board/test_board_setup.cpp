@@ -10,7 +10,7 @@
 #include "board/board_globals.h"
 #include "board/spline_piece.h"
 #include "board_fixture.h"
-#include "platform/crt_rand.h"
+#include "framework/crt_rand.h"
 
 namespace {
 std::vector<CPiece*> Pieces(CJigsawDoc& doc)

@@ -10,8 +10,8 @@
 #include "board/board_globals.h"
 #include "board/spline_piece.h"
 #include "board_fixture.h"
-#include "platform/crt_rand.h"
-#include "platform/dc.h"
+#include "framework/crt_rand.h"
+#include "raster/dc.h"
 
 namespace {
 // A picture whose every pixel tells where it came from.

@@ -4,8 +4,8 @@
 #include <random>
 
 #include "picture_source.h"
-#include "platform/archive.h"
-#include "platform/file.h"
+#include "framework/archive.h"
+#include "framework/file.h"
 #include "stored_picture.h"
 
 namespace testdoc {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "document/stored_document.h"
-#include "platform/types.h"
+#include "framework/types.h"
 
 namespace testdoc {
 

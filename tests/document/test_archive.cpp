@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/archive.h"
-#include "platform/exceptions.h"
-#include "platform/file.h"
+#include "framework/archive.h"
+#include "framework/exceptions.h"
+#include "framework/file.h"
 
 namespace {
 

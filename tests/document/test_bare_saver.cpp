@@ -11,8 +11,8 @@
 
 #include "doc_fixture.h"
 #include "document/container.h"
-#include "platform/exceptions.h"
-#include "platform/file.h"
+#include "framework/exceptions.h"
+#include "framework/file.h"
 
 namespace {
 

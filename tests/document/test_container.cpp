@@ -10,8 +10,8 @@
 #include "doc_fixture.h"
 #include "document/container.h"
 #include "document/jigsaw_doc.h"
-#include "platform/exceptions.h"
-#include "platform/file.h"
+#include "framework/exceptions.h"
+#include "framework/file.h"
 
 using namespace testdoc;
 

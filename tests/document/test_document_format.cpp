@@ -10,9 +10,9 @@
 #include "document/current_user.h"
 #include "document/jigsaw_doc.h"
 #include "document/picture.h"
-#include "platform/archive.h"
-#include "platform/exceptions.h"
-#include "platform/file.h"
+#include "framework/archive.h"
+#include "framework/exceptions.h"
+#include "framework/file.h"
 
 using namespace testdoc;
 

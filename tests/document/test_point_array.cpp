@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "document/point_array.h"
-#include "platform/archive.h"
-#include "platform/exceptions.h"
-#include "platform/file.h"
+#include "framework/archive.h"
+#include "framework/exceptions.h"
+#include "framework/file.h"
 
 namespace {
 

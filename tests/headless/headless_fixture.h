@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/headless/frame_output.h"
-#include "platform/headless/headless_platform.h"
-#include "platform/wnd.h"
+#include "backends/headless/frame_output.h"
+#include "backends/headless/headless_platform.h"
+#include "framework/wnd.h"
 
 struct LoggedMsg {
     HWND hwnd;

@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/headless/headless_platform.h"
-#include "platform/posix/ini_profile.h"
+#include "backends/headless/headless_platform.h"
+#include "backends/posix/ini_profile.h"
 
 namespace fs = std::filesystem;
 

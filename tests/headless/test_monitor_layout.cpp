@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/monitor_layout.h"
-#include "platform/monitor_layout.h"
+#include "framework/monitor_layout.h"
+#include "framework/monitor_layout.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // platform so that time is under the test's control.
 #include "headless_fixture.h"
 
-#include "platform/exceptions.h"
+#include "framework/exceptions.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_options.h"
-#include "platform/headless/input_script.h"
-#include "platform/headless/virtual_clock.h"
+#include "backends/headless/headless_options.h"
+#include "backends/headless/input_script.h"
+#include "backends/headless/virtual_clock.h"
 
 namespace {
 

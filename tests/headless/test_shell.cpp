@@ -11,7 +11,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 
 namespace fs = std::filesystem;
 

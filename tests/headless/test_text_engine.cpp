@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/posix/freetype_text.h"
+#include "backends/posix/freetype_text.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig (2.14) loses a few bytes of the configuration it parses at

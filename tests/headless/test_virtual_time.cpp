@@ -3,7 +3,7 @@
 // the scripted configuration dialog.
 #include "headless_fixture.h"
 
-#include "platform/surface.h"
+#include "raster/surface.h"
 #include "resources/resource.h"
 
 namespace {

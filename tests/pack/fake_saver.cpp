@@ -7,8 +7,8 @@
 
 #include "document/container.h"
 #include "document/jigsaw_doc.h"
-#include "platform/cstring.h"
-#include "platform/file.h"
+#include "framework/cstring.h"
+#include "framework/file.h"
 #include "resources/resource.h"
 
 // A stand-in holds the saver signature, as the saver does.

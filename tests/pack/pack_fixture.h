@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "picture_source.h"
-#include "platform/types.h"
+#include "framework/types.h"
 
 namespace packtest {
 

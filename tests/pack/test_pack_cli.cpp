@@ -15,7 +15,7 @@
 #include "document/jigsaw_doc.h"
 #include "document/picture.h"
 #include "pack_fixture.h"
-#include "platform/file.h"
+#include "framework/file.h"
 #include "resources/resource.h"
 #include "saver_info.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/dc.h"
-#include "platform/platform.h"
-#include "platform/surface.h"
-#include "platform/text.h"
+#include "raster/dc.h"
+#include "framework/platform.h"
+#include "raster/surface.h"
+#include "raster/text.h"
 
 namespace rastertest {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "document/picture.h"
-#include "platform/surface.h"
-#include "platform/types.h"
+#include "raster/surface.h"
+#include "framework/types.h"
 
 namespace rastertest {
 

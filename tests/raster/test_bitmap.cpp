@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "fake_platform.h"
-#include "platform/dc.h"
+#include "raster/dc.h"
 #include "resources/resources.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
-#include "platform/dc.h"
-#include "platform/wnd.h"
+#include "raster/dc.h"
+#include "framework/wnd.h"
 #include "raster_helpers.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "fake_platform.h"
-#include "platform/dc.h"
+#include "raster/dc.h"
 #include "raster_helpers.h"
 
 namespace {

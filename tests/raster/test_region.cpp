@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/region.h"
+#include "raster/region.h"
 
 namespace {
 

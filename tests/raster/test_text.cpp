@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
-#include "platform/dc.h"
+#include "raster/dc.h"
 
 namespace {
 using rastertest::FakeTextEngine;

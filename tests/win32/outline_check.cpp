@@ -14,7 +14,7 @@
 #include "board/board_host.h"
 #include "board/spline_piece.h"
 #include "common/test_picture.h"
-#include "platform/crt_rand.h"
+#include "framework/crt_rand.h"
 
 namespace {
 

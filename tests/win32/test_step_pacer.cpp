@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/win32/step_pacer.h"
+#include "backends/win32/step_pacer.h"
 
 namespace {
 

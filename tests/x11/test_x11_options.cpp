@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/saver_app.h"
-#include "platform/posix/disk_pictures.h"
-#include "platform/x11/x11_options.h"
+#include "disk_pictures/disk_pictures.h"
+#include "backends/x11/x11_options.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/saver_app.h"
-#include "platform/x11/x11_platform.h"
+#include "backends/x11/x11_platform.h"
 #include "resources/resource.h"
 
 namespace fs = std::filesystem;

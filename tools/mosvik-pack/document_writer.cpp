@@ -8,8 +8,8 @@
 #include "document/container.h"
 #include "document/stored_document.h"
 #include "pack_error.h"
-#include "platform/archive.h"
-#include "platform/file.h"
+#include "framework/archive.h"
+#include "framework/file.h"
 
 namespace {
 

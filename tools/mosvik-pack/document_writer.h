@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "document/message_style.h"
-#include "platform/types.h"
+#include "framework/types.h"
 #include "stored_picture.h"
 
 // The serialised document. PackError when the document would contain the

@@ -9,7 +9,7 @@
 #include "pack_error.h"
 #include "pack_options.h"
 #include "pack_run.h"
-#include "platform/exceptions.h"
+#include "framework/exceptions.h"
 #include "saver_info.h"
 #ifdef _WIN32
 #include "win32/command_line.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "document/message_style.h"
-#include "platform/types.h"
+#include "framework/types.h"
 
 struct PackOptions {
     enum class Action { pack, info, help, version };

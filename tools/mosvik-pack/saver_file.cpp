@@ -10,7 +10,7 @@
 #include "document/container.h"
 #include "pack_error.h"
 #include "picture_source.h"
-#include "platform/replace_file.h"
+#include "framework/replace_file.h"
 #include "resources/resource.h"
 
 namespace fs = std::filesystem;

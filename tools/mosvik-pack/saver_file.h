@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/types.h"
+#include "framework/types.h"
 
 // Largest saver executable the tool copies.
 constexpr std::uintmax_t kMaxSaverBytes = 256u << 20;

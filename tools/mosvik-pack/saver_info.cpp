@@ -14,9 +14,9 @@
 #include "document/picture.h"
 #include "pack_error.h"
 #include "pack_options.h"
-#include "platform/archive.h"
-#include "platform/exceptions.h"
-#include "platform/file.h"
+#include "framework/archive.h"
+#include "framework/exceptions.h"
+#include "framework/file.h"
 
 namespace fs = std::filesystem;
 

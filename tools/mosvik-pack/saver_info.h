@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "jpeg_probe.h"
-#include "platform/cstring.h"
-#include "platform/types.h"
+#include "framework/cstring.h"
+#include "framework/types.h"
 
 struct SaverInfo {
     CString source;

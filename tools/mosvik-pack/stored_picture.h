@@ -9,7 +9,7 @@
 
 #include "document/picture.h"
 #include "picture_load.h"
-#include "platform/types.h"
+#include "framework/types.h"
 
 struct StoredPicture {
     int width = 0;

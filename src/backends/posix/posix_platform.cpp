@@ -1,0 +1,176 @@
+// CPosixPlatform: process, clock and service parts (module path, exit,
+// the monotonic clock, the profile file, text engine and opener).
+#include "backends/posix/posix_platform.h"
+
+#include <poll.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+
+#include "backends/posix/freetype_text.h"
+#include "backends/posix/ini_profile.h"
+#include "backends/posix/shell_open.h"
+#include "backends/posix/stop_signals.h"
+
+namespace {
+constexpr std::int64_t kNsPerMs = 1000000;
+
+std::int64_t MonotonicNs()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+} // namespace
+
+CPosixPlatform::CPosixPlatform() = default;
+
+CPosixPlatform::~CPosixPlatform() = default;
+
+std::vector<MonitorRect> CPosixPlatform::GetMonitors()
+{
+    const SIZE screen = GetScreenSize();
+    return {MonitorRect{0, 0, screen.cx, screen.cy}};
+}
+
+std::string CPosixPlatform::ExecutablePath()
+{
+    std::string buf(256, '\0');
+    for (int tries = 0; tries < 8; ++tries) {
+        const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0)
+            return {};
+        if (std::size_t(n) < buf.size()) {
+            buf.resize(std::size_t(n));
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+    return {};
+}
+
+void CPosixPlatform::Exit(int status)
+{
+    if (!m_bExiting) {
+        m_bExiting = true;
+        try {
+            OnExit(status);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "mosvik: %s\n", e.what());
+            if (status == 0)
+                status = 1;
+        }
+    }
+    std::fflush(nullptr);
+    std::exit(status);
+}
+
+std::int64_t CPosixPlatform::MonotonicMs() { return MonotonicNs() / kNsPerMs; }
+
+DWORD CPosixPlatform::GetTickCount() { return DWORD(std::uint64_t(MonotonicMs())); }
+
+void CPosixPlatform::WatchStopSignals()
+{
+    if (!m_signals)
+        m_signals = std::make_unique<CStopSignals>();
+}
+
+int CPosixPlatform::StopFd() const { return m_signals ? m_signals->Fd() : -1; }
+
+void CPosixPlatform::ExitIfStopped()
+{
+    if (m_signals && CStopSignals::Raised())
+        Exit(0);
+}
+
+void CPosixPlatform::SleepUntilNs(std::int64_t deadlineNs)
+{
+    for (;;) {
+        ExitIfStopped();
+        const std::int64_t left = deadlineNs - MonotonicNs();
+        if (left <= 0)
+            return;
+        const timespec ts{time_t(left / 1000000000), long(left % 1000000000)};
+        if (m_signals) {
+            // The pipe becomes readable when a stop signal arrives, even one
+            // that came just before the wait began.
+            pollfd fd{m_signals->Fd(), POLLIN, 0};
+            ::ppoll(&fd, 1, &ts, nullptr);
+        } else {
+            ::nanosleep(&ts, nullptr);
+        }
+    }
+}
+
+void CPosixPlatform::Sleep(DWORD ms) { SleepUntilNs(MonotonicNs() + std::int64_t(ms) * kNsPerMs); }
+
+void CPosixPlatform::SleepUntilTick(DWORD tick)
+{
+    const std::int64_t nowMs = MonotonicMs();
+    const DWORD ahead = tick - DWORD(std::uint64_t(nowMs)); // unsigned: survives the wrap
+    if (ahead != 0 && ahead < 0x80000000u)
+        SleepUntilNs((nowMs + ahead) * kNsPerMs); // the tick's first instant
+}
+
+std::int64_t CPosixPlatform::GetTime()
+{
+    return std::int64_t(std::time(nullptr)) + (m_monitor ? m_monitor->ClockOffset() : 0);
+}
+
+void CPosixPlatform::WaitForRefresh(HWND)
+{
+    // The next slot of a 60 Hz grid on the monotonic clock.
+    const std::int64_t ns = MonotonicNs();
+    SleepUntilNs((ns / 1000 * 60 / 1000000 + 1) * 1000000 / 60 * 1000);
+}
+
+std::string CPosixPlatform::ConfigHome() { return CIniProfile::DefaultConfigHome().string(); }
+
+ITextEngine& CPosixPlatform::Text()
+{
+    if (!m_text)
+        m_text = std::make_unique<CFreeTypeTextEngine>();
+    return *m_text;
+}
+
+int CPosixPlatform::GetProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
+                                  const char* entry, int nDefault)
+{
+    if (!m_profile)
+        m_profile = std::make_unique<CIniProfile>(ConfigHome());
+    return m_profile->GetInt(registryKey, appName, section ? section : "", entry ? entry : "", nDefault);
+}
+
+BOOL CPosixPlatform::WriteProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
+                                     const char* entry, int value)
+{
+    if (!m_profile)
+        m_profile = std::make_unique<CIniProfile>(ConfigHome());
+    if (!section || !entry)
+        return FALSE;
+    return m_profile->WriteInt(registryKey, appName, section, entry, value) ? TRUE : FALSE;
+}
+
+BOOL CPosixPlatform::FindExecutable(const std::string& file, std::string& program)
+{
+    // Like the shell's lookup, a file that does not exist has no program.
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        return FALSE;
+    return posix_shell::FindOnPath("xdg-open", program) ? TRUE : FALSE;
+}
+
+void CPosixPlatform::ShellExecute(const std::string& program, const char* verb, const char* parameters)
+{
+    if (program.empty() || (verb && std::string(verb) != "open"))
+        return;
+    std::vector<std::string> argv{program};
+    if (parameters && *parameters)
+        argv.push_back(posix_shell::UrlForHost(parameters));
+    posix_shell::SpawnDetached(argv);
+}

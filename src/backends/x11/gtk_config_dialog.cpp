@@ -1,0 +1,264 @@
+// The configuration dialog (template 133) built with GTK 3, laid out like
+// the template: the icon at the top left with the version line beside it,
+// the notice below, OK and Cancel at the top right, the speed slider with a
+// tick at every position across the dialog and the home-page button at the
+// bottom. OK is the default button and has the focus first, as the first
+// control of the template. The buttons go to the dialog object: OK to
+// OnOK, Cancel, the close box, Escape and a stop signal to OnCancel, the
+// home-page button to OnCommand(1012). The dialog's own code decides when
+// it has ended; this file only waits for that.
+#include "backends/x11/gtk_config_dialog.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "framework/cstring.h"
+#include "raster/dc.h"
+#include "framework/wnd.h"
+#include "resources/resource.h"
+#include "resources/resources.h"
+
+// After the framework's headers: GLib defines TRUE and FALSE as macros.
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+
+namespace {
+
+constexpr int kMaxMarks = 1024; // a tick at every position, within reason
+constexpr int kIconSide = 32;
+
+// The trackbar as a GtkScale with whole-number positions.
+class CGtkSlider : public ISliderPeer {
+public:
+    explicit CGtkSlider(GtkWidget* scale) : m_scale(scale) {}
+
+    void SetRange(int nMin, int nMax, BOOL) override
+    {
+        nMax = std::max(nMin, nMax);
+        // GtkRange needs max > min; a one-position range still shows.
+        gtk_range_set_range(GTK_RANGE(m_scale), nMin, nMax > nMin ? nMax : nMin + 1);
+        gtk_scale_clear_marks(GTK_SCALE(m_scale));
+        if (std::int64_t(nMax) - nMin < kMaxMarks) {
+            for (int v = nMin; v <= nMax; ++v)
+                gtk_scale_add_mark(GTK_SCALE(m_scale), v, GTK_POS_TOP, nullptr);
+        }
+        m_nMin = nMin;
+        m_nMax = nMax;
+    }
+    void SetPos(int nPos) override { gtk_range_set_value(GTK_RANGE(m_scale), std::clamp(nPos, m_nMin, m_nMax)); }
+    int GetPos() const override
+    {
+        const double v = gtk_range_get_value(GTK_RANGE(m_scale));
+        return std::clamp(int(std::lround(v)), m_nMin, m_nMax);
+    }
+
+private:
+    GtkWidget* m_scale;
+    int m_nMin = 0, m_nMax = 100;
+};
+
+// What the signal handlers reach: the dialog, and a failure that must not
+// unwind through GTK's C frames (kept and rethrown after the loop).
+struct DialogRun {
+    CDialog* dlg = nullptr;
+    std::exception_ptr failure;
+    guint stopWatch = 0; // the stop-signal source while it is installed
+};
+
+template <typename F>
+void Guarded(DialogRun* run, F&& f)
+{
+    if (run->dlg->IsEnded())
+        return;
+    try {
+        f();
+    } catch (...) {
+        run->failure = std::current_exception();
+        run->dlg->EndDialog(IDCANCEL);
+    }
+}
+
+void OnOkClicked(GtkButton*, gpointer data)
+{
+    auto* run = static_cast<DialogRun*>(data);
+    Guarded(run, [&] { run->dlg->OnOK(); });
+}
+
+void OnCancelClicked(GtkButton*, gpointer data)
+{
+    auto* run = static_cast<DialogRun*>(data);
+    Guarded(run, [&] { run->dlg->OnCancel(); });
+}
+
+void OnHomePageClicked(GtkButton*, gpointer data)
+{
+    auto* run = static_cast<DialogRun*>(data);
+    Guarded(run, [&] { run->dlg->OnCommand(IDC_HOMEPAGE); });
+}
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data)
+{
+    OnCancelClicked(nullptr, data);
+    return TRUE; // the window is destroyed once the loop has ended
+}
+
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* ev, gpointer data)
+{
+    if (ev->keyval != GDK_KEY_Escape)
+        return FALSE;
+    OnCancelClicked(nullptr, data);
+    return TRUE;
+}
+
+gboolean OnStopSignal(gint, GIOCondition, gpointer data)
+{
+    static_cast<DialogRun*>(data)->stopWatch = 0;
+    OnCancelClicked(nullptr, data);
+    return G_SOURCE_REMOVE;
+}
+
+// "&Go to ..." as a GTK mnemonic: '&' marks the key, "&&" is an ampersand,
+// and GTK's own marker '_' is doubled.
+std::string MnemonicFromResource(const char* text)
+{
+    const std::string utf8 = cp1252::ToUtf8(text);
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '&' && i + 1 < utf8.size() && utf8[i + 1] == '&') {
+            out += '&';
+            ++i;
+        } else if (c == '&') {
+            out += '_';
+        } else if (c == '_') {
+            out += "__";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The saver's icon: the background tile, scaled down.
+GdkPixbuf* MakeIcon()
+{
+    const std::vector<BYTE> dib = res::BuiltinBitmap(IDB_TILE);
+    CBitmap bmp;
+    if (dib.empty() || !bmp.LoadPackedDib(dib.data(), dib.size()) || !bmp.Surface())
+        return nullptr;
+    const CSurface& s = *bmp.Surface();
+    if (s.Width() <= 0 || s.Height() <= 0)
+        return nullptr;
+    GdkPixbuf* full = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, s.Width(), s.Height());
+    if (!full)
+        return nullptr;
+    guchar* pixels = gdk_pixbuf_get_pixels(full);
+    const int stride = gdk_pixbuf_get_rowstride(full);
+    for (int y = 0; y < s.Height(); ++y) {
+        guchar* row = pixels + std::size_t(y) * std::size_t(stride);
+        for (int x = 0; x < s.Width(); ++x) {
+            const std::uint32_t p = s.Pixel(x, y);
+            row[3 * x] = guchar(p >> 16);
+            row[3 * x + 1] = guchar(p >> 8);
+            row[3 * x + 2] = guchar(p);
+        }
+    }
+    GdkPixbuf* icon = gdk_pixbuf_scale_simple(full, kIconSide, kIconSide, GDK_INTERP_BILINEAR);
+    g_object_unref(full);
+    return icon;
+}
+
+GtkWidget* MakeLabel(const char* text)
+{
+    GtkWidget* label = gtk_label_new(cp1252::ToUtf8(text).c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+    return label;
+}
+
+} // namespace
+
+int RunGtkConfigDialog(CDialog& dlg, int stopFd)
+{
+    gtk_disable_setlocale(); // the saver's number formats stay the C library's
+    if (!gtk_init_check(nullptr, nullptr))
+        throw std::runtime_error("the configuration dialog needs a display (is DISPLAY set?)");
+
+    DialogRun run;
+    run.dlg = &dlg;
+
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window), MOSVIK_CONFIG_CAPTION);
+    gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
+    gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
+    gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
+
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+    gtk_container_set_border_width(GTK_CONTAINER(grid), 12);
+    gtk_container_add(GTK_CONTAINER(window), grid);
+
+    // Row 0: icon, version line, OK. Row 1: notice, Cancel.
+    if (GdkPixbuf* icon = MakeIcon()) {
+        GtkWidget* image = gtk_image_new_from_pixbuf(icon);
+        gtk_widget_set_halign(image, GTK_ALIGN_START);
+        gtk_grid_attach(GTK_GRID(grid), image, 0, 0, 1, 1);
+        gtk_window_set_icon(GTK_WINDOW(window), icon);
+        g_object_unref(icon);
+    }
+    GtkWidget* version = MakeLabel(MOSVIK_VERSION_TEXT);
+    gtk_widget_set_hexpand(version, TRUE);
+    gtk_grid_attach(GTK_GRID(grid), version, 1, 0, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), MakeLabel(MOSVIK_NOTICE_TEXT), 0, 1, 2, 1);
+
+    GtkWidget* ok = gtk_button_new_with_label("OK");
+    GtkWidget* cancel = gtk_button_new_with_label("Cancel");
+    gtk_widget_set_valign(ok, GTK_ALIGN_START);
+    gtk_grid_attach(GTK_GRID(grid), ok, 2, 0, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), cancel, 2, 1, 1, 1);
+
+    // Row 2: the slider (ticks above); row 3: the home-page button.
+    GtkWidget* scale = gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, 100, 1);
+    gtk_scale_set_draw_value(GTK_SCALE(scale), FALSE);
+    gtk_range_set_round_digits(GTK_RANGE(scale), 0);
+    gtk_range_set_increments(GTK_RANGE(scale), 1, 12);
+    gtk_widget_set_size_request(scale, 320, -1);
+    gtk_grid_attach(GTK_GRID(grid), scale, 0, 2, 3, 1);
+    GtkWidget* home = gtk_button_new_with_mnemonic(MnemonicFromResource(MOSVIK_HOMEPAGE_TEXT).c_str());
+    gtk_grid_attach(GTK_GRID(grid), home, 0, 3, 3, 1);
+
+    g_signal_connect(ok, "clicked", G_CALLBACK(OnOkClicked), &run);
+    g_signal_connect(cancel, "clicked", G_CALLBACK(OnCancelClicked), &run);
+    g_signal_connect(home, "clicked", G_CALLBACK(OnHomePageClicked), &run);
+    g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), &run);
+    g_signal_connect(window, "key-press-event", G_CALLBACK(OnKeyPress), &run);
+    if (stopFd >= 0)
+        run.stopWatch = g_unix_fd_add(stopFd, G_IO_IN, OnStopSignal, &run);
+
+    CGtkSlider slider(scale);
+    dlg.BindControl(IDC_SPEED, &slider);
+    Guarded(&run, [&] { dlg.OnInitDialog(); });
+
+    gtk_widget_set_can_default(ok, TRUE);
+    gtk_window_set_default(GTK_WINDOW(window), ok);
+    gtk_widget_show_all(window);
+    gtk_widget_grab_focus(ok);
+    gtk_window_present(GTK_WINDOW(window));
+
+    while (!dlg.IsEnded())
+        gtk_main_iteration();
+
+    if (run.stopWatch)
+        g_source_remove(run.stopWatch);
+    dlg.BindControl(IDC_SPEED, nullptr); // the control goes with the window
+    gtk_widget_destroy(window);
+    while (gtk_events_pending())
+        gtk_main_iteration();
+    if (run.failure)
+        std::rethrow_exception(run.failure);
+    return dlg.GetResult();
+}

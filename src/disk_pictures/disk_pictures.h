@@ -1,0 +1,67 @@
+// Pictures from the disk for the POSIX saver: `--picture FILE` or
+// `--picture-dir DIR`, with the message options of mosvik-pack
+// (--message, --font, --color, --bold, --italic). Pictures are read by
+// mosvik_picture with the pack tool's rules (orientation, fitting, small
+// pictures enlarged) straight into the picture the board uses. A folder is
+// listed once per round and shuffled; each file is read only when its turn
+// comes, and one that cannot be read is skipped with one line on stderr.
+// When nothing can be shown the embedded picture is. Trade-off: pictures
+// are decoded during the show, between cycles, not ahead of time.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/document_source.h"
+#include "framework/cstring.h"
+#include "framework/types.h"
+
+struct PictureOptions {
+    std::filesystem::path file;           // --picture
+    std::filesystem::path dir;            // --picture-dir
+    std::optional<CString> message;       // Windows-1252, checked
+    std::optional<CString> face;
+    std::optional<COLORREF> color;
+    bool bold = false, italic = false;
+
+    bool Any() const;
+};
+
+// The options as a table, for the usage text and the settings file test.
+struct PictureOptionEntry {
+    const char* name;    // without the leading "--"
+    const char* metavar; // nullptr for a flag
+    const char* help;
+};
+extern const PictureOptionEntry kPictureOptions[7];
+
+// Removes the picture options (and their values) from argv wherever they
+// stand; "--name VALUE" and "--name=VALUE" are both taken. Throws
+// std::invalid_argument for a bad value, a directory given as --picture, a
+// file as --picture-dir, both at once, or a message that cannot be stored.
+PictureOptions ExtractPictureOptions(int& argc, char** argv);
+
+class CDiskPictureSource : public IDocumentSource {
+public:
+    explicit CDiskPictureSource(PictureOptions options, std::uint32_t seed = std::random_device{}());
+    ~CDiskPictureSource() override;
+    void NextCycle(CJigsawDoc& doc) noexcept override;
+
+private:
+    bool ShowNext(CJigsawDoc& doc); // false: nothing in the folder could be read
+    bool Load(const std::filesystem::path& file, CJigsawDoc& doc);
+
+    struct Saved;
+    PictureOptions m_options;
+    std::unique_ptr<Saved> m_embedded; // the embedded picture, kept on first use
+    std::vector<std::filesystem::path> m_queue;
+    std::mt19937 m_random;
+    bool m_fileTried = false;
+    bool m_fellBack = false; // said once that the folder had nothing to show
+};

@@ -1,0 +1,38 @@
+// The process's platform pointer and the defaults of its services: the
+// tick sleep, the bitmap-resource lookup (none: the caller takes the
+// built-in copy) and the start-up failure report.
+#include "framework/platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+
+namespace {
+IPlatform* g_pPlatform = nullptr;
+}
+
+IPlatform& AfxGetPlatform()
+{
+    if (!g_pPlatform) {
+        std::fprintf(stderr, "mosvik: no platform\n");
+        std::abort();
+    }
+    return *g_pPlatform;
+}
+
+void AfxSetPlatform(IPlatform* platform) { g_pPlatform = platform; }
+
+void IPlatform::SleepUntilTick(DWORD tick)
+{
+    const DWORD ahead = tick - GetTickCount(); // unsigned: survives the wrap
+    if (ahead != 0 && ahead < 0x80000000u)
+        Sleep(ahead);
+}
+
+std::vector<BYTE> IPlatform::LoadBitmapResource(UINT) { return {}; }
+
+void IPlatform::ReportStartupFailure(const std::string& text)
+{
+    std::fprintf(stderr, "mosvik: %s\n", text.c_str());
+    std::fflush(stderr);
+}

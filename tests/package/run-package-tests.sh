@@ -82,7 +82,8 @@ owner() {
 covered=yes
 for exe in usr/libexec/xscreensaver/mosvik usr/bin/mosvik-pack; do
   for soname in $(objdump -p "$root/$exe" | awk '/NEEDED/ { print $2 }'); do
-    lib=$(ldd "$root/$exe" | awk -v s="$soname" '$1 == s { print $3 }')
+    # "soname => path (address)", or "path (address)" for the dynamic loader
+    lib=$(ldd "$root/$exe" | awk -v s="$soname" '$1 == s { print $3 } $1 ~ "/" s "$" { print $1 }')
     pkg=$(owner "$lib")
     if ! grep -qx "${pkg:-none}" <<<"$depends"; then
       echo "      ($exe needs $soname from ${pkg:-no package}, not in Depends)"; covered=no

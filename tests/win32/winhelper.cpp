@@ -29,14 +29,27 @@
 //   winhelper regkeys
 //     Prints the subkeys of HKCU\Software\Korvel Screen Savers, one a
 //     line as "key NAME" (UTF-8).
+//   winhelper link FILE.lnk
+//     Prints the shell link's target as "target PATH" and its arguments as
+//     "arguments ARGS" (UTF-8). Status 0 if it could be read.
+//   winhelper layout TITLE [SECONDS]
+//     Waits (default 20 s) for a visible window titled TITLE and checks its
+//     layout in physical pixels (the helper makes itself DPI aware): prints
+//     "dpi N", "client W H", "overlap A B" for each two visible controls
+//     whose rectangles meet (A, B their ids) and "outside A" for each that
+//     leaves the client area, then "layout CONTROLS OVERLAPS OUTSIDE".
+//     Status 0 when found and nothing overlaps or sticks out.
 //
 // It talks to the other process only through window handles, the way the
 // display settings do.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -290,6 +303,89 @@ int RegistryKeys()
     return 0;
 }
 
+int Link(const char* file)
+{
+    if (FAILED(CoInitialize(nullptr)))
+        return 2;
+    IShellLinkW* link = nullptr;
+    IPersistFile* persist = nullptr;
+    int status = 1;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, file, -1, nullptr, 0);
+    std::wstring wfile(std::size_t(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, file, -1, wfile.data(), n);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+        SUCCEEDED(persist->Load(wfile.c_str(), STGM_READ))) {
+        wchar_t target[MAX_PATH] = L"", arguments[1024] = L"";
+        if (SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) &&
+            SUCCEEDED(link->GetArguments(arguments, 1024))) {
+            Utf8Line("target", target, int(wcslen(target)));
+            Utf8Line("arguments", arguments, int(wcslen(arguments)));
+            status = 0;
+        }
+    }
+    if (persist)
+        persist->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return status;
+}
+
+int Layout(const char* title, int seconds)
+{
+    SetProcessDPIAware();
+    const std::wstring wtitle(title, title + std::strlen(title)); // the titles tested are ASCII
+    const DWORD start = GetTickCount();
+    HWND window = FindWindowW(nullptr, wtitle.c_str());
+    while ((!window || !IsWindowVisible(window)) && GetTickCount() - start < DWORD(seconds) * 1000) {
+        Sleep(100);
+        window = FindWindowW(nullptr, wtitle.c_str());
+    }
+    if (!window || !IsWindowVisible(window)) {
+        Line("no window");
+        return 1;
+    }
+    Sleep(500); // let its layout settle
+    HDC screen = GetDC(nullptr);
+    Line("dpi %lld", GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    RECT client;
+    GetClientRect(window, &client);
+    Line("client %lld %lld", client.right, client.bottom);
+    struct Control {
+        int id;
+        RECT r;
+    };
+    std::vector<Control> controls;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c))
+            continue;
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        controls.push_back({GetDlgCtrlID(c), r});
+    }
+    int overlaps = 0, outside = 0;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const RECT& a = controls[i].r;
+        if (a.left < 0 || a.top < 0 || a.right > client.right || a.bottom > client.bottom) {
+            Line("outside %lld", controls[i].id);
+            ++outside;
+        }
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            RECT both;
+            if (IntersectRect(&both, &a, &controls[j].r)) {
+                Line("overlap %lld %lld", controls[i].id, controls[j].id);
+                ++overlaps;
+            }
+        }
+    }
+    Line("layout %lld %lld %lld", (long long)controls.size(), overlaps, outside);
+    return overlaps == 0 && outside == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -305,9 +401,13 @@ int main(int argc, char** argv)
         return Manifest(argv[2]);
     if (mode == "regkeys")
         return RegistryKeys();
+    if (mode == "link" && argc == 3)
+        return Link(argv[2]);
+    if (mode == "layout" && (argc == 3 || argc == 4))
+        return Layout(argv[2], argc == 4 ? std::atoi(argv[3]) : 20);
     if (mode == "close" && argc == 5)
         return Close(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | close SAVER COUNT SECONDS | slider [SECONDS] | "
-                         "msgbox [SECONDS] | manifest FILE | regkeys\n");
+                         "msgbox [SECONDS] | manifest FILE | regkeys | link FILE.lnk | layout TITLE [SECONDS]\n");
     return 2;
 }

@@ -5,19 +5,11 @@
 #include "pack_preview.h"
 
 #include "backends/win32/win32_dpi.h"
+#include "backends/win32/win32_wide.h"
 
 namespace {
 
 constexpr COLORREF kBackground = RGB(52, 60, 52);
-
-std::wstring Wide(const std::string& text)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(std::size_t(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n);
-    return out;
-}
 
 void FillBackground(HDC dc, const RECT& screen)
 {
@@ -54,7 +46,7 @@ void PaintMessagePreview(HDC dc, const RECT& screen, const std::wstring& text, c
     const int W = screen.right - screen.left, H = screen.bottom - screen.top;
     RECT t{screen.left + W / 8, screen.top + H / 8, screen.right - W / 8, screen.bottom - H / 8};
     LOGFONTW lf{};
-    const std::wstring face = Wide(request.face);
+    const std::wstring face = w32::Widen(request.face);
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     lf.lfHeight = -MulDiv(100, dpi, 720); // 10 points
     RECT m = t;

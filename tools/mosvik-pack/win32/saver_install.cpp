@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "framework/own_path.h"
 #include "resources/resource.h"
 #include "saver_install.h"
 
@@ -110,26 +111,11 @@ bool SameFolder(const std::wstring& a, const std::wstring& b)
     return !x.empty() && ::CompareStringOrdinal(x.c_str(), int(x.size()), y.c_str(), int(y.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring ToolFolder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (n == 0)
-            return {};
-        if (n < path.size())
-            return FolderOf(path.substr(0, n));
-        if (path.size() >= 32768)
-            return {};
-        path.resize(path.size() * 2);
-    }
-}
-
 } // namespace
 
 std::wstring SaverInstallFolder()
 {
-    const std::wstring tool = ToolFolder();
+    const std::wstring tool = OwnExecutablePath().parent_path().wstring();
     std::wstring installed;
     if (Key(HKEY_CURRENT_USER, kUninstallKey, false).Read(L"InstallLocation", installed) && SameFolder(installed, tool))
         return tool;

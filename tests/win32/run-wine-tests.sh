@@ -418,7 +418,8 @@ fi
 
 # --- 144 and 192 DPI --------------------------------------------------------------
 # Wine's processes take the DPI from LogPixels when they start. On a display
-# that holds the pack window at 200 %, at each DPI: the configuration dialog
+# that holds the pack window at 200 %: a move to another monitor's DPI, then
+# at each DPI from the start: the configuration dialog
 # and the pack window have no control on another or outside the window, the
 # pack window (laid out in code) at exactly its scale; at 192 the
 # full-screen show covers the whole screen in physical pixels.
@@ -443,6 +444,24 @@ for _ in $(seq 1 100); do
 done
 MAIN_DISPLAY=$DISPLAY
 export DISPLAY=":$(head -n1 "$WORK/display3")"
+# A move to a monitor of 192 DPI (WM_DPICHANGED, which Wine itself never
+# sends): both windows scale every control and keep them apart.
+start dpi-move-dialog mosvik.scr /c
+moved=$( (cd "$APP" && timeout 60 wine winhelper.exe dpichange 'Mosvik configuration' 192 2>/dev/null) | tr -d '\r')
+if [ "$moved" = "scaled 7 of 7" ] && layout_ok dpi-move-dialog 'Mosvik configuration' 96 7; then
+    pass "moved to a 192 DPI monitor, the configuration dialog scales its controls and keeps them apart"
+else
+    stop "$LAST_PID"
+    fail "the configuration dialog moved to 192 DPI: $moved; $(tr '\n' ' ' <"$WORK/dpi-move-dialog.layout" 2>/dev/null)"
+fi
+start dpi-move-pack mosvik-pack.exe
+moved=$( (cd "$APP" && timeout 60 wine winhelper.exe dpichange 'Make a Mosvik saver' 192 2>/dev/null) | tr -d '\r')
+if [ "$moved" = "scaled 13 of 13" ] && layout_ok dpi-move-pack 'Make a Mosvik saver' 96 13 1280 1060; then
+    pass "moved to a 192 DPI monitor, the pack window takes the suggested size and lays its controls out again"
+else
+    stop "$LAST_PID"
+    fail "the pack window moved to 192 DPI: $moved; $(tr '\n' ' ' <"$WORK/dpi-move-pack.layout" 2>/dev/null)"
+fi
 for dpi in 144 192; do
     (cd "$APP" && timeout 30 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f \
         >/dev/null 2>&1)
@@ -490,7 +509,8 @@ for _ in $(seq 1 100); do
     [ -s "$WORK/display2" ] && break
     sleep 0.1
 done
-shows() { pgrep -c -f -- '--monitor=[0-9]+:[0-9]+x[0-9]+' 2>/dev/null || true; }
+# The shows of this saver only: the machine may run other savers' tests.
+shows() { pgrep -c -f -- 'mosvik\.scr.*--monitor=[0-9]+:[0-9]+x[0-9]+' 2>/dev/null || true; }
 if [ -s "$WORK/display2" ]; then
     export DISPLAY=":$(head -n1 "$WORK/display2")"
     start monitors mosvik.scr /s

@@ -32,6 +32,14 @@
 //   winhelper link FILE.lnk
 //     Prints the shell link's target as "target PATH" and its arguments as
 //     "arguments ARGS" (UTF-8). Status 0 if it could be read.
+//   winhelper dpichange TITLE DPI
+//     Tells the window titled TITLE (waiting up to 20 s for it) that its
+//     monitor now has DPI, as Windows does when a window moves to another
+//     monitor: WM_DPICHANGED with a suggested rectangle whose client area is
+//     scaled from 96 DPI (the rectangle is written into the window's process:
+//     Wine passes this message's pointer on as it is). Prints "scaled K of N"
+//     for the N visible controls, K of which changed their width by
+//     DPI / 96 (to 2 pixels). Status 0 when all did.
 //   winhelper layout TITLE [SECONDS]
 //     Waits (default 20 s) for a visible window titled TITLE and checks its
 //     layout in physical pixels (the helper makes itself DPI aware): prints
@@ -333,10 +341,11 @@ int Link(const char* file)
     return status;
 }
 
-int Layout(const char* title, int seconds)
+// The visible window titled `title` (ASCII), waiting up to `seconds`; null
+// when there is none.
+HWND WaitForWindow(const char* title, int seconds)
 {
-    SetProcessDPIAware();
-    const std::wstring wtitle(title, title + std::strlen(title)); // the titles tested are ASCII
+    const std::wstring wtitle(title, title + std::strlen(title));
     const DWORD start = GetTickCount();
     HWND window = FindWindowW(nullptr, wtitle.c_str());
     while ((!window || !IsWindowVisible(window)) && GetTickCount() - start < DWORD(seconds) * 1000) {
@@ -345,9 +354,72 @@ int Layout(const char* title, int seconds)
     }
     if (!window || !IsWindowVisible(window)) {
         Line("no window");
-        return 1;
+        return nullptr;
     }
     Sleep(500); // let its layout settle
+    return window;
+}
+
+std::vector<RECT> ControlRects(HWND window)
+{
+    std::vector<RECT> rects;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c))
+            continue;
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        rects.push_back(r);
+    }
+    return rects;
+}
+
+int DpiChange(const char* title, int dpi)
+{
+    SetProcessDPIAware();
+    HWND window = WaitForWindow(title, 20);
+    if (!window || dpi <= 0)
+        return 1;
+    RECT frame, client;
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    RECT suggested = frame;
+    suggested.right += MulDiv(client.right, dpi, 96) - client.right;
+    suggested.bottom += MulDiv(client.bottom, dpi, 96) - client.bottom;
+    const std::vector<RECT> before = ControlRects(window);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    void* remote = process ? VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE,
+                                            PAGE_READWRITE)
+                           : nullptr;
+    if (!remote || !WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr)) {
+        Line("cannot write into the window's process");
+        if (process)
+            CloseHandle(process);
+        return 2;
+    }
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    const std::vector<RECT> after = ControlRects(window);
+    long long scaled = 0;
+    for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
+        const int want = MulDiv(before[i].right - before[i].left, dpi, 96);
+        scaled += std::abs(after[i].right - after[i].left - want) <= 2 ? 1 : 0;
+    }
+    Line("scaled %lld of %lld", scaled, (long long)after.size());
+    return scaled == (long long)after.size() && after.size() == before.size() ? 0 : 1;
+}
+
+int Layout(const char* title, int seconds)
+{
+    SetProcessDPIAware();
+    HWND window = WaitForWindow(title, seconds);
+    if (!window)
+        return 1;
     HDC screen = GetDC(nullptr);
     Line("dpi %lld", GetDeviceCaps(screen, LOGPIXELSY));
     ReleaseDC(nullptr, screen);
@@ -403,11 +475,14 @@ int main(int argc, char** argv)
         return RegistryKeys();
     if (mode == "link" && argc == 3)
         return Link(argv[2]);
+    if (mode == "dpichange" && argc == 4)
+        return DpiChange(argv[2], std::atoi(argv[3]));
     if (mode == "layout" && (argc == 3 || argc == 4))
         return Layout(argv[2], argc == 4 ? std::atoi(argv[3]) : 20);
     if (mode == "close" && argc == 5)
         return Close(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | close SAVER COUNT SECONDS | slider [SECONDS] | "
-                         "msgbox [SECONDS] | manifest FILE | regkeys | link FILE.lnk | layout TITLE [SECONDS]\n");
+                         "msgbox [SECONDS] | manifest FILE | regkeys | link FILE.lnk | dpichange TITLE DPI | "
+                         "layout TITLE [SECONDS]\n");
     return 2;
 }

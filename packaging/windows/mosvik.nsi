@@ -182,7 +182,9 @@ Section "Mosvik (saver and pack tool)" SecMain
   ${EndIf}
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  CreateShortcut "$SMPROGRAMS\Mosvik settings.lnk" "$SaverPath" "/c" "$INSTDIR\mosvik.scr" 0
+  ; The folder's own saver, also for everyone: a 32-bit process's link to
+  ; System32 would be redirected. Both copies keep the same setting.
+  CreateShortcut "$SMPROGRAMS\Mosvik settings.lnk" "$INSTDIR\mosvik.scr" "/c" "$INSTDIR\mosvik.scr" 0
   CreateShortcut "$SMPROGRAMS\Make a Mosvik saver.lnk" "$INSTDIR\mosvik-pack.exe"
 
   WriteRegStr SHCTX "${UNINST_KEY}" "DisplayName" "Mosvik"

@@ -144,18 +144,23 @@ else
     fail "the Uninstall key lacks:${missing:- nothing}; QuietUninstallString '$quiet'"
 fi
 
-links_ok=yes
-for link in 'Mosvik settings|mosvik.scr|/c' 'Make a Mosvik saver|mosvik-pack.exe|'; do
-    IFS='|' read -r name file args <<<"$link"
-    out=$(w winhelper.exe link "$programs\\$name.lnk")
-    target=$(sed -n 's/^target //p' <<<"$out")
-    if [ -z "$target" ] || ! [ "$(unix "$target")" -ef "$INSTDIR_U/$file" ] ||
-        [ "$(sed -n 's/^arguments//p' <<<"$out" | sed 's/^ //')" != "$args" ]; then
-        links_ok=no
-        note "$name.lnk: $(tr '\n' ' ' <<<"$out")"
-    fi
-done
-[ "$links_ok" = yes ] && pass "the Start-menu links start the installed saver with /c and the pack tool" ||
+# links_ok PROGRAMS FOLDER: the two Start-menu links in PROGRAMS start the
+# saver with /c and the pack tool of FOLDER (a Unix path).
+links_ok() {
+    local link name file args out target ok=0
+    for link in 'Mosvik settings|mosvik.scr|/c' 'Make a Mosvik saver|mosvik-pack.exe|'; do
+        IFS='|' read -r name file args <<<"$link"
+        out=$(w winhelper.exe link "$1\\$name.lnk")
+        target=$(sed -n 's/^target //p' <<<"$out")
+        if [ -z "$target" ] || ! [ "$(unix "$target")" -ef "$2/$file" ] ||
+            [ "$(sed -n 's/^arguments//p' <<<"$out" | sed 's/^ //')" != "$args" ]; then
+            ok=1
+            note "$name.lnk: $(tr '\n' ' ' <<<"$out")"
+        fi
+    done
+    return $ok
+}
+links_ok "$programs" "$INSTDIR_U" && pass "the Start-menu links start the installed saver with /c and the pack tool" ||
     fail "a Start-menu link does not point at the installed files"
 
 # The installed pack tool installs a saver of its own into the installed folder.
@@ -215,8 +220,8 @@ allusers_dir=$(value "HKLM\\$UNINSTALL" InstallLocation)
 current=$(value "$DESKTOP" SCRNSAVE.EXE)
 if [ "$STATUS" -eq 0 ] && [ "$(pe_width "$system32/mosvik.scr")" = "$width" ] &&
     [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/mosvik.scr" ] && [ -f "$(unix "$allusers_dir")/mosvik-pack.exe" ] &&
-    [ "${current,,}" = 'c:\windows\system32\mosvik.scr' ]; then
-    pass "/S /ALLUSERS puts the $width saver into System32 (not SysWOW64), the key under HKLM, and chooses it"
+    [ "${current,,}" = 'c:\windows\system32\mosvik.scr' ] && links_ok "$common_programs" "$(unix "$allusers_dir")"; then
+    pass "/S /ALLUSERS puts the $width saver into System32 (not SysWOW64), the key under HKLM, everyone's links, and chooses it"
 else
     fail "/S /ALLUSERS (status $STATUS): System32 saver '$(pe_width "$system32/mosvik.scr")', folder '$allusers_dir', SCRNSAVE.EXE '$current'"
 fi

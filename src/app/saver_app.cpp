@@ -31,19 +31,18 @@ CSaverApp& GetSaverApp()
 BOOL CSaverApp::InitInstance()
 {
     // The board reaches the saver window, the speed and the pump through this.
-    SetBoardHost(&SaverBoardHost());
+    m_board.SetHost(&SaverBoardHost());
 
     // Three-dimensional dialog controls: every backend draws its own, so
     // there is nothing to switch on.
     LoadSettings();
     LoadDocument();
 
-    const char* arg = m_argc > 1 ? m_argv[1] : nullptr;
-    if (MatchSwitch(arg, 'p')) {
+    if (m_command.mode == SaverCommand::Mode::Preview) {
         StartPreview();
         return TRUE;
     }
-    if (MatchSwitch(arg, 's')) {
+    if (m_command.mode == SaverCommand::Mode::FullScreen) {
         StartFullScreen();
         return TRUE;
     }
@@ -90,7 +89,7 @@ void CSaverApp::StartPreview()
     m_bPreview = TRUE;
     IPlatform& platform = AfxGetPlatform();
 
-    const char* text = m_argc > 2 ? m_argv[2] : nullptr;
+    const char* text = m_command.handle ? m_command.handle->c_str() : nullptr;
     std::int64_t value = 0;
     if (!text || !ParsePreviewHandle(text, value))
         throw CStartupError(kExitBadPreviewParent,

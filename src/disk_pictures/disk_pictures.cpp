@@ -11,81 +11,14 @@
 #include <utility>
 
 #include "document/jigsaw_doc.h"
-#include "document/message_style.h"
 #include "document/picture.h"
 #include "picture_load.h"
 
 namespace fs = std::filesystem;
 
-const PictureOptionEntry kPictureOptions[7] = {
-    {"picture", "FILE", "show this JPEG or PNG instead of the embedded picture"},
-    {"picture-dir", "DIR", "show the JPEGs and PNGs of DIR, a new one each cycle"},
-    {"message", "TEXT", "closing message (UTF-8, Windows-1252 characters)"},
-    {"font", "FACE", "font face of the message"},
-    {"color", "#RRGGBB", "colour of the message"},
-    {"bold", nullptr, "bold message"},
-    {"italic", nullptr, "italic message"},
-};
-
 bool PictureOptions::Any() const
 {
-    return !file.empty() || !dir.empty() || message || face || color || bold || italic;
-}
-
-PictureOptions ExtractPictureOptions(int& argc, char** argv)
-{
-    PictureOptions o;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const PictureOptionEntry* match = nullptr;
-        std::string value;
-        for (const PictureOptionEntry& s : kPictureOptions) {
-            const std::string name = "--" + std::string(s.name);
-            if (arg == name || (s.metavar && arg.substr(0, name.size() + 1) == name + "=")) {
-                match = &s;
-                if (!s.metavar)
-                    break;
-                if (arg.size() > name.size())
-                    value = std::string(arg.substr(name.size() + 1));
-                else if (i + 1 < argc)
-                    value = argv[++i];
-                else
-                    throw std::invalid_argument(name + " needs " + s.metavar);
-                break;
-            }
-        }
-        if (!match) {
-            argv[kept++] = argv[i];
-            continue;
-        }
-        const std::string name = match->name;
-        std::error_code ec;
-        if (name == "picture") {
-            if (value.empty() || fs::is_directory(value, ec))
-                throw std::invalid_argument("--picture needs a picture file, not a directory: \"" + value + "\"");
-            o.file = value;
-        } else if (name == "picture-dir") {
-            if (!fs::is_directory(value, ec))
-                throw std::invalid_argument("--picture-dir needs a directory: \"" + value + "\"");
-            o.dir = value;
-        } else if (name == "message") {
-            o.message = ToStoredText(value, "the message", true);
-        } else if (name == "font") {
-            o.face = ToStoredFace(value);
-        } else if (name == "color") {
-            o.color = ParseColour(value);
-        } else if (name == "bold") {
-            o.bold = true;
-        } else {
-            o.italic = true;
-        }
-    }
-    if (!o.file.empty() && !o.dir.empty())
-        throw std::invalid_argument("--picture and --picture-dir cannot be used together");
-    argc = kept;
-    argv[argc] = nullptr;
-    return o;
+    return !file.empty() || !dir.empty() || given != 0;
 }
 
 struct CDiskPictureSource::Saved {
@@ -165,16 +98,17 @@ void CDiskPictureSource::NextCycle(CJigsawDoc& doc) noexcept
                 std::memcpy(m_embedded->bits.get(), doc.m_pBits.get(), doc.m_bih.biSizeImage);
             }
         }
-        if (m_options.message)
-            doc.m_strMessage = *m_options.message;
-        if (m_options.face)
-            doc.m_strFontFace = *m_options.face;
-        if (m_options.color)
-            doc.m_crText = *m_options.color;
-        if (m_options.bold)
-            doc.m_bBold = 1;
-        if (m_options.italic)
-            doc.m_bItalic = 1;
+        const MessageStyle& given = m_options.message;
+        if (m_options.given & PictureOptions::kText)
+            doc.m_message.text = given.text;
+        if (m_options.given & PictureOptions::kFace)
+            doc.m_message.face = given.face;
+        if (m_options.given & PictureOptions::kColour)
+            doc.m_message.colour = given.colour;
+        if (m_options.given & PictureOptions::kBold)
+            doc.m_message.bold = given.bold;
+        if (m_options.given & PictureOptions::kItalic)
+            doc.m_message.italic = given.italic;
 
         bool shown = true;
         if (!m_options.file.empty()) {

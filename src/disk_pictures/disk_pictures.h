@@ -1,6 +1,7 @@
-// Pictures from the disk for the POSIX saver: `--picture FILE` or
+// Pictures from the disk for the saver: `--picture FILE` or
 // `--picture-dir DIR`, with the message options of mosvik-pack
-// (--message, --font, --color, --bold, --italic). Pictures are read by
+// (--message, --font, --color, --bold, --italic); the saver's option table
+// declares them and its reader fills PictureOptions. Pictures are read by
 // mosvik_picture with the pack tool's rules (orientation, fitting, small
 // pictures enlarged) straight into the picture the board uses. A folder is
 // listed once per round and shuffled; each file is read only when its turn
@@ -12,40 +13,26 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/document_source.h"
-#include "framework/cstring.h"
+#include "document/message_style.h"
 #include "framework/types.h"
 
 struct PictureOptions {
+    // Which fields of `message` the options gave; the others stay the document's.
+    enum Given : unsigned { kText = 1, kFace = 2, kColour = 4, kBold = 8, kItalic = 16 };
+
     std::filesystem::path file;           // --picture
     std::filesystem::path dir;            // --picture-dir
-    std::optional<CString> message;       // Windows-1252, checked
-    std::optional<CString> face;
-    std::optional<COLORREF> color;
-    bool bold = false, italic = false;
+    MessageStyle message;                 // --message, --font, --color, --bold, --italic (checked)
+    unsigned given = 0;                   // Given bits
 
     bool Any() const;
 };
-
-// The options as a table, for the usage text and the settings file test.
-struct PictureOptionEntry {
-    const char* name;    // without the leading "--"
-    const char* metavar; // nullptr for a flag
-    const char* help;
-};
-extern const PictureOptionEntry kPictureOptions[7];
-
-// Removes the picture options (and their values) from argv wherever they
-// stand; "--name VALUE" and "--name=VALUE" are both taken. Throws
-// std::invalid_argument for a bad value, a directory given as --picture, a
-// file as --picture-dir, both at once, or a message that cannot be stored.
-PictureOptions ExtractPictureOptions(int& argc, char** argv);
 
 class CDiskPictureSource : public IDocumentSource {
 public:

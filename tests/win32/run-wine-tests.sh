@@ -3,9 +3,10 @@
 # it from outside: the full-screen board and the input that ends it, the
 # preview inside a test parent window, the configuration dialog with the
 # registry setting, a saver in a folder named outside the ANSI code page,
-# a DLL planted beside the savers, the start-up failure box, the manifests
-# (the saver's and mosvik-pack.exe's), the outline arithmetic of the
-# Windows build, and the saver and the pack window at 144 and 192 DPI.
+# pictures from the disk by such a path, a DLL planted beside the savers,
+# the start-up failure box, the manifests (the saver's and
+# mosvik-pack.exe's), the outline arithmetic of the Windows build, and the
+# saver and the pack window at 144 and 192 DPI.
 #
 #   run-wine-tests.sh BUILD_WIN NATIVE_BUILD
 #
@@ -178,6 +179,46 @@ if (cd "$APP" && timeout 30 wine winhelper.exe regkeys 2>/dev/null) | tr -d '\r'
     pass "the setting is kept under the saver's real file name"
 else
     fail "no setting under the name Мозаика: $( (cd "$APP" && timeout 30 wine winhelper.exe regkeys) | tr -d '\r')"
+fi
+
+# --- pictures from the disk, named outside the ANSI code page -------------------------
+# A red picture given by its UTF-8 path: the board shows red pieces, not the
+# carried picture's sky and grass. A folder that is not there is one line
+# and status 1.
+python3 - "$UAPP/красный.png" <<'PY'
+import struct, sys, zlib
+w, h = 64, 48
+rows = b''.join(b'\0' + b'\xd0\x10\x10' * w for _ in range(h))
+chunk = lambda t, d: struct.pack('>I', len(d)) + t + d + struct.pack('>I', zlib.crc32(t + d))
+open(sys.argv[1], 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 8, 2, 0, 0, 0))
+                              + chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b''))
+PY
+mostly_red() {
+    python3 - "$HERE" "$1" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[1])
+from screen_check import read_ppm
+w, h, px = read_ppm(sys.argv[2])
+sat = [(px[i], px[i + 1], px[i + 2]) for i in range(0, len(px), 3)]
+sat = [p for p in sat if max(p) - min(p) >= 64]
+red = sum(1 for r, g, b in sat if r - max(g, b) >= 64)
+sys.exit(0 if sat and red >= 0.9 * len(sat) else 1)
+PY
+}
+xdotool mousemove 512 384
+ustart picture 'C:\Фото\Мозаика.scr' --picture 'C:\Фото\красный.png' /s
+if wait_for_board 30 && mostly_red "$WORK/shot.ppm"; then
+    pass "--picture with a path outside the ANSI code page shows that picture"
+else
+    fail "--picture C:\\Фото\\красный.png: $(cat "$WORK/shot.txt" 2>/dev/null) $(tr -d '\r' <"$WORK/picture.out" | head -n 3)"
+fi
+end_with_keys "$LAST_PID"
+ustart nodir 'C:\Фото\Мозаика.scr' /s --picture-dir 'C:\Фото\нет'
+if ended_within "$LAST_PID" 20 && [ "$STATUS" -eq 1 ] &&
+    tr -d '\r' <"$WORK/nodir.out" | grep -qxF 'mosvik: --picture-dir needs a directory: "C:\Фото\нет"'; then
+    pass "a missing --picture-dir is one line and status 1"
+else
+    stop "$LAST_PID"; fail "a missing --picture-dir: status ${STATUS:-?}, $(tr -d '\r' <"$WORK/nodir.out" | head -n 3)"
 fi
 
 # --- a saver without a document ------------------------------------------------

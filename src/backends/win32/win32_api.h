@@ -133,8 +133,6 @@ std::intptr_t WindowMessage(void* owner, Handle h, std::uint32_t message, std::u
 bool DialogInit(void* dlg, Handle hDlg) noexcept;
 // A button: routes it; true when the dialog has ended, with its result.
 bool DialogCommand(void* dlg, int id, int& result) noexcept;
-// The application: sets the platform and runs the saver.
-int RunSaver(int argc, char** argv) noexcept;
 } // namespace core
 
 } // namespace w32

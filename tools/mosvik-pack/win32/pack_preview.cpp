@@ -46,7 +46,7 @@ void PaintMessagePreview(HDC dc, const RECT& screen, const std::wstring& text, c
     const int W = screen.right - screen.left, H = screen.bottom - screen.top;
     RECT t{screen.left + W / 8, screen.top + H / 8, screen.right - W / 8, screen.bottom - H / 8};
     LOGFONTW lf{};
-    const std::wstring face = w32::Widen(request.face);
+    const std::wstring face = w32::Widen(request.message.face);
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     lf.lfHeight = -MulDiv(100, dpi, 720); // 10 points
     RECT m = t;
@@ -58,12 +58,12 @@ void PaintMessagePreview(HDC dc, const RECT& screen, const std::wstring& text, c
     if (m.right > m.left && m.bottom > m.top) { // else the saver shows no message screen either
         const int size = GuiFitMessageSize(t.right - t.left, t.bottom - t.top, m.right - m.left, m.bottom - m.top);
         lf.lfHeight = -MulDiv(size, dpi, 720);
-        lf.lfWeight = request.bold ? FW_BOLD : FW_NORMAL;
-        lf.lfItalic = request.italic;
+        lf.lfWeight = request.message.bold ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = request.message.italic ? TRUE : FALSE;
         const w32::Font font(CreateFontIndirectW(&lf));
         const int oldMode = SetBkMode(dc, TRANSPARENT);
         const w32::SelectScope use(dc, font.Get());
-        const COLORREF oldColour = SetTextColor(dc, request.color);
+        const COLORREF oldColour = SetTextColor(dc, request.message.colour);
         DrawTextW(dc, text.c_str(), int(text.size()), &t, DT_CENTER | DT_NOCLIP);
         SetTextColor(dc, oldColour);
         SetBkMode(dc, oldMode);

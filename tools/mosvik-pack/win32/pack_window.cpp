@@ -58,7 +58,7 @@ const ControlSpec kControls[] = {
     {L"EDIT", L"Happy birthday!", kTab | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
      kMessage, {80, 44, 630, 134}},
     {L"BUTTON", L"&Font...", kTab | BS_PUSHBUTTON, kFont, {80, 144, 170, 170}},
-    {L"STATIC", L"Arial", SS_LEFTNOWORDWRAP, kFace, {178, 150, 328, 170}},
+    {L"STATIC", L"", SS_LEFTNOWORDWRAP, kFace, {178, 150, 328, 170}},
     {L"BUTTON", L"&Colour...", kTab | BS_PUSHBUTTON, kColour, {335, 144, 425, 170}},
     {L"BUTTON", L"B&old", kTab | BS_AUTOCHECKBOX, kBold, {440, 148, 510, 168}},
     {L"BUTTON", L"&Italic", kTab | BS_AUTOCHECKBOX, kItalic, {520, 148, 590, 168}},
@@ -139,6 +139,7 @@ void PackWindow::Create()
     for (const ControlSpec& c : kControls)
         CreateWindowExW(0, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, m_hwnd,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr), nullptr);
+    SetDlgItemTextW(m_hwnd, kFace, Wide(m_request.message.face, CP_UTF8).c_str());
     Layout(w32::WindowDpi(m_hwnd));
     const SIZE frame = w32::FrameForClient(SIZE{w32::ScaleForDpi(kClient.cx, m_dpi), w32::ScaleForDpi(kClient.cy, m_dpi)},
                                            kStyle, 0, m_dpi);
@@ -169,9 +170,9 @@ GuiRequest PackWindow::Request() const
     GuiRequest r = m_request;
     r.picture = Utf8(WindowText(GetDlgItem(m_hwnd, kPicturePath)));
     // The edit control keeps line breaks as CR LF; the saver's text uses them too.
-    r.message = Utf8(WindowText(GetDlgItem(m_hwnd, kMessage)));
-    r.bold = IsDlgButtonChecked(m_hwnd, kBold) == BST_CHECKED;
-    r.italic = IsDlgButtonChecked(m_hwnd, kItalic) == BST_CHECKED;
+    r.message.text = Utf8(WindowText(GetDlgItem(m_hwnd, kMessage)));
+    r.message.bold = IsDlgButtonChecked(m_hwnd, kBold) == BST_CHECKED;
+    r.message.italic = IsDlgButtonChecked(m_hwnd, kItalic) == BST_CHECKED;
     return r;
 }
 
@@ -199,7 +200,7 @@ void PackWindow::LoadPicture()
 void PackWindow::ChooseFace()
 {
     LOGFONTW lf{};
-    const std::wstring face = Wide(m_request.face, CP_UTF8);
+    const std::wstring face = Wide(m_request.message.face, CP_UTF8);
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     lf.lfWeight = IsDlgButtonChecked(m_hwnd, kBold) == BST_CHECKED ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = IsDlgButtonChecked(m_hwnd, kItalic) == BST_CHECKED;
@@ -211,7 +212,7 @@ void PackWindow::ChooseFace()
     cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
     if (!ChooseFontW(&cf))
         return;
-    m_request.face = Utf8(lf.lfFaceName);
+    m_request.message.face = Utf8(lf.lfFaceName);
     SetDlgItemTextW(m_hwnd, kFace, lf.lfFaceName);
     CheckDlgButton(m_hwnd, kBold, lf.lfWeight >= FW_SEMIBOLD ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hwnd, kItalic, lf.lfItalic ? BST_CHECKED : BST_UNCHECKED);
@@ -223,12 +224,12 @@ void PackWindow::ChooseColour()
     CHOOSECOLORW cc{};
     cc.lStructSize = sizeof cc;
     cc.hwndOwner = m_hwnd;
-    cc.rgbResult = m_request.color;
+    cc.rgbResult = m_request.message.colour;
     cc.lpCustColors = m_custom;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorW(&cc))
         return;
-    m_request.color = cc.rgbResult;
+    m_request.message.colour = cc.rgbResult;
     InvalidateRect(m_hwnd, &m_messageScreen, FALSE);
 }
 
@@ -286,7 +287,7 @@ void PackWindow::PaintMessage(HDC dc)
 {
     std::string stored;
     try {
-        stored = GuiStoredText(Request().message, true);
+        stored = GuiStoredText(Request().message.text, true);
     } catch (const std::exception& e) {
         Status(L"The message cannot be stored: " + Wide(e.what(), CP_UTF8));
         return;

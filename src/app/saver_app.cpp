@@ -39,13 +39,12 @@ BOOL CSaverApp::InitInstance()
     LoadSettings();
     LoadDocument();
 
-    const char* arg = m_argc > 1 ? m_argv[1] : nullptr;
-    if (MatchSwitch(arg, 'p')) {
+    if (m_command.mode == SaverCommand::Mode::Preview) {
         ChooseDocSource();
         StartPreview();
         return TRUE;
     }
-    if (MatchSwitch(arg, 's')) {
+    if (m_command.mode == SaverCommand::Mode::FullScreen) {
         ChooseDocSource();
         StartFullScreen();
         return TRUE;
@@ -100,7 +99,7 @@ void CSaverApp::StartPreview()
     m_bPreview = TRUE;
     IPlatform& platform = AfxGetPlatform();
 
-    const char* text = m_argc > 2 ? m_argv[2] : nullptr;
+    const char* text = m_command.handle ? m_command.handle->c_str() : nullptr;
     std::int64_t value = 0;
     if (!text || !ParsePreviewHandle(text, value))
         throw CStartupError(kExitBadPreviewParent,

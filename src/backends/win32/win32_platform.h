@@ -6,12 +6,16 @@
 // through the windows.h side declared in win32_api.h.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
+#include "app/command_line.h"
 #include "framework/monitor_layout.h"
 #include "framework/platform.h"
 #include "raster/surface.h"
@@ -100,3 +104,14 @@ private:
     CGdiTextEngine m_text;
     bool m_bQuiet;
 };
+
+namespace w32::core {
+// Sets the platform and runs the saver for `command`: one monitor's show
+// when `monitor` is given, else full screen on several monitors as one
+// show each, started with `given` (the command line without --monitor).
+// `prepare` runs once the platform is set: the application object may be
+// made from then on, after the platform, so that it goes first at exit.
+// Returns the process status; never throws.
+int RunSaver(const SaverCommand& command, const std::optional<ShowMonitor>& monitor,
+             const std::vector<std::string>& given, const std::function<void()>& prepare) noexcept;
+} // namespace w32::core

@@ -147,7 +147,8 @@ TEST(PieceImage, ShadeFiltersMatchTheirDefinitionsOnRandomMaps)
     // Emboss, then rows both ways, then columns both ways, then the shading,
     // written out literally, against the filters on maps of many shapes
     // (vector groups and remainders in both directions).
-    CSplinePiece p((const POINT[4]){{0, 0}, {64, 0}, {64, 64}, {0, 64}}, FALSE);
+    const PictureBoard board;
+    CSplinePiece p(board, (const POINT[4]){{0, 0}, {64, 0}, {64, 64}, {0, 64}}, FALSE);
     std::mt19937 rng(17);
     for (auto [mw, mh] : {std::pair{1, 1}, {7, 3}, {9, 17}, {16, 16}, {33, 40}, {70, 19}, {130, 33}}) {
         const int s = (mw + 3) / 4 * 4, m = 3;

@@ -1,5 +1,6 @@
-// Start-up of the application object: the speed setting, the embedded
-// document, then one of the three run modes. Failures that leave no window
+// Start-up of the application object: the settings, the embedded
+// document, then one of the three run modes (a show first asks for the
+// source of its pictures). Failures that leave no window
 // to run are thrown to AfxWinMain, which turns them into the exit status.
 // The window objects delete themselves once their window is gone; the
 // process normally ends before that, so they are never freed by the app.
@@ -38,12 +39,13 @@ BOOL CSaverApp::InitInstance()
     LoadSettings();
     LoadDocument();
 
-    const char* arg = m_argc > 1 ? m_argv[1] : nullptr;
-    if (MatchSwitch(arg, 'p')) {
+    if (m_command.mode == SaverCommand::Mode::Preview) {
+        ChooseDocSource();
         StartPreview();
         return TRUE;
     }
-    if (MatchSwitch(arg, 's')) {
+    if (m_command.mode == SaverCommand::Mode::FullScreen) {
+        ChooseDocSource();
         StartFullScreen();
         return TRUE;
     }
@@ -60,6 +62,13 @@ void CSaverApp::LoadSettings()
     // A stored value outside the dialog's range is pulled into it: the
     // animation divides by the speed, so 0 must never reach it.
     m_nSpeed = std::clamp(GetProfileInt(kSpeedSection, kSpeedEntry, kDefaultSpeed), kMinSpeed, kMaxSpeed);
+    m_pictures = ReadPictureSettings(*this);
+}
+
+void CSaverApp::ChooseDocSource()
+{
+    if (!m_pDocSource && m_makeDocSource)
+        m_pDocSource = m_makeDocSource(m_pictures);
 }
 
 void CSaverApp::LoadDocument()
@@ -90,7 +99,7 @@ void CSaverApp::StartPreview()
     m_bPreview = TRUE;
     IPlatform& platform = AfxGetPlatform();
 
-    const char* text = m_argc > 2 ? m_argv[2] : nullptr;
+    const char* text = m_command.handle ? m_command.handle->c_str() : nullptr;
     std::int64_t value = 0;
     if (!text || !ParsePreviewHandle(text, value))
         throw CStartupError(kExitBadPreviewParent,

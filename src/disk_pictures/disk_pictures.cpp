@@ -1,4 +1,4 @@
-// The options and CDiskPictureSource. The worker and the show meet in one
+// CDiskPictureSource. The worker and the show meet in one
 // slot under a lock: the worker fills it when it is empty and wanted, the
 // show empties it at the start of a cycle. Everything the worker reads
 // besides the slot (the options, the queue, the files reported) is its own
@@ -6,12 +6,10 @@
 // left alone: the order has its own seed.
 #include "disk_pictures/disk_pictures.h"
 
-#include <charconv>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <stdexcept>
 #include <utility>
 
 #include "disk_pictures/caption.h"
@@ -25,8 +23,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr std::string_view kOrderOption = "--picture-order=";
-
 // A path for a message: UTF-8 on every system (Windows' narrow form may fail).
 std::string Shown(const fs::path& p)
 {
@@ -35,103 +31,9 @@ std::string Shown(const fs::path& p)
 }
 } // namespace
 
-const PictureOptionEntry kPictureOptions[8] = {
-    {"picture", "FILE", "show this picture (JPEG, PNG, WebP, HEIC, AVIF) instead of the embedded one"},
-    {"picture-dir", "DIR", "show the pictures of DIR and its subfolders, a new one each cycle"},
-    {"message", "TEXT", "closing message (UTF-8, Windows-1252 characters)"},
-    {"font", "FACE", "font face of the message"},
-    {"color", "#RRGGBB", "colour of the message"},
-    {"bold", nullptr, "bold message"},
-    {"italic", nullptr, "italic message"},
-    {"caption", nullptr, "show each picture's date and file name in a corner"},
-};
-
 bool PictureOptions::Any() const
 {
     return !file.empty() || !dir.empty() || given != 0 || caption;
-}
-
-std::string PictureOrderArgument(std::uint64_t seed, int shows)
-{
-    return std::string(kOrderOption) + std::to_string(seed) + ":" + std::to_string(shows);
-}
-
-PictureOptions ExtractPictureOptions(int& argc, char** argv)
-{
-    PictureOptions o;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg.starts_with(kOrderOption)) {
-            const std::string_view value = arg.substr(kOrderOption.size());
-            const std::size_t colon = value.find(':');
-            std::uint64_t seed = 0;
-            int shows = 0;
-            const char* end = value.data() + value.size();
-            if (colon == std::string_view::npos ||
-                std::from_chars(value.data(), value.data() + colon, seed).ptr != value.data() + colon ||
-                std::from_chars(value.data() + colon + 1, end, shows).ptr != end || colon == 0 ||
-                colon + 1 == value.size() || shows < 1 || shows > PictureOrder::kMaxShows)
-                throw std::invalid_argument("bad " + std::string(arg) + " (expected SEED:SHOWS)");
-            o.sharedSeed = seed;
-            o.shows = shows;
-            continue;
-        }
-        const PictureOptionEntry* match = nullptr;
-        std::string value;
-        for (const PictureOptionEntry& s : kPictureOptions) {
-            const std::string name = "--" + std::string(s.name);
-            if (arg == name || (s.metavar && arg.substr(0, name.size() + 1) == name + "=")) {
-                match = &s;
-                if (!s.metavar)
-                    break;
-                if (arg.size() > name.size())
-                    value = std::string(arg.substr(name.size() + 1));
-                else if (i + 1 < argc)
-                    value = argv[++i];
-                else
-                    throw std::invalid_argument(name + " needs " + s.metavar);
-                break;
-            }
-        }
-        if (!match) {
-            argv[kept++] = argv[i];
-            continue;
-        }
-        const std::string name = match->name;
-        std::error_code ec;
-        if (name == "picture") {
-            if (value.empty() || fs::is_directory(value, ec))
-                throw std::invalid_argument("--picture needs a picture file, not a directory: \"" + value + "\"");
-            o.file = value;
-        } else if (name == "picture-dir") {
-            if (!fs::is_directory(value, ec))
-                throw std::invalid_argument("--picture-dir needs a directory: \"" + value + "\"");
-            o.dir = value;
-        } else if (name == "message") {
-            o.message.text = ToStoredText(value, "the message", true);
-            o.given |= PictureOptions::kText;
-        } else if (name == "font") {
-            o.message.face = ToStoredFace(value);
-            o.given |= PictureOptions::kFace;
-        } else if (name == "color") {
-            o.message.colour = ParseColour(value);
-            o.given |= PictureOptions::kColour;
-        } else if (name == "bold") {
-            o.message.bold = 1;
-            o.given |= PictureOptions::kBold;
-        } else if (name == "italic") {
-            o.message.italic = 1;
-            o.given |= PictureOptions::kItalic;
-        } else {
-            o.caption = true;
-        }
-    }
-    if (!o.file.empty() && !o.dir.empty())
-        throw std::invalid_argument("--picture and --picture-dir cannot be used together");
-    argc = kept;
-    argv[argc] = nullptr;
-    return o;
 }
 
 struct CDiskPictureSource::Saved {
@@ -146,8 +48,8 @@ struct CDiskPictureSource::Prepared {
     CString caption;
 };
 
-CDiskPictureSource::CDiskPictureSource(PictureOptions options, PictureOrder order)
-    : m_options(std::move(options)), m_queue(order)
+CDiskPictureSource::CDiskPictureSource(PictureOptions options)
+    : m_options(std::move(options)), m_queue(m_options.order)
 {
     if (m_options.caption)
         std::setlocale(LC_TIME, ""); // the user's date format; before the worker reads it

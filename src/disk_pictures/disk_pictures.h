@@ -1,6 +1,7 @@
 // Pictures from the disk for the saver: `--picture FILE` or `--picture-dir
 // DIR`, with the message options of mosvik-pack (--message, --font,
-// --color, --bold, --italic) and `--caption`. Pictures are read by
+// --color, --bold, --italic) and `--caption`; the saver's option table
+// declares them and its reader fills PictureOptions. Pictures are read by
 // mosvik_picture with the pack tool's rules (orientation, fitting, small
 // pictures enlarged) into the picture the board uses. A folder is walked
 // (folder_walk.h) once per round and shown in the order of picture_queue.h;
@@ -46,39 +47,21 @@ struct PictureOptions {
     bool subfolders = true;               // a folder's subfolders are shown too
     bool caption = false;                 // --caption: each picture's date and file name in a corner
     bool waitForPictures = false;         // a cycle waits for its picture (the headless backend)
-    // Several monitors: the seed of the order every show follows and the
-    // number of shows (--picture-order=SEED:SHOWS, put in front of each
-    // show's arguments by the process that starts them).
-    std::optional<std::uint64_t> sharedSeed;
-    int shows = 1;
+    // Which pictures of a folder this show takes, in which order: the seed,
+    // this show's place and the number of shows (picture_queue.h). The
+    // composition root fills it; several monitors' shows are handed their
+    // parent's seed and count (--picture-order=SEED:SHOWS, orderGiven).
+    PictureOrder order;
+    bool orderGiven = false;
 
     bool Any() const;
 };
 
-// The argument that hands a several-monitor run's shared order to its shows.
-std::string PictureOrderArgument(std::uint64_t seed, int shows);
-
-// The options as a table, for the usage text and the settings file test.
-struct PictureOptionEntry {
-    const char* name;    // without the leading "--"
-    const char* metavar; // nullptr for a flag
-    const char* help;
-};
-extern const PictureOptionEntry kPictureOptions[8];
-
-// Removes the picture options (and their values) from argv wherever they
-// stand; "--name VALUE" and "--name=VALUE" are both taken, and so is the
-// internal --picture-order=SEED:SHOWS. Throws std::invalid_argument for a
-// bad value, a directory given as --picture, a file as --picture-dir, both
-// at once, or a message that cannot be stored.
-PictureOptions ExtractPictureOptions(int& argc, char** argv);
-
 class CDiskPictureSource : public IDocumentSource {
 public:
     // Starts the worker at once, so the first picture is being prepared
-    // while the saver opens its window. `order` says which pictures of a
-    // folder this show takes (picture_queue.h).
-    CDiskPictureSource(PictureOptions options, PictureOrder order);
+    // while the show starts.
+    explicit CDiskPictureSource(PictureOptions options);
     // Stops the worker between two files (or rows of one) and joins it.
     ~CDiskPictureSource() override;
     void NextCycle(CJigsawDoc& doc) noexcept override;

@@ -1,26 +1,31 @@
-// main() of the POSIX saver `mosvik`: picks the backend from the leading
-// options (--headless for the virtual display, otherwise the desktop
-// backend), removes the backend's options from argv, installs the platform
-// and runs the application. The platform object is never destroyed: the
-// process ends through IPlatform::Exit, and static destructors that run
-// then may still reach it.
+// main() of the POSIX saver `mosvik`: reads the command line once
+// (saver_options.h), answers --help and --version, makes the run's
+// platform (the headless one, or the desktop's: X11 where the build found
+// it, chosen at compile time by MOSVIK_HAVE_X11), starts one show per
+// monitor where full screen covers several, and runs the application with
+// the command. The platform object is never destroyed: the process ends
+// through IPlatform::Exit, and static destructors that run then may still
+// reach it.
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/saver_app.h"
-#include "main/desktop_recording.h"
-#include "backends/headless/headless_options.h"
 #include "backends/headless/headless_platform.h"
 #include "backends/headless/input_script.h"
-#include "backends/posix/desktop.h"
 #include "disk_pictures/disk_pictures.h"
+#include "disk_pictures/xscreensaver_images.h"
+#include "main/desktop_recording.h"
 #include "main/monitor_shows.h"
+#include "main/picture_choice.h"
+#include "main/saver_options.h"
+#if MOSVIK_HAVE_X11
+#include "backends/x11/x11_desktop.h"
+#endif
 
 #ifndef MOSVIK_VERSION
 #define MOSVIK_VERSION "unknown"
@@ -37,64 +42,25 @@ extern "C" const char* __lsan_default_options() { return "print_suppressions=0";
 
 namespace {
 
-void PrintUsage()
-{
-    std::printf(
-        "usage: mosvik --headless=WIDTHxHEIGHT [OPTIONS] SWITCH [HANDLE]\n"
-        "       mosvik [DESKTOP OPTIONS] SWITCH [HANDLE]\n"
-        "\n"
-        "SWITCH (one leading - or / allowed, any case):\n"
-        "  s            run the saver full screen\n"
-        "  p HANDLE     run the preview inside window HANDLE (a decimal number)\n"
-        "  other/none   open the configuration dialog\n"
-        "\n"
-        "Headless options (a virtual display and clock; same options, same frames):\n"
-        "  --headless=WxH           the virtual display (the preview parent's client size for p)\n"
-        "  --headless=WxH+X+Y,...   a desktop of several monitors: full screen runs a show on each\n"
-        "  --clock=SECONDS          calendar time at start (default 1000000000)\n"
-        "  --input=FILE             timed input, one event a line: T mousemove X Y | T keydown |\n"
-        "                           T lbuttondown | T rbuttondown | T mbuttondown | T deactivate |\n"
-        "                           T close | T destroy-parent   (T in seconds of virtual time)\n"
-        "  --frames=DIR             write samples as DIR/frame-00000.png, ...\n"
-        "  --fps=N                  samples per second of virtual time (default 10)\n"
-        "  --record=FILE.webp       write the samples as an animated WebP\n"
-        "  --stop-after=SECONDS     end with status 0 after that much virtual time\n"
-        "  --config-answer=ok:POS|cancel   how the configuration dialog is answered (default cancel)\n"
-        "\n"
-        "  --help, --version\n"
-        "\n"
-        "Full screen covers every monitor with a show of its own; the saver starts itself\n"
-        "once per monitor with --monitor=INDEX:WxH+X+Y in front.\n"
-        "\n"
-        "Pictures from the disk (with either backend, anywhere before SWITCH):\n");
-    for (const PictureOptionEntry& o : kPictureOptions) {
-        const std::string shown = std::string(o.name) + (o.metavar ? " " + std::string(o.metavar) : "");
-        std::printf("  --%-23s %s\n", shown.c_str(), o.help);
-    }
-    const char* desktop = DesktopUsage();
-    if (desktop && *desktop)
-        std::printf("\nDesktop options:\n%s", desktop);
-}
-
-bool IsFullScreen(int argc, char** argv) { return argc > 1 && MatchSwitch(argv[1], 's'); }
+#if MOSVIK_HAVE_X11
+constexpr unsigned kBuiltRuns = kRunHeadless | kRunX11;
+#else
+constexpr unsigned kBuiltRuns = kRunHeadless;
+#endif
 
 std::unique_ptr<CPosixPlatform> MakeHeadless(HeadlessOptions options, std::vector<InputEvent> input,
-                                             const std::optional<ShowMonitor>& monitor, int argc, char** argv)
+                                             const std::optional<ShowMonitor>& monitor, const SaverCommand& command)
 {
     if (monitor) {
         options.width = monitor->rect.width;
         options.height = monitor->rect.height;
     }
     auto platform =
-        std::make_unique<CHeadlessPlatform>(options, std::move(input), CHeadlessPlatform::PreviewHandleFromArgs(argc, argv));
+        std::make_unique<CHeadlessPlatform>(options, std::move(input), CHeadlessPlatform::PreviewParentOf(command));
     if (monitor)
         platform->SetMonitor(*monitor);
     platform->WatchStopSignals();
-    try {
-        platform->OpenOutputs();
-    } catch (const std::exception& e) {
-        throw OptionError(e.what());
-    }
+    platform->OpenOutputs();
     return platform;
 }
 
@@ -102,86 +68,67 @@ std::unique_ptr<CPosixPlatform> MakeHeadless(HeadlessOptions options, std::vecto
 
 int main(int argc, char** argv)
 {
-    std::optional<ShowMonitor> monitor;
-    PictureOptions pictures;
-    std::vector<std::string> given; // what each monitor's show is started with
+    SaverOptions options;
     try {
-        monitor = TakeMonitorOption(argc, argv);
-        given.assign(argv, argv + argc);
-        pictures = ExtractPictureOptions(argc, argv);
+        options = ParseSaverOptions(std::vector<std::string>(argv, argv + argc), kBuiltRuns);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
         return 2;
     }
-    bool headless = false, help = false, version = false;
-    std::string headlessOnly;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--" || arg.substr(0, 2) != "--")
-            break;
-        if (arg == "--help")
-            help = true;
-        else if (arg == "--version")
-            version = true;
-        else if (arg == "--headless" || arg.substr(0, 11) == "--headless=")
-            headless = true;
-        else if (IsHeadlessOption(arg) && headlessOnly.empty())
-            headlessOnly = std::string(arg.substr(0, arg.find('=')));
-    }
-    if (help) {
-        PrintUsage();
+    if (options.help) {
+        std::fputs(UsageText(kBuiltRuns).c_str(), stdout);
         return 0;
     }
-    if (version) {
+    if (options.version) {
         std::printf("mosvik %s\n", MOSVIK_VERSION);
         return 0;
     }
 
+    SaverCommand command = options.command; // the desktop may turn its options into a preview
     // The order of a folder's pictures: the headless backend's follows its
-    // clock (same options, same frames), the desktop's is new each run; the
-    // shows of several monitors are handed their parent's.
-    std::uint64_t pictureSeed = 0;
+    // clock and its shows wait for their pictures (same options, same
+    // frames); the desktop's is new each run. The shows of several monitors
+    // are handed their parent's seed and count (a folder may also come
+    // from a setting, so they always are).
+    PictureOptions& pictures = options.pictures;
+    if (!pictures.orderGiven)
+        pictures.order.seed = options.run == kRunHeadless
+                                  ? std::uint64_t(options.headless.clockStart)
+                                  : std::uint64_t(std::random_device{}()) << 32 | std::random_device{}();
+    pictures.order.show = options.monitor ? options.monitor->index : 0;
+    pictures.waitForPictures = options.run == kRunHeadless;
     auto sharePictureOrder = [&](std::size_t shows) {
-        if (pictures.Any() && !pictures.sharedSeed)
-            given.insert(given.begin() + 1, PictureOrderArgument(pictureSeed, int(shows)));
+        if (!pictures.orderGiven)
+            options.given.insert(options.given.begin() + 1, PictureOrderArgument(pictures.order.seed, int(shows)));
     };
     CPosixPlatform* platform = nullptr;
     try {
-        if (headless) {
-            const HeadlessOptions options = ParseHeadlessOptions(argc, argv);
-            pictureSeed = std::uint64_t(options.clockStart);
-            pictures.waitForPictures = true;
+        if (options.run == kRunHeadless) {
             std::vector<InputEvent> input; // read here too when only the shows use it: one error line
-            if (!options.inputFile.empty())
-                input = LoadInputScript(options.inputFile);
-            if (!monitor && options.monitors.size() > 1 && IsFullScreen(argc, argv)) {
-                sharePictureOrder(options.monitors.size());
-                return RunHeadlessMonitors(CPosixPlatform::ExecutablePath(), given, options);
+            if (!options.headless.inputFile.empty())
+                input = LoadInputScript(options.headless.inputFile);
+            if (!options.monitor && options.headless.monitors.size() > 1 &&
+                command.mode == SaverCommand::Mode::FullScreen) {
+                sharePictureOrder(options.headless.monitors.size());
+                return RunHeadlessMonitors(CPosixPlatform::ExecutablePath(), options.given, options.headless);
             }
-            platform = MakeHeadless(options, std::move(input), monitor, argc, argv).release();
+            platform = MakeHeadless(options.headless, std::move(input), options.monitor, command).release();
         } else {
-            if (!headlessOnly.empty())
-                throw OptionError(headlessOnly + " needs --headless=WIDTHxHEIGHT");
-            pictureSeed = std::uint64_t(std::random_device{}()) << 32 | std::random_device{}();
-            std::unique_ptr<CPosixPlatform> desktop = CreateDesktopPlatform(argc, argv);
-            if (monitor)
-                desktop->SetMonitor(*monitor);
-            else if (IsFullScreen(argc, argv)) {
+#if MOSVIK_HAVE_X11
+            std::unique_ptr<CX11Platform> desktop = CreateX11Platform(options.x11, command);
+            if (options.monitor)
+                desktop->SetMonitor(*options.monitor);
+            else if (command.mode == SaverCommand::Mode::FullScreen) {
                 const std::vector<MonitorRect> monitors = desktop->GetMonitors();
                 if (monitors.size() > 1) {
                     desktop.reset(); // the shows open displays of their own
                     sharePictureOrder(monitors.size());
-                    return RunShowsOnMonitors(CPosixPlatform::ExecutablePath(), given, monitors);
+                    return RunShowsOnMonitors(CPosixPlatform::ExecutablePath(), options.given, monitors);
                 }
             }
             platform = desktop.release();
+#endif
         }
-    } catch (const OptionError& e) {
-        std::fprintf(stderr, "mosvik: %s\n", e.what());
-        return 2;
-    } catch (const InputScriptError& e) {
-        std::fprintf(stderr, "mosvik: %s\n", e.what());
-        return 2;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
         return 2;
@@ -189,20 +136,15 @@ int main(int argc, char** argv)
     if (!platform)
         return 2;
 
-    // Like the platform, the source lives until the process ends; it goes
-    // with the static objects, after the backend's own ending has closed
-    // the windows, and its worker is stopped and joined then.
-    static std::unique_ptr<CDiskPictureSource> source;
-    if (pictures.Any()) {
-        const PictureOrder order{pictures.sharedSeed.value_or(pictureSeed), monitor ? monitor->index : 0,
-                                 pictures.shows};
-        source = std::make_unique<CDiskPictureSource>(std::move(pictures), order);
-        GetSaverApp().m_pDocSource = source.get();
-    }
+    // The pictures: the command line's, else the saver's setting, else on
+    // the desktop XScreenSaver's image folder; chosen as a show starts.
+    InstallPictureChoice(GetSaverApp(), std::move(options.pictures),
+                         options.run == kRunHeadless ? ImageFolderReader()
+                                                     : ImageFolderReader(xscreensaver::ReadImageFolder));
     AfxSetPlatform(platform);
     int status = 1;
     try {
-        status = AfxWinMain(argc, argv);
+        status = AfxWinMain(command);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
     }

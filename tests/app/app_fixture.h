@@ -28,8 +28,9 @@ protected:
         app.m_pMainWnd = nullptr;
         app.m_nSpeed = kDefaultSpeed;
         app.m_bPreview = FALSE;
-        app.m_argc = 0;
-        app.m_argv = nullptr;
+        app.m_command = SaverCommand{};
+        app.m_pictures = PictureSettings{};
+        app.m_makeDocSource = nullptr;
         app.m_board.ClearBoard();
         app.m_doc.m_message.text = CString();
         app.m_doc.m_message.face = CString("Arial");

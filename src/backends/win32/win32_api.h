@@ -59,7 +59,8 @@ bool LoadBitmapBytes(unsigned id, std::vector<std::uint8_t>& dib);
 // A modal error box with the saver's name as its caption (UTF-8 text).
 void ShowErrorBox(const std::string& text);
 // The scale of the monitor that shows window `h`, as dots per inch (96 at
-// 100 %): the window's own DPI where the system tells it, else the system's.
+// 100 %): the window's own DPI where the system tells it, else the system's
+// (win32_dpi.cpp).
 int WindowDpi(Handle h);
 
 // --- Windows, messages, timers, presentation (win32_window.cpp) ---
@@ -109,6 +110,12 @@ int ReadProfileInt(const std::string& registryKey, const std::string& appName, c
                   const char* entry, int nDefault);
 bool StoreProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                      const char* entry, int value);
+// A text entry (REG_SZ, UTF-16 in the registry, UTF-8 here); false when it
+// is missing or not a string.
+bool ReadProfileText(const std::string& registryKey, const std::string& appName, const char* section,
+                     const char* entry, std::string& value);
+bool StoreProfileText(const std::string& registryKey, const std::string& appName, const char* section,
+                      const char* entry, const std::string& value);
 bool FindProgramFor(const std::string& file, std::string& program);
 void OpenWithProgram(const std::string& program, const char* verb, const char* parameters);
 
@@ -121,6 +128,17 @@ Handle DialogItem(Handle hDlg, int id);
 void SliderSetRange(Handle slider, int nMin, int nMax, bool redraw);
 void SliderSetPos(Handle slider, int pos);
 int SliderGetPos(Handle slider);
+// Items by id: texts in UTF-8, check boxes and radio buttons, enabling.
+std::string DialogItemText(Handle hDlg, int id);
+void SetDialogItemText(Handle hDlg, int id, const std::string& text);
+bool DialogButtonChecked(Handle hDlg, int id);
+void CheckDialogButton(Handle hDlg, int id, bool checked);
+void EnableDialogItem(Handle hDlg, int id, bool enable);
+
+// --- Folder picker (win32_folder_picker.cpp) ---
+// The shell's folder dialog over `owner`, starting in `initial` (UTF-8);
+// false when the user cancels or it cannot be shown.
+bool PickFolder(Handle owner, const std::string& title, const std::string& initial, std::string& folder);
 
 // --- Implemented by the core side (win32_platform.cpp). Never throw. ---
 namespace core {
@@ -132,8 +150,6 @@ std::intptr_t WindowMessage(void* owner, Handle h, std::uint32_t message, std::u
 bool DialogInit(void* dlg, Handle hDlg) noexcept;
 // A button: routes it; true when the dialog has ended, with its result.
 bool DialogCommand(void* dlg, int id, int& result) noexcept;
-// The application: sets the platform and runs the saver.
-int RunSaver(int argc, char** argv) noexcept;
 } // namespace core
 
 } // namespace w32

@@ -24,7 +24,7 @@ w32::Rect ToRect(const RECT& r) { return w32::Rect{r.left, r.top, r.right, r.bot
 // Full screen on several monitors: one show per monitor in a process of
 // its own (the core's state is per show). -1 when there is one monitor or
 // the shows could not be started; the caller then runs the one show itself.
-int RunShowsOnMonitors(int argc, char** argv)
+int RunShowsOnMonitors(const std::vector<std::string>& given)
 {
     std::vector<MonitorRect> found;
     for (const w32::Rect& r : w32::Monitors())
@@ -33,7 +33,6 @@ int RunShowsOnMonitors(int argc, char** argv)
     const std::vector<MonitorRect> monitors = ChooseMonitors(found, {}, MonitorRect{0, 0, screen.cx, screen.cy});
     if (monitors.size() < 2)
         return -1;
-    const std::vector<std::string> given(argv, argv + argc);
     std::vector<std::vector<std::string>> shows;
     for (std::size_t i = 0; i < monitors.size(); ++i)
         shows.push_back(ShowArguments(given, ShowMonitor{monitors[i], int(i)}, {}));
@@ -262,6 +261,22 @@ BOOL CWin32Platform::WriteProfileInt(const std::string& registryKey, const std::
     return w32::StoreProfileInt(registryKey, appName, section, entry, value) ? TRUE : FALSE;
 }
 
+std::optional<std::string> CWin32Platform::GetProfileString(const std::string& registryKey,
+                                                            const std::string& appName, const char* section,
+                                                            const char* entry)
+{
+    std::string value;
+    if (!w32::ReadProfileText(registryKey, appName, section, entry, value))
+        return std::nullopt;
+    return value;
+}
+
+BOOL CWin32Platform::WriteProfileString(const std::string& registryKey, const std::string& appName,
+                                        const char* section, const char* entry, const std::string& value)
+{
+    return w32::StoreProfileText(registryKey, appName, section, entry, value) ? TRUE : FALSE;
+}
+
 BOOL CWin32Platform::FindExecutable(const std::string& file, std::string& program)
 {
     return w32::FindProgramFor(file, program) ? TRUE : FALSE;
@@ -342,21 +357,23 @@ std::intptr_t WindowMessage(void* owner, Handle h, std::uint32_t message, std::u
     std::exit(1);
 }
 
-int RunSaver(int argc, char** argv) noexcept
+int RunSaver(const SaverCommand& command, const std::optional<ShowMonitor>& monitor,
+             const std::vector<std::string>& given, const std::function<void()>& prepare) noexcept
 {
     try {
         // Made before the application object, so destroyed after it at exit.
-        static CWin32Platform platform(argc > 1 && MatchSwitch(argv[1], 'p'));
+        static CWin32Platform platform(command.mode == SaverCommand::Mode::Preview);
         s_pPlatform = &platform;
         AfxSetPlatform(&platform);
-        const std::optional<ShowMonitor> monitor = TakeMonitorOption(argc, argv);
+        if (prepare)
+            prepare();
         platform.SetMonitor(monitor);
-        if (!monitor && MatchSwitch(argc > 1 ? argv[1] : nullptr, 's')) {
-            const int status = RunShowsOnMonitors(argc, argv);
+        if (!monitor && command.mode == SaverCommand::Mode::FullScreen) {
+            const int status = RunShowsOnMonitors(given);
             if (status >= 0)
                 return status;
         }
-        return AfxWinMain(argc, argv);
+        return AfxWinMain(command);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
     } catch (...) {

@@ -5,6 +5,7 @@
 // process ends through IPlatform::Exit, and static destructors that run
 // then may still reach it.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -19,7 +20,9 @@
 #include "backends/headless/input_script.h"
 #include "backends/posix/desktop.h"
 #include "disk_pictures/disk_pictures.h"
+#include "main/desktop_choice.h"
 #include "main/monitor_shows.h"
+#include "main/wayland_run.h"
 
 #ifndef MOSVIK_VERSION
 #define MOSVIK_VERSION "unknown"
@@ -73,6 +76,12 @@ void PrintUsage()
     const char* desktop = DesktopUsage();
     if (desktop && *desktop)
         std::printf("\nDesktop options:\n%s", desktop);
+    std::printf("\nWayland or X11 (first, before the other desktop options):\n"
+                "  --wayland                draw on Wayland: a layer surface over each output (needs\n"
+                "                           wlr-layer-shell: sway, Hyprland, river, labwc, KDE Plasma)\n"
+                "  --x11                    draw on X11 (under GNOME's Wayland session: XWayland)\n"
+                "  Neither: Wayland when WAYLAND_DISPLAY is set and DISPLAY is not. On Wayland --window\n"
+                "  opens a window of its own and --speed applies; --root and --window-id are X11's.\n");
 }
 
 bool IsFullScreen(int argc, char** argv) { return argc > 1 && MatchSwitch(argv[1], 's'); }
@@ -104,10 +113,12 @@ int main(int argc, char** argv)
     std::optional<ShowMonitor> monitor;
     PictureOptions pictures;
     std::vector<std::string> given; // what each monitor's show is started with
+    DesktopChoice desktopChoice;
     try {
         monitor = TakeMonitorOption(argc, argv);
         given.assign(argv, argv + argc);
         pictures = ExtractPictureOptions(argc, argv);
+        desktopChoice = TakeDesktopChoice(argc, argv);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
         return 2;
@@ -149,6 +160,14 @@ int main(int argc, char** argv)
         } else {
             if (!headlessOnly.empty())
                 throw OptionError(headlessOnly + " needs --headless=WIDTHxHEIGHT");
+            if (ChoosesWayland(desktopChoice, std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"))) {
+                WaylandStart wayland = StartWayland(argc, argv, desktopChoice, monitor, given);
+                if (wayland.status)
+                    return *wayland.status;
+                platform = wayland.platform.release(); // null: the dialog, X11's below
+            }
+        }
+        if (!platform && !headless) {
             std::unique_ptr<CPosixPlatform> desktop = CreateDesktopPlatform(argc, argv);
             if (monitor)
                 desktop->SetMonitor(*monitor);

@@ -127,9 +127,15 @@ if command -v weston >/dev/null; then
   pids+=("$!")
   socket=wayland-weston
   for _ in $(seq 100); do [ -S "$runtime/$socket" ] && break; sleep 0.1; done
+  weston_pid=${pids[-1]}
   check "weston (no layer shell): one line naming the protocol and --x11, status 2" \
     refused 2 "zwlr_layer_shell_v1.*--x11" /s
-  kill -TERM "${pids[-1]}"
+  start weston-window --window
+  sleep 2
+  check "weston: --window runs in an xdg-shell window there" still_runs "$spid"
+  kill -TERM "$spid"
+  check "weston: ... and SIGTERM ends it with status 0" ends_with "$spid" 0 5
+  kill -TERM "$weston_pid"
 else
   skipped=$((skipped + 1))
   echo "skip  a compositor without the layer shell (weston is not installed)"
@@ -166,12 +172,13 @@ shot() {
   session grim -o "$1" "$work/shots/$2" && look=$("$python" "$src/tests/wayland/look.py" "$work/shots/$2")
   echo "      ($1: $look)"
 }
-# covers W H: the shot has that size, many colours and the desktop's
-# background on less than 1 % of it: a board covers the output.
+# covers W H [COLOURS]: the shot has that size, more colours than COLOURS
+# (1000: a board, not the felt alone) and the desktop's background on less
+# than 1 % of it: the saver covers the output.
 covers() {
   local w h k bg
   read -r w h k bg _ <<<"$look"
-  [ "$w" = "$1" ] && [ "$h" = "$2" ] && [ "$k" -gt 1000 ] && [ "$bg" -lt $((w * h / 100)) ]
+  [ "$w" = "$1" ] && [ "$h" = "$2" ] && [ "$k" -gt "${3:-1000}" ] && [ "$bg" -lt $((w * h / 100)) ]
 }
 # fine_detail: drawn in the output's own pixels, not upscaled: as many
 # pixels differ from their right neighbour in even columns as in odd ones.
@@ -223,6 +230,11 @@ check "a left click ends it with status 0" ends_with "$spid" 0 5
 park
 start unplug /s
 sleep 2.5
+# A new mode: the surface follows it (white where the show has not drawn
+# yet, as after any resize), and no desktop shows.
+msg output HEADLESS-1 mode 800x600; sleep 1
+shot HEADLESS-1 resized.png
+check "HEADLESS-1 set to 800x600: the show covers it at its new size" covers 800 600 0
 msg output HEADLESS-2 disable; sleep 2
 check "HEADLESS-2 disabled: the run and the other output's show go on" has_show "$spid" HEADLESS-1
 session wtype -s 300 -k space

@@ -2,6 +2,7 @@
 // tick sleep, the bitmap-resource lookup (none: the caller takes the
 // built-in copy) and the start-up failure report.
 #include "framework/platform.h"
+#include "framework/tick.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,8 +25,7 @@ void AfxSetPlatform(IPlatform* platform) { g_pPlatform = platform; }
 
 void IPlatform::SleepUntilTick(DWORD tick)
 {
-    const DWORD ahead = tick - GetTickCount(); // unsigned: survives the wrap
-    if (ahead != 0 && ahead < 0x80000000u)
+    if (const DWORD ahead = TicksUntil(tick, GetTickCount()))
         Sleep(ahead);
 }
 

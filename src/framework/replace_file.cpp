@@ -1,6 +1,8 @@
 // CReplacementFile over the C library: fopen's "x" mode gives the
 // exclusive creation (O_EXCL: an existing name, link or not, fails), and
-// the name's random part comes from std::random_device.
+// the name's random part comes from std::random_device. The data is synced
+// before the rename and the folder after it (POSIX), so a crash leaves the
+// old file or the new one, never an empty one.
 #include "framework/replace_file.h"
 
 #include <cerrno>
@@ -8,6 +10,13 @@
 #include <cstring>
 #include <random>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -25,6 +34,31 @@ std::FILE* CreateExclusive(const fs::path& p)
     return _wfopen(p.c_str(), L"wbx");
 #else
     return std::fopen(p.c_str(), "wbx");
+#endif
+}
+
+// The file's data on the disk before it is renamed over the target, so a
+// crash never leaves the target empty.
+bool SyncToDisk(std::FILE* fp)
+{
+#ifdef _WIN32
+    return _commit(_fileno(fp)) == 0;
+#else
+    return ::fsync(::fileno(fp)) == 0;
+#endif
+}
+
+// Best effort: Windows has no folder to sync (NTFS journals the rename).
+void SyncFolder(const fs::path& folder)
+{
+#ifndef _WIN32
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    (void)folder;
 #endif
 }
 
@@ -103,7 +137,7 @@ void CReplacementFile::Commit(bool executable)
     errno = 0;
     std::FILE* fp = m_file->fp;
     m_file->fp = nullptr;
-    const bool flushed = std::fflush(fp) == 0;
+    const bool flushed = std::fflush(fp) == 0 && SyncToDisk(fp);
     if (std::fclose(fp) != 0 || !flushed)
         Fail("write");
     std::error_code ec;
@@ -127,4 +161,5 @@ void CReplacementFile::Commit(bool executable)
     if (ec)
         throw ReplaceFileError("cannot replace " + m_what + " " + m_target.string() + ": " + ec.message());
     m_committed = true;
+    SyncFolder(m_target.parent_path()); // the rename itself, where the system lets a folder be synced
 }

@@ -3,6 +3,8 @@
 #ifndef MOSVIK_RESOURCE_H
 #define MOSVIK_RESOURCE_H
 
+#include "mosvik_version.h"
+
 #define IDS_SAVER_NAME 1
 #define IDS_STOCK_MESSAGE 123
 #define IDI_SAVER 128

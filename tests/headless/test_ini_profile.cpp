@@ -117,6 +117,20 @@ TEST_F(IniProfileTest, FailedWriteLeavesTheOldFile)
     EXPECT_EQ(Read(file), "[MOSVIK]\nSpeed=5\n");
 }
 
+TEST_F(IniProfileTest, ALinkedSettingsFileKeepsItsLink)
+{
+    // Dotfile managers keep the file elsewhere and link it in: the write
+    // goes to the file linked, and the link stays.
+    const fs::path real = m_home / "dotfiles" / "mosvik.ini";
+    Write(real, "[MOSVIK]\nSpeed=5\n");
+    fs::create_directories(m_home / kKey);
+    fs::create_symlink(real, m_home / kKey / "mosvik.ini");
+    CIniProfile ini(m_home);
+    ASSERT_TRUE(ini.WriteInt(kKey, "mosvik", "MOSVIK", "Speed", 9));
+    EXPECT_TRUE(fs::is_symlink(m_home / kKey / "mosvik.ini"));
+    EXPECT_EQ(Read(real), "[MOSVIK]\nSpeed=9\n");
+}
+
 TEST_F(IniProfileTest, NamesThatAreNotOnePathComponentAreRefused)
 {
     CIniProfile ini(m_home);

@@ -10,17 +10,12 @@
 #include "pack_options.h"
 #include "pack_run.h"
 #include "framework/exceptions.h"
+#include "resources/resource.h"
 #include "saver_info.h"
 #ifdef _WIN32
 #include "win32/command_line.h"
 #include "win32/pack_gui.h"
 #endif
-
-namespace {
-
-constexpr const char* kVersion = "1.0.0";
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -38,7 +33,7 @@ int main(int argc, char** argv)
             std::fputs(PackUsage(), stdout);
             return 0;
         case PackOptions::Action::version:
-            std::printf("mosvik-pack %s\n", kVersion);
+            std::printf("mosvik-pack %s\n", MOSVIK_VERSION_STRING);
             return 0;
         case PackOptions::Action::info:
             PrintSaverInfo(std::cout, ReadSaverInfo(opt.infoSaver));

@@ -13,6 +13,7 @@
 #include "backends/posix/stop_signals.h"
 #include "framework/wnd.h"
 #include "resources/resource.h"
+#include "framework/tick.h"
 
 namespace {
 
@@ -78,8 +79,7 @@ void CHeadlessPlatform::Sleep(DWORD ms) { AdvanceTo(m_clock.Now() + std::int64_t
 
 void CHeadlessPlatform::SleepUntilTick(DWORD tick)
 {
-    const DWORD ahead = tick - m_clock.Ticks(); // unsigned: survives the wrap
-    if (ahead != 0 && ahead < 0x80000000u)
+    if (const DWORD ahead = TicksUntil(tick, m_clock.Ticks()))
         AdvanceTo((m_clock.NowMs() + std::int64_t(ahead)) * CVirtualClock::kUnitsPerMs);
 }
 

@@ -14,6 +14,8 @@
 #include <system_error>
 #include <vector>
 
+#include "framework/replace_file.h"
+
 namespace {
 
 bool IsComponent(const std::string& name)
@@ -127,20 +129,6 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     return lines;
 }
 
-bool WriteAll(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += std::size_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 std::filesystem::path CIniProfile::DefaultConfigHome()
@@ -230,14 +218,20 @@ bool CIniProfile::WriteInt(const std::string& registryKey, const std::string& ap
         out += newLine + "\n";
     }
 
-    std::string tmp = path.string() + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
+    // A settings file kept as a link (a dotfile manager's) keeps its link:
+    // the file it points at is replaced.
+    std::filesystem::path target = path;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) {
+        target = std::filesystem::canonical(path, ec);
+        if (ec)
+            return false;
+    }
+    try {
+        CReplacementFile file(target, "settings file");
+        file.Write(out.data(), out.size());
+        file.Commit();
+    } catch (const ReplaceFileError&) {
         return false;
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, out) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) == 0)
-        return true;
-    ::unlink(tmp.c_str());
-    return false;
+    }
+    return true;
 }

@@ -16,6 +16,8 @@
 #include "backends/posix/ini_profile.h"
 #include "backends/posix/shell_open.h"
 #include "backends/posix/stop_signals.h"
+#include "framework/tick.h"
+#include "framework/own_path.h"
 
 namespace {
 constexpr std::int64_t kNsPerMs = 1000000;
@@ -38,21 +40,7 @@ std::vector<MonitorRect> CPosixPlatform::GetMonitors()
     return {MonitorRect{0, 0, screen.cx, screen.cy}};
 }
 
-std::string CPosixPlatform::ExecutablePath()
-{
-    std::string buf(256, '\0');
-    for (int tries = 0; tries < 8; ++tries) {
-        const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n < 0)
-            return {};
-        if (std::size_t(n) < buf.size()) {
-            buf.resize(std::size_t(n));
-            return buf;
-        }
-        buf.resize(buf.size() * 2);
-    }
-    return {};
-}
+std::string CPosixPlatform::ExecutablePath() { return OwnExecutablePathUtf8(); }
 
 void CPosixPlatform::Exit(int status)
 {
@@ -112,8 +100,7 @@ void CPosixPlatform::Sleep(DWORD ms) { SleepUntilNs(MonotonicNs() + std::int64_t
 void CPosixPlatform::SleepUntilTick(DWORD tick)
 {
     const std::int64_t nowMs = MonotonicMs();
-    const DWORD ahead = tick - DWORD(std::uint64_t(nowMs)); // unsigned: survives the wrap
-    if (ahead != 0 && ahead < 0x80000000u)
+    if (const DWORD ahead = TicksUntil(tick, DWORD(std::uint64_t(nowMs))))
         SleepUntilNs((nowMs + ahead) * kNsPerMs); // the tick's first instant
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "backends/win32/win32_api.h"
+#include "framework/tick.h"
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
@@ -117,8 +118,7 @@ void SleepUntilTick(std::uint32_t tick)
 {
     Clock& c = TheClock();
     const std::int64_t nowMs = c.NowUs() / 1000;
-    const std::uint32_t ahead = tick - (c.Ticks()); // unsigned: survives the wrap
-    if (ahead != 0 && ahead < 0x80000000u)
+    if (const std::uint32_t ahead = TicksUntil(tick, c.Ticks()))
         c.SleepUntilUs((nowMs + std::int64_t(ahead)) * 1000); // the tick's first instant
 }
 

@@ -14,6 +14,7 @@
 
 #include "backends/win32/win32_api.h"
 #include "backends/win32/win32_handles.h"
+#include "backends/win32/win32_wide.h"
 
 namespace w32 {
 namespace {
@@ -22,18 +23,7 @@ constexpr UINT kCodePage = 1252;
 // Largest mask handed back (in pixels); larger text is clipped to its box.
 constexpr std::int64_t kMaxMaskPixels = std::int64_t(1) << 25;
 
-std::wstring Widen(const char* text, std::size_t len)
-{
-    std::wstring out;
-    if (len == 0 || len > std::size_t(INT32_MAX))
-        return out;
-    const int n = ::MultiByteToWideChar(kCodePage, 0, text, int(len), nullptr, 0);
-    if (n <= 0)
-        return out;
-    out.resize(std::size_t(n));
-    ::MultiByteToWideChar(kCodePage, 0, text, int(len), out.data(), n);
-    return out;
-}
+std::wstring Widen(const char* text, std::size_t len) { return w32::Widen(text, len, kCodePage); }
 
 class GdiText {
 public:

@@ -13,24 +13,11 @@
 #include "backends/win32/win32_handles.h"
 #include "backends/win32/win32_wide.h"
 #include "resources/resource.h"
+#include "framework/own_path.h"
 
 namespace w32 {
 
-std::string ModuleFileName()
-{
-    // The path may be longer than MAX_PATH: grow until it fits.
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (n == 0)
-            return {};
-        if (n < path.size())
-            return Narrow(path.data(), n);
-        if (path.size() >= 32768)
-            return {};
-        path.resize(path.size() * 2);
-    }
-}
+std::string ModuleFileName() { return OwnExecutablePathUtf8(); }
 
 void ScreenSize(std::int32_t& cx, std::int32_t& cy)
 {

@@ -6,20 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-namespace {
-
-std::string ToUtf8(const wchar_t* text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return {};
-    std::string out(std::size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    out.pop_back(); // the terminating NUL
-    return out;
-}
-
-} // namespace
+#include "backends/win32/win32_wide.h"
 
 std::vector<std::string> Utf8Arguments()
 {
@@ -29,7 +16,7 @@ std::vector<std::string> Utf8Arguments()
     if (!argv)
         return args;
     for (int i = 1; i < argc; ++i)
-        args.push_back(ToUtf8(argv[i]));
+        args.push_back(w32::Narrow(argv[i]));
     LocalFree(argv);
     return args;
 }

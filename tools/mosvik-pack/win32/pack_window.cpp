@@ -14,6 +14,7 @@
 #include <new>
 #include <string>
 
+#include "backends/win32/win32_wide.h"
 #include "pack_gui.h"
 
 namespace {
@@ -35,23 +36,9 @@ constexpr int kWidth = 640, kHeight = 530;
 constexpr RECT kPictureScreen{10, 186, 310, 411}, kMessageScreen{330, 186, 630, 411};
 constexpr COLORREF kBackground = RGB(52, 60, 52);
 
-std::wstring Wide(const std::string& text, UINT codePage)
-{
-    const int n = MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(std::size_t(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), out.data(), n);
-    return out;
-}
+std::wstring Wide(const std::string& text, UINT codePage) { return w32::Widen(text, codePage); }
 
-std::string Utf8(const std::wstring& text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(std::size_t(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+std::string Utf8(const std::wstring& text) { return w32::Narrow(text); }
 
 std::wstring WindowText(HWND h)
 {

@@ -67,20 +67,24 @@ fi
 cp "$build/tests/wayland/mosvik-wayland-pointer" "$src/tests/wayland/sigterm_moments.py" "$work/"
 chmod 755 "$saver" "$work/mosvik-wayland-pointer" "$work/sigterm_moments.py"
 
-# session PROGRAM ARGS...: as the user, in the session of $socket (none
-# yet: for the compositors themselves).
-session() {
-  "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$runtime" \
-    XDG_CONFIG_HOME="$work/config" ${socket:+WAYLAND_DISPLAY=$socket} ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK} "$@"
+# The environment of the sessions' programs; $socket names the compositor
+# (empty: for the compositors themselves).
+session_envs() {
+  envs=(env -i PATH=/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$runtime" XDG_CONFIG_HOME="$work/config"
+        ${socket:+WAYLAND_DISPLAY=$socket} ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK})
 }
+# session PROGRAM ARGS...: as the user, in the session, in the foreground.
+# A program put in the background is started as one command (so that $!
+# is its own pid): "${as_user[@]}" "${envs[@]}" PROGRAM ... &, after session_envs.
+session() { session_envs; "${as_user[@]}" "${envs[@]}" "$@"; }
 msg() { session swaymsg "$@" >/dev/null; }
 has_window() { local tree; tree=$(session swaymsg -t get_tree) && grep -q "$1" <<<"$tree"; }
 
 # start NAME ARGS...: the saver in the background; its pid in $spid.
 start() {
   local name=$1; shift
-  "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$work" XDG_RUNTIME_DIR="$runtime" \
-    XDG_CONFIG_HOME="$work/config" WAYLAND_DISPLAY="$socket" "$saver" "$@" >"$work/$name.out" 2>"$work/$name.err" &
+  session_envs
+  "${as_user[@]}" "${envs[@]}" "$saver" "$@" >"$work/$name.out" 2>"$work/$name.err" &
   spid=$!
   pids+=("$spid")
 }
@@ -123,7 +127,9 @@ socket=no-such-display
 check "no compositor: one line and status 2" refused 2 "Wayland display" --wayland /s
 if command -v weston >/dev/null; then
   socket=
-  session weston --backend=headless-backend.so --socket=wayland-weston --idle-time=0 >"$work/weston.log" 2>&1 &
+  session_envs
+  "${as_user[@]}" "${envs[@]}" weston --backend=headless-backend.so --socket=wayland-weston --idle-time=0 \
+    >"$work/weston.log" 2>&1 &
   pids+=("$!")
   socket=wayland-weston
   for _ in $(seq 100); do [ -S "$runtime/$socket" ] && break; sleep 0.1; done
@@ -149,9 +155,11 @@ output HEADLESS-1 mode 1024x768 position 0 0
 output HEADLESS-2 mode 1280x1024 position 1024 0 scale 2
 EOF
 socket=
-session WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 \
-  sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-pids+=("$!")
+session_envs
+"${as_user[@]}" "${envs[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+  WLR_HEADLESS_OUTPUTS=2 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+sway_pid=$!
+pids+=("$sway_pid")
 for _ in $(seq 100); do ls "$runtime"/sway-ipc.*.sock >/dev/null 2>&1 && break; sleep 0.1; done
 SWAYSOCK=$(ls "$runtime"/sway-ipc.*.sock 2>/dev/null | head -n 1)
 socket=$(cd "$runtime" && ls wayland-* 2>/dev/null | grep -v -e lock -e weston | head -n 1)
@@ -160,7 +168,8 @@ if [ -z "$SWAYSOCK" ] || [ -z "$socket" ]; then
   finish
 fi
 # Headless sway has no input devices; a virtual pointer gives the seat one.
-coproc PTR { session "$work/mosvik-wayland-pointer"; }
+session_envs
+coproc PTR { exec "${as_user[@]}" "${envs[@]}" "$work/mosvik-wayland-pointer"; }
 pids+=("$PTR_PID")
 read -r -t 10 ready <&"${PTR[0]}"
 [ "${ready:-}" = ready ] || { fail "virtual pointer" "not ready"; finish; }
@@ -227,6 +236,21 @@ sleep 2
 msg seat seat0 cursor press button1; msg seat seat0 cursor release button1
 check "a left click ends it with status 0" ends_with "$spid" 0 5
 
+# No frame callbacks (the compositor stopped): the shows wait in poll()
+# instead of drawing or spinning. A spinning show would take ~500 ticks.
+park
+start noframes /s
+sleep 3.5
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+shows_ticks() { local p t=0; for p in $(pgrep -P "$1"); do t=$((t + $(ticks "$p"))); done; echo "$t"; }
+kill -STOP "$sway_pid"
+t0=$(shows_ticks "$spid"); sleep 5; t1=$(shows_ticks "$spid")
+kill -CONT "$sway_pid"
+echo "      (both shows: $((t1 - t0)) ticks of processor time in 5 s without frames)"
+check "no frame callbacks: the shows wait without spinning (under 10 ticks in 5 s)" test $((t1 - t0)) -lt 10
+session wtype -s 300 -k space
+check "... and once they come again a key ends it with status 0" ends_with "$spid" 0 5
+
 park
 start unplug /s
 sleep 2.5
@@ -271,7 +295,6 @@ park
 start cpu /s
 sleep 2
 show=$(show_on "$spid" HEADLESS-1)
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 t0=$(ticks "$show"); s0=${EPOCHREALTIME/./}
 sleep 60
 t1=$(ticks "$show"); s1=${EPOCHREALTIME/./}

@@ -13,6 +13,7 @@
 #include "backends/posix/stop_signals.h"
 #include "backends/wayland/wayland_display.h"
 #include "backends/wayland/wayland_surface.h"
+#include "framework/tick.h"
 #include "resources/resource.h"
 
 namespace {
@@ -336,8 +337,7 @@ void CWaylandPlatform::Sleep(DWORD ms) { SleepUntilNs(NowNs() + std::int64_t(ms)
 void CWaylandPlatform::SleepUntilTick(DWORD tick)
 {
     const std::int64_t nowMs = MonotonicMs();
-    const DWORD ahead = tick - DWORD(std::uint64_t(nowMs)); // unsigned: survives the wrap
-    if (ahead != 0 && ahead < 0x80000000u)
+    if (const DWORD ahead = TicksUntil(tick, DWORD(std::uint64_t(nowMs))))
         SleepUntilNs((nowMs + ahead) * kNsPerMs); // the tick's first instant
 }
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "board/board_globals.h"
 #include "board/board_host.h"
+#include "board/jigsaw_board.h"
 #include "document/jigsaw_doc.h"
 #include "document/picture.h"
 #include "framework/crt_rand.h"
@@ -47,53 +47,54 @@ void Picture(CJigsawDoc& doc)
         }
 }
 
-void Cut(CJigsawDoc& doc, int pieces)
+void Cut(CJigsawBoard& board, int pieces)
 {
-    doc.ClearBoard();
-    doc.m_nPieces = pieces;
-    doc.CutPicture();
-    doc.ScatterPieces();
+    board.ClearBoard();
+    board.m_nPieces = pieces;
+    board.CutPicture();
+    board.ScatterPieces();
 }
 
 // The composition path of one presentation: background over the dirty
 // area, every piece drawn, the dirty area copied to the window.
-void Present(CJigsawDoc& doc, CDC& buffer, CDC& window)
+void Present(CJigsawBoard& board, CDC& buffer, CDC& window)
 {
-    const SIZE b = doc.GetBoardSize();
+    const SIZE b = board.GetBoardSize();
     const CSurface* s = buffer.GetSurface();
-    RECT d = g_rcDirty;
+    RECT d = board.m_rcDirty;
     OffsetRect(d, (s->Width() - b.cx) / 2, (s->Height() - b.cy) / 2);
     buffer.PatBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, BLACKNESS);
-    doc.DrawBoard(&buffer, &d);
+    board.DrawBoard(&buffer, &d);
     window.BitBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, &buffer, d.left, d.top, SRCCOPY);
-    SetRectEmpty(g_rcDirty);
+    SetRectEmpty(board.m_rcDirty);
 }
 
 void BM_NewBoard37(benchmark::State& state)
 {
     Host host;
-    SetBoardHost(&host);
     CJigsawDoc doc;
     Picture(doc);
+    CJigsawBoard board(doc);
+    board.SetHost(&host);
     crt::srand(1);
     int pieces = 0;
     for (auto _ : state) {
-        Cut(doc, 37);
-        pieces = doc.m_pieces.GetCount();
+        Cut(board, 37);
+        pieces = board.m_pieces.GetCount();
     }
     state.counters["pieces"] = pieces;
     state.counters["per_piece_us"] = benchmark::Counter(double(pieces) * double(state.iterations()),
                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    SetBoardHost(nullptr);
 }
 BENCHMARK(BM_NewBoard37)->Unit(benchmark::kMillisecond);
 
 void BM_FirstComposition(benchmark::State& state)
 {
     Host host;
-    SetBoardHost(&host);
     CJigsawDoc doc;
     Picture(doc);
+    CJigsawBoard board(doc);
+    board.SetHost(&host);
     CSurface buf(kW, kH), win(kW, kH);
     CDC bdc, wdc;
     bdc.AttachSurface(&buf);
@@ -101,12 +102,11 @@ void BM_FirstComposition(benchmark::State& state)
     crt::srand(2);
     for (auto _ : state) {
         state.PauseTiming();
-        Cut(doc, 32);
-        g_rcDirty = RECT{-1000, -1000, 3000, 3000};
+        Cut(board, 32);
+        board.m_rcDirty = RECT{-1000, -1000, 3000, 3000};
         state.ResumeTiming();
-        Present(doc, bdc, wdc);
+        Present(board, bdc, wdc);
     }
-    SetBoardHost(nullptr);
 }
 BENCHMARK(BM_FirstComposition)->Unit(benchmark::kMillisecond);
 
@@ -114,30 +114,30 @@ void BM_AutoplayStep(benchmark::State& state)
 {
     const LONG w = LONG(state.range(0)), h = HeightFor(w);
     Host host(w, h);
-    SetBoardHost(&host);
     CJigsawDoc doc;
     Picture(doc);
+    CJigsawBoard board(doc);
+    board.SetHost(&host);
     crt::srand(3);
-    Cut(doc, 32); // 5 x 7 = 35 pieces
+    Cut(board, 32); // 5 x 7 = 35 pieces
     CSurface buf(w, h), win(w, h);
     CDC bdc, wdc;
     bdc.AttachSurface(&buf);
     wdc.AttachSurface(&win);
-    g_rcDirty = RECT{-1000, -1000, 3000, 3000};
-    Present(doc, bdc, wdc);
-    CPieceGroup* g = doc.m_pieces.GetAt(doc.m_pieces.GetHeadPosition());
+    board.m_rcDirty = RECT{-1000, -1000, 3000, 3000};
+    Present(board, bdc, wdc);
+    CPieceGroup* g = board.m_pieces.GetAt(board.m_pieces.GetHeadPosition());
     for (auto& p : {g->m_arrPieces[0]}) {
         p->Rotate(-p->m_nAngle, 1); // upright, full resolution, as when sliding home
         p->m_nReduction = 1;
     }
-    Present(doc, bdc, wdc);
+    Present(board, bdc, wdc);
     LONG dir = 1;
     for (auto _ : state) {
         dir = -dir;
         g->Translate(POINT{dir * 1200, dir * 600});
-        Present(doc, bdc, wdc);
+        Present(board, bdc, wdc);
     }
-    SetBoardHost(nullptr);
 }
 BENCHMARK(BM_AutoplayStep)->Arg(1920)->Arg(3840)->Unit(benchmark::kMicrosecond);
 

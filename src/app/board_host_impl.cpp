@@ -1,11 +1,11 @@
 // CSaverBoardHost: forwards the board's requests to the current saver
-// window and the application's main window, doing nothing once they are gone.
+// window and the application's main window, doing nothing once they are
+// gone; and the refinement timer's procedure, which goes back to the board.
 #include "app/board_host_impl.h"
 
 #include "app/pump.h"
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
-#include "board/piece_group.h"
 #include "raster/dc.h"
 
 namespace {
@@ -63,4 +63,10 @@ void CSaverBoardHost::KillRefineTimer()
 {
     if (CWnd* pWnd = MainWnd())
         pWnd->KillTimer(kRefineTimerId);
+}
+
+void TimerProc(HWND, UINT, UINT_PTR nId, DWORD)
+{
+    if (nId == kRefineTimerId)
+        GetSaverApp().m_board.OnRefineTimer();
 }

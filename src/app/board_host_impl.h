@@ -15,5 +15,9 @@ public:
     void KillRefineTimer() override;
 };
 
-// The process's host, installed by start-up.
+// The process's host, handed to the show's board by start-up.
 CSaverBoardHost& SaverBoardHost();
+
+// The refinement timer's procedure (timer 13): the show's board refines
+// its turning group.
+void TimerProc(HWND hWnd, UINT nMsg, UINT_PTR nId, DWORD dwTime);

@@ -1,16 +1,17 @@
-// Background tiling and the board's presentation. Every board step is
-// composed in the board buffer (tile the dirty area, draw every piece) and
-// only the dirty area reaches the target; a step shown in the window waits
-// for the display's refresh first, which paces the animation. Every piece
-// is drawn again at every step (simple and always consistent); only the
-// background and the copy to the screen are limited to the dirty area.
+// Background tiling and the board's presentation. A board step touches
+// only its dirty rectangle: the board buffer gets the tile over that area
+// and the pieces drawn into it (the board skips every piece that misses it
+// and clips the others to it), and only that area reaches the target.
+// Outside it the buffer keeps what earlier steps drew; a new board marks
+// the whole window dirty. A step shown in the window waits for the
+// display's refresh first, which paces the animation.
 #include <algorithm>
 #include <cstdint>
 
 #include "app/board_buffer.h"
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
-#include "board/board_globals.h"
+#include "board/jigsaw_board.h"
 #include "raster/dc.h"
 #include "framework/platform.h"
 
@@ -68,13 +69,13 @@ void CSaverWnd::RedrawBoard(CDC* pDC, const RECT* prcClient)
     memDC.CreateCompatibleDC(pDC);
     CBitmap* pOld = memDC.SelectObject(s_bmpBoard.Bitmap());
 
-    CJigsawDoc& doc = GetSaverApp().m_doc;
-    const SIZE board = doc.GetBoardSize();
-    RECT d = g_rcDirty; // board coordinates; the board is centred in the window
-    OffsetRect(d, (W - board.cx) / 2, (H - board.cy) / 2);
+    CJigsawBoard& board = GetSaverApp().m_board;
+    const SIZE size = board.GetBoardSize();
+    RECT d = board.m_rcDirty; // board coordinates; the board is centred in the window
+    OffsetRect(d, (W - size.cx) / 2, (H - size.cy) / 2);
 
     TileBackground(&memDC, &d);
-    doc.DrawBoard(&memDC, &d);
+    board.DrawBoard(&memDC, &d);
     if (!IsRectEmpty(d)) {
         // A board step shown in the window waits for the display's refresh.
         if (dynamic_cast<CClientDC*>(pDC) && m_hWnd)
@@ -82,5 +83,5 @@ void CSaverWnd::RedrawBoard(CDC* pDC, const RECT* prcClient)
         pDC->BitBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, &memDC, d.left, d.top, SRCCOPY);
     }
     memDC.SelectObject(pOld);
-    SetRectEmpty(g_rcDirty);
+    SetRectEmpty(board.m_rcDirty);
 }

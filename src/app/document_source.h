@@ -10,7 +10,7 @@ class CJigsawDoc;
 class IDocumentSource {
 public:
     virtual ~IDocumentSource() = default;
-    // May replace the picture (m_bih, m_pBits) and the message fields of
-    // `doc`; must leave it showable. Never throws.
+    // May replace the picture (m_bih, m_pBits) and the message (m_message)
+    // of `doc`; must leave it showable. Never throws.
     virtual void NextCycle(CJigsawDoc& doc) noexcept = 0;
 };

@@ -31,7 +31,7 @@ CSaverApp& GetSaverApp()
 BOOL CSaverApp::InitInstance()
 {
     // The board reaches the saver window, the speed and the pump through this.
-    SetBoardHost(&SaverBoardHost());
+    m_board.SetHost(&SaverBoardHost());
 
     // Three-dimensional dialog controls: every backend draws its own, so
     // there is nothing to switch on.

@@ -2,14 +2,16 @@
 // setting, loads the jigsaw document embedded in the executable and then,
 // by the first argument, opens the full-screen window, the preview window
 // or the configuration dialog. It also holds what the windows and the board
-// share: the speed, the preview flag, the current saver window and the
-// background tile. AfxWinMain is the process entry the backends call.
+// share: the speed, the preview flag, the current saver window, the
+// background tile, the document and the show's board cut from it.
+// AfxWinMain is the process entry the backends call.
 #pragma once
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 
+#include "board/jigsaw_board.h"
 #include "document/jigsaw_doc.h"
 #include "raster/dc.h"
 #include "framework/wnd.h"
@@ -45,6 +47,7 @@ public:
     std::string m_strWndClass;
     int m_nSpeed = kDefaultSpeed;
     CJigsawDoc m_doc;
+    CJigsawBoard m_board{m_doc}; // after m_doc: the board reads it
     BOOL m_bPreview = FALSE;
     CBitmap m_bmpTile;
     // Installed by a backend before AfxWinMain; not owned. None: every

@@ -91,9 +91,9 @@ BOOL CSaverWnd::ShowMessage(CDC* pDC)
     RECT m = t;
     {
         CFont measure;
-        measure.CreatePointFont(kMeasureSize, doc.m_strFontFace, pDC);
+        measure.CreatePointFont(kMeasureSize, doc.m_message.face, pDC);
         CFont* pOldFont = memDC.SelectObject(&measure);
-        memDC.DrawText(doc.m_strMessage, &m, DT_CALCRECT | DT_NOCLIP);
+        memDC.DrawText(doc.m_message.text, &m, DT_CALCRECT | DT_NOCLIP);
         memDC.SelectObject(pOldFont);
     }
     const SIZE measured{m.right - m.left, m.bottom - m.top};
@@ -106,18 +106,18 @@ BOOL CSaverWnd::ShowMessage(CDC* pDC)
     LOGFONT lf{};
     {
         CFont sized;
-        sized.CreatePointFont(nSize, doc.m_strFontFace, pDC);
+        sized.CreatePointFont(nSize, doc.m_message.face, pDC);
         sized.GetLogFont(&lf);
     }
-    lf.lfWeight = doc.m_bBold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = BYTE(doc.m_bItalic & 0xFF);
+    lf.lfWeight = doc.m_message.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = BYTE(doc.m_message.italic & 0xFF);
     CFont font;
     font.CreateFontIndirect(lf);
 
     const int nOldBk = memDC.SetBkMode(TRANSPARENT);
     CFont* pOldFont = memDC.SelectObject(&font);
-    const COLORREF crOld = memDC.SetTextColor(doc.m_crText);
-    memDC.DrawText(doc.m_strMessage, &t, DT_CENTER | DT_NOCLIP);
+    const COLORREF crOld = memDC.SetTextColor(doc.m_message.colour);
+    memDC.DrawText(doc.m_message.text, &t, DT_CENTER | DT_NOCLIP);
     memDC.SetTextColor(crOld);
     memDC.SelectObject(pOldFont);
     memDC.SetBkMode(nOldBk);

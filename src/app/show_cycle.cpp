@@ -40,19 +40,19 @@ void CSaverWnd::RunShowCycle()
         CBitmap* pOld = memDC.SelectObject(s_bmpScene.Bitmap());
         if (app.m_pDocSource) {
             // The old pieces go first: they were cut from the old picture.
-            app.m_doc.ClearBoard();
+            app.m_board.ClearBoard();
             app.m_pDocSource->NextCycle(app.m_doc);
         }
-        app.m_doc.NewBoard();
+        app.m_board.NewBoard();
         RedrawBoard(&memDC, &rc);
         RunTransition(&dc, &memDC, W, H, 0);
         memDC.SelectObject(pOld);
 
-        app.m_doc.Autoplay();
+        app.m_board.Autoplay();
         Pause(kScreenPause);
         ShowPicture(&dc);
         Pause(kScreenPause);
-        if (app.m_doc.HasMessage()) {
+        if (app.m_board.HasMessage()) {
             ShowMessage(&dc);
             Pause(kScreenPause);
         }

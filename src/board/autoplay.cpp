@@ -5,20 +5,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "board/board_globals.h"
 #include "board/board_host.h"
+#include "board/jigsaw_board.h"
 #include "board/piece_group.h"
-#include "document/jigsaw_doc.h"
 
-namespace {
-void Pump()
-{
-    if (IBoardHost* host = GetBoardHost())
-        host->PumpMessages();
-}
-} // namespace
-
-void CJigsawDoc::Autoplay()
+void CJigsawBoard::Autoplay()
 {
     for (auto pos = m_pieces.GetHeadPosition(); pos;) {
         CPieceGroup* g = m_pieces.GetNext(pos); // pos now holds the successor
@@ -28,7 +19,7 @@ void CJigsawDoc::Autoplay()
     }
 }
 
-void CJigsawDoc::BringToTop(CPieceGroup* pGroup)
+void CJigsawBoard::BringToTop(CPieceGroup* pGroup)
 {
     if (!pGroup)
         return;
@@ -36,12 +27,24 @@ void CJigsawDoc::BringToTop(CPieceGroup* pGroup)
         m_pieces.MoveToHead(pos);
 }
 
+void CJigsawBoard::OnRefineTimer()
+{
+    if (m_pTurningGroup)
+        m_pTurningGroup->OnRefineTimer();
+}
+
+void CJigsawBoard::PumpMessages()
+{
+    if (m_pHost)
+        m_pHost->PumpMessages();
+}
+
 void CPieceGroup::RotateTo(CPieceGroup* pRef)
 {
     const int target = pRef ? pRef->m_arrPieces[0]->m_nAngle : 0;
     while (m_arrPieces[0]->m_nAngle != target) {
-        Pump();
-        const int maxStep = 180 / g_nAnimSpeed;
+        m_pBoard->PumpMessages();
+        const int maxStep = 180 / m_pBoard->m_nAnimSpeed;
         const int d = (target - m_arrPieces[0]->m_nAngle + 360) % 360;
         int step;
         if (d > 180)
@@ -53,9 +56,9 @@ void CPieceGroup::RotateTo(CPieceGroup* pRef)
         RotateBy(step, 0);
         Redraw();
     }
-    if (IBoardHost* host = GetBoardHost())
+    if (IBoardHost* host = m_pBoard->GetHost())
         host->KillRefineTimer();
-    g_pTurningGroup = nullptr;
+    m_pBoard->m_pTurningGroup = nullptr;
     for (int i = 0; i < m_arrPieces.GetSize(); ++i)
         m_arrPieces[i]->m_nReduction = 1;
     AddDirty();
@@ -64,13 +67,13 @@ void CPieceGroup::RotateTo(CPieceGroup* pRef)
 
 void CPieceGroup::RotateBy(int nDelta, int nFlag)
 {
-    if (g_pTurningGroup && g_pTurningGroup != this)
+    if (m_pBoard->m_pTurningGroup && m_pBoard->m_pTurningGroup != this)
         return;
     AddDirty();
     if (nFlag == 0) {
         m_nLevel = 4;
-        g_pTurningGroup = this;
-        if (IBoardHost* host = GetBoardHost())
+        m_pBoard->m_pTurningGroup = this;
+        if (IBoardHost* host = m_pBoard->GetHost())
             host->SetRefineTimer();
     }
     for (int i = 0; i < m_arrPieces.GetSize(); ++i) {
@@ -89,16 +92,10 @@ void CPieceGroup::OnRefineTimer()
     AddDirty();
     Redraw();
     if (m_nLevel == 1) {
-        if (IBoardHost* host = GetBoardHost())
+        if (IBoardHost* host = m_pBoard->GetHost())
             host->KillRefineTimer();
-        g_pTurningGroup = nullptr;
+        m_pBoard->m_pTurningGroup = nullptr;
     }
-}
-
-void TimerProc(HWND, UINT, UINT_PTR nId, DWORD)
-{
-    if (nId == kRefineTimerId && g_pTurningGroup)
-        g_pTurningGroup->OnRefineTimer();
 }
 
 void CPieceGroup::MoveBy(int dx, int dy)
@@ -110,13 +107,13 @@ void CPieceGroup::MoveBy(int dx, int dy)
 void CPieceGroup::MoveTo(POINT ptTarget)
 {
     POINT c = GetCentre();
-    LONG step = std::max(std::abs(ptTarget.x - c.x), std::abs(ptTarget.y - c.y)) / (2 * g_nAnimSpeed);
+    LONG step = std::max(std::abs(ptTarget.x - c.x), std::abs(ptTarget.y - c.y)) / (2 * m_pBoard->m_nAnimSpeed);
     if (step < 1)
         step = 1;
     for (;;) {
         if (c == ptTarget)
             return;
-        Pump();
+        m_pBoard->PumpMessages();
         const LONG mx = std::clamp(ptTarget.x - c.x, -step, step);
         const LONG my = std::clamp(ptTarget.y - c.y, -step, step);
         Translate(POINT{mx, my});

@@ -1,6 +1,7 @@
 // What the board needs from the saver's shell: the saver window's client
 // area and board redraw, the speed setting, the message pump and the
-// refinement timer. The application supplies it; tests supply their own.
+// refinement timer. The show hands one to its board (CJigsawBoard::SetHost);
+// tests hand their own.
 #pragma once
 
 #include "framework/types.h"
@@ -16,11 +17,10 @@ public:
     // client-area DC with the client rectangle.
     virtual void RedrawBoard() = 0;
     virtual void PumpMessages() = 0;
-    // (Re)starts or stops timer 13 (100 ms, TimerProc) on the main window, when there is one.
+    // (Re)starts or stops timer 13 (100 ms) on the main window, when there
+    // is one; each tick is the board's OnRefineTimer.
     virtual void SetRefineTimer() = 0;
     virtual void KillRefineTimer() = 0;
 };
 
-// The process's board host; null until the shell (or a test) sets one.
-IBoardHost* GetBoardHost();
-void SetBoardHost(IBoardHost* host);
+constexpr UINT_PTR kRefineTimerId = 13;

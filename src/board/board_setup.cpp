@@ -5,44 +5,43 @@
 #include <cmath>
 #include <vector>
 
-#include "board/board_globals.h"
 #include "board/board_host.h"
+#include "board/jigsaw_board.h"
 #include "board/spline_piece.h"
 #include "document/jigsaw_doc.h"
 #include "framework/crt_rand.h"
 #include "resources/resources.h"
 
 namespace {
-RECT SaverClientRect()
-{
-    IBoardHost* host = GetBoardHost();
-    return host ? host->GetClientRect() : RECT{};
-}
-
 int Round(double x) { return int(x + 0.5); }
 } // namespace
 
-void CJigsawDoc::NewBoard()
+CJigsawBoard::~CJigsawBoard() { ClearBoard(); }
+
+RECT CJigsawBoard::ClientRect() const { return m_pHost ? m_pHost->GetClientRect() : RECT{}; }
+
+void CJigsawBoard::NewBoard()
 {
     ClearBoard();
     m_nPieces = 8 + crt::rand() % 30;
     CutPicture();
     ScatterPieces();
-    const RECT rc = SaverClientRect();
+    const RECT rc = ClientRect();
     const SIZE board = GetBoardSize();
-    g_rcDirty = rc;
-    OffsetRect(g_rcDirty, (board.cx - rc.Width()) / 2, (board.cy - rc.Height()) / 2);
+    m_rcDirty = rc;
+    OffsetRect(m_rcDirty, (board.cx - rc.Width()) / 2, (board.cy - rc.Height()) / 2);
 }
 
-void CJigsawDoc::ClearBoard()
+void CJigsawBoard::ClearBoard()
 {
     while (!m_pieces.IsEmpty())
         m_pieces.RemoveHead(); // deletes the group and its pieces
 }
 
-void CJigsawDoc::CutPicture()
+void CJigsawBoard::CutPicture()
 {
-    const int w = m_bih.biWidth, h = m_bih.biHeight;
+    const CJigsawDoc& doc = *m_pDoc;
+    const int w = doc.m_bih.biWidth, h = doc.m_bih.biHeight;
     const double cell = std::sqrt(double(w) * double(h) / m_nPieces);
     int jitter = Round(cell) / 5;
     if (jitter < 1)
@@ -66,18 +65,18 @@ void CJigsawDoc::CutPicture()
         }
     }
 
-    g_bihActive = m_bih;
-    g_pActiveBits = m_pBits.get();
+    m_bihActive = doc.m_bih;
+    m_pActiveBits = doc.m_pBits.get();
 
     for (int k = 0; k < m_nRows * m_nCols; ++k) {
         const int c = k % m_nCols, r = k / m_nCols;
         const std::size_t t = std::size_t(r) * std::size_t(m_nCols + 1) + std::size_t(c);
         const POINT corners[4] = {lattice[t], lattice[t + 1], lattice[t + std::size_t(m_nCols) + 2],
                                   lattice[t + std::size_t(m_nCols) + 1]};
-        m_pieces.AddTail(std::make_unique<CPieceGroup>(new CSplinePiece(corners, TRUE)));
+        m_pieces.AddTail(std::make_unique<CPieceGroup>(*this, new CSplinePiece(*this, corners, TRUE)));
     }
 
-    const RECT rc = SaverClientRect();
+    const RECT rc = ClientRect();
     m_nBoardZoom = std::min(rc.Width() * 75 / w, rc.Height() * 75 / h);
     if (m_nBoardZoom < 1)
         m_nBoardZoom = 1; // a tiny preview: the board is drawn at 1 percent rather than dividing by zero
@@ -85,9 +84,9 @@ void CJigsawDoc::CutPicture()
         m_pieces.GetNext(pos)->SetZoom(m_nBoardZoom);
 }
 
-void CJigsawDoc::ScatterPieces()
+void CJigsawBoard::ScatterPieces()
 {
-    const RECT rc = SaverClientRect();
+    const RECT rc = ClientRect();
     const LONG cw = rc.Width(), ch = rc.Height();
     const SIZE b = GetBoardSize();
     const LONG z = m_nBoardZoom;
@@ -107,12 +106,14 @@ void CJigsawDoc::ScatterPieces()
     }
 }
 
-SIZE CJigsawDoc::GetBoardSize() const
+SIZE CJigsawBoard::GetBoardSize() const
 {
-    return SIZE{m_bih.biWidth * m_nBoardZoom / 100, m_bih.biHeight * m_nBoardZoom / 100};
+    const BITMAPINFOHEADER& bih = m_pDoc->m_bih;
+    return SIZE{bih.biWidth * m_nBoardZoom / 100, bih.biHeight * m_nBoardZoom / 100};
 }
 
-BOOL CJigsawDoc::HasMessage() const
+BOOL CJigsawBoard::HasMessage() const
 {
-    return !m_strMessage.IsEmpty() && !(m_strMessage == res::LoadString(IDS_STOCK_MESSAGE));
+    const CString& text = m_pDoc->m_message.text;
+    return !text.IsEmpty() && !(text == res::LoadString(IDS_STOCK_MESSAGE));
 }

@@ -7,16 +7,14 @@
 // the whole board. Every piece still brings its image up to date, so the
 // image cache lives exactly as if each piece were drawn. A full-resolution
 // image is copied from its 32-bit form, made once per build.
-#include "board/board_globals.h"
 #include "board/board_host.h"
+#include "board/jigsaw_board.h"
 #include "board/piece_group.h"
-#include "document/jigsaw_doc.h"
 #include "raster/dc.h"
 
-void CJigsawDoc::DrawBoard(CDC* pDC, const RECT* prcDirty)
+void CJigsawBoard::DrawBoard(CDC* pDC, const RECT* prcDirty)
 {
-    IBoardHost* host = GetBoardHost();
-    const RECT rc = host ? host->GetClientRect() : RECT{};
+    const RECT rc = ClientRect();
     const SIZE b = GetBoardSize();
     const POINT old = pDC->SetWindowOrg((b.cx + rc.left - rc.right) / 2, (b.cy + rc.top - rc.bottom) / 2);
     pDC->SetDrawLimit(prcDirty);
@@ -39,7 +37,8 @@ void CPiece::Draw(CDC* pDC, const RECT* prc)
             return;
     }
     const LONG z = m_nZoom;
-    const LONG ox = (m_ptOffset.x * z + 3200) / 6400, oy = (m_ptOffset.y * z + 3200) / 6400;
+    constexpr LONG unit = kSubPixelZoomDivisor, half = unit / 2;
+    const LONG ox = (m_ptOffset.x * z + half) / unit, oy = (m_ptOffset.y * z + half) / unit;
     const POINT pt = pDC->GetWindowOrg();
     pDC->SetWindowOrg(pt.x - ox, pt.y - oy);
     pDC->SelectClipRgn(&m_rgn);
@@ -88,7 +87,7 @@ RECT CPiece::GetScreenRect() const
     if (!m_rgn.IsValid())
         return RECT{};
     m_rgn.GetRgnBox(&rc);
-    OffsetRect(rc, m_ptOffset.x * m_nZoom / 6400, m_ptOffset.y * m_nZoom / 6400);
+    OffsetRect(rc, m_ptOffset.x * m_nZoom / kSubPixelZoomDivisor, m_ptOffset.y * m_nZoom / kSubPixelZoomDivisor);
     InflateRect(rc, 2, 2);
     return rc;
 }
@@ -107,10 +106,12 @@ RECT CPieceGroup::GetRect() const
     return rc;
 }
 
-void CPieceGroup::AddDirty() const { UnionRect(g_rcDirty, g_rcDirty, GetRect()); }
+void CPieceGroup::AddDirty() const { UnionRect(m_pBoard->m_rcDirty, m_pBoard->m_rcDirty, GetRect()); }
 
-void CPieceGroup::Redraw() const
+void CPieceGroup::Redraw() const { m_pBoard->Redraw(); }
+
+void CJigsawBoard::Redraw()
 {
-    if (IBoardHost* host = GetBoardHost())
-        host->RedrawBoard();
+    if (m_pHost)
+        m_pHost->RedrawBoard();
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "board/board_globals.h"
 #include "framework/crt_rand.h"
 
 BYTE* CShadeBitmap::Create(std::size_t bytes)

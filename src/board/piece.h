@@ -1,8 +1,10 @@
 // CPiece: one jigsaw piece with its placement (home corners, centre,
 // offset, angle, zoom), its outline region and its cached image. The
-// outline itself comes from the derived CSplinePiece.
+// outline itself comes from the derived CSplinePiece. A piece samples the
+// picture of the board it belongs to.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "framework/object.h"
@@ -11,6 +13,20 @@
 #include "framework/types.h"
 
 class CDC;
+class CJigsawBoard;
+
+// Sub-pixel units (1/64 picture pixel) times a zoom in percent, divided by
+// this, are board pixels; adding half of it first rounds to the nearest.
+constexpr LONG kSubPixelZoomDivisor = 64 * 100;
+
+// Border of the shading map, pixels.
+constexpr int g_nShadeMargin = 3;
+
+// Bytes of the shading map's BITMAPINFO: the header with its first colour
+// entry, then 256 entries more, so one entry beyond the 256 the grey ramp
+// fills (always allocated so, zero-filled).
+constexpr std::size_t kShadeInfoSize = sizeof(BITMAPINFOHEADER) + 257 * sizeof(RGBQUAD);
+static_assert(kShadeInfoSize == 1068);
 
 // The 8-bit shading map of a piece while its image is built. Its memory is
 // kept between builds (DeleteObject only marks it gone), so rebuilding an
@@ -28,7 +44,7 @@ private:
 
 class CPiece : public CObject {
 public:
-    CPiece() = default;
+    explicit CPiece(const CJigsawBoard& board) : m_pBoard(&board) {}
     ~CPiece() override = default;
 
     // Piece operations that the outline class provides.
@@ -57,6 +73,7 @@ public:
     void Draw(CDC* pDC, const RECT* prc);
     RECT GetScreenRect() const;
 
+    const CJigsawBoard* m_pBoard; // the board whose picture the piece shows
     RECT m_rcBounds{};      // outline box at zoom 100, angle 0 (picture pixels)
     RECT m_rcRotated{};     // m_rcBounds turned about the centre
     POINT m_ptHome[4]{};    // home corners TL, TR, BR, BL (sub-pixel units)
@@ -81,6 +98,6 @@ public:
     unsigned m_nFirstDrawBuild = ~0u; // the build last drawn straight from m_pImage
     bool m_bImage32 = false;         // the conversion succeeded
     CShadeBitmap m_bmpShade;
-    std::vector<BYTE> m_pShadeInfo;  // 1068-byte BITMAPINFO of the shading map (empty: none)
+    std::vector<BYTE> m_pShadeInfo;  // kShadeInfoSize-byte BITMAPINFO of the shading map (empty: none)
     BYTE* m_pShadeBits = nullptr;
 };

@@ -2,8 +2,8 @@
 // the set-up operations applied to every piece of a group.
 #include "board/piece_group.h"
 
-#include "board/board_globals.h"
 #include "board/board_host.h"
+#include "board/jigsaw_board.h"
 
 int CPieceArray::Add(CPiece* p)
 {
@@ -11,18 +11,18 @@ int CPieceArray::Add(CPiece* p)
     return int(m_pieces.size()) - 1;
 }
 
-CPieceGroup::CPieceGroup(CPiece* pFirst)
+CPieceGroup::CPieceGroup(CJigsawBoard& board, CPiece* pFirst) : m_pBoard(&board)
 {
     m_arrPieces.Add(pFirst);
     m_nLevel = 1;
-    if (IBoardHost* host = GetBoardHost())
-        g_nAnimSpeed = host->GetSpeed();
+    if (IBoardHost* host = board.GetHost())
+        board.m_nAnimSpeed = host->GetSpeed();
 }
 
 CPieceGroup::~CPieceGroup()
 {
-    if (g_pTurningGroup == this)
-        g_pTurningGroup = nullptr; // never leave the refinement timer a dangling group
+    if (m_pBoard->m_pTurningGroup == this)
+        m_pBoard->m_pTurningGroup = nullptr; // never leave the refinement timer a dangling group
 }
 
 void CPieceGroup::Scatter(RECT rcArea, int nKind)

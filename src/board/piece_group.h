@@ -1,5 +1,7 @@
 // CPieceGroup: pieces that move and turn together (one per group in this
-// saver), owning them; and CPieceArray, the group's piece array.
+// saver), owning them; and CPieceArray, the group's piece array. A group
+// moves on its board: it marks the board's dirty rectangle, asks it to
+// redraw and pump, and takes its animation speed and turning slot.
 #pragma once
 
 #include <memory>
@@ -10,6 +12,7 @@
 #include "framework/types.h"
 
 class CDC;
+class CJigsawBoard;
 
 class CPieceArray : public CObject {
 public:
@@ -23,7 +26,8 @@ private:
 
 class CPieceGroup : public CObject {
 public:
-    explicit CPieceGroup(CPiece* pFirst); // takes ownership; copies the speed into g_nAnimSpeed
+    // Takes ownership of pFirst; copies the host's speed into the board's m_nAnimSpeed.
+    CPieceGroup(CJigsawBoard& board, CPiece* pFirst);
     ~CPieceGroup() override;
 
     void Scatter(RECT rcArea, int nKind);
@@ -46,8 +50,5 @@ public:
 
     CPieceArray m_arrPieces;
     int m_nLevel = 1;
+    CJigsawBoard* m_pBoard;
 };
-
-// The refinement timer's procedure (timer 13).
-void TimerProc(HWND hWnd, UINT nMsg, UINT_PTR nId, DWORD dwTime);
-constexpr UINT_PTR kRefineTimerId = 13;

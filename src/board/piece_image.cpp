@@ -9,9 +9,15 @@
 #include <cstring>
 #include <vector>
 
-#include "board/board_globals.h"
+#include "board/angle_table.h"
+#include "board/jigsaw_board.h"
 #include "board/piece.h"
 #include "document/picture.h"
+
+namespace {
+// The resolution the images declare: 72 dots per inch (72 / 0.0254 m, rounded).
+constexpr LONG kPelsPerMeter72Dpi = 2835;
+} // namespace
 
 POINT CPiece::GetPivot() const
 {
@@ -49,15 +55,16 @@ void CPiece::RenderImage()
     m_bihImage.biBitCount = 24;
     m_bihImage.biCompression = BI_RGB;
     m_bihImage.biSizeImage = DWORD(stride * std::size_t(H));
-    m_bihImage.biXPelsPerMeter = 2835;
-    m_bihImage.biYPelsPerMeter = 2835;
+    m_bihImage.biXPelsPerMeter = kPelsPerMeter72Dpi;
+    m_bihImage.biYPelsPerMeter = kPelsPerMeter72Dpi;
     m_pImage.resize(m_bihImage.biSizeImage); // capacity is kept; every byte is written below
 
     const POINT pivot = GetPivot();
-    const LONG Pw = g_bihActive.biWidth, Ph = g_bihActive.biHeight;
+    const BITMAPINFOHEADER& picture = m_pBoard->m_bihActive;
+    const LONG Pw = picture.biWidth, Ph = picture.biHeight;
     const std::int64_t Ps = std::int64_t(PictureStride(Pw));
     const std::int64_t limit = Ps * Ph;
-    const BYTE* pic = g_pActiveBits;
+    const BYTE* pic = m_pBoard->m_pActiveBits;
     const LONG s = m_nSin64, c = m_nCos64;
 
     // Column terms depend on j only: u = gx - px + box.left, kept as the

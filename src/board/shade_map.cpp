@@ -16,7 +16,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "board/board_globals.h"
 #include "board/piece.h"
 #include "document/picture.h"
 
@@ -111,7 +110,7 @@ void CPiece::BuildShadeMap()
         return;
     const LONG S = (MW + 3) / 4 * 4;
 
-    m_pShadeInfo.assign(1068, 0);
+    m_pShadeInfo.assign(kShadeInfoSize, 0);
     BITMAPINFOHEADER h{};
     h.biSize = 40;
     h.biWidth = MW;

@@ -7,11 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "board/board_globals.h"
+#include "board/angle_table.h"
+#include "board/jigsaw_board.h"
 #include "framework/crt_rand.h"
 #include "raster/dc.h"
 
-CSplinePiece::CSplinePiece(const POINT corners[4], BOOL bKnobs)
+CSplinePiece::CSplinePiece(const CJigsawBoard& board, const POINT corners[4], BOOL bKnobs) : CPiece(board)
 {
     for (int i = 0; i < 4; ++i)
         m_ptHome[i] = corners[i];
@@ -69,7 +70,8 @@ void CSplinePiece::ShapeEdge(int i, bool swapped, BOOL bKnobs)
     POINT a{p0.x + 3 * dx / 16, p0.y + 3 * dy / 16};
     POINT b{p0.x + 13 * dx / 16, p0.y + 13 * dy / 16};
 
-    const LONG w64 = 64 * g_bihActive.biWidth, h64 = 64 * g_bihActive.biHeight;
+    const BITMAPINFOHEADER& picture = m_pBoard->m_bihActive;
+    const LONG w64 = 64 * picture.biWidth, h64 = 64 * picture.biHeight;
     const bool border = (p0.x == p1.x && (p0.x == 0 || p0.x == w64)) || (p0.y == p1.y && (p0.y == 0 || p0.y == h64));
     if (!border) {
         if (bKnobs) {
@@ -134,13 +136,14 @@ void CSplinePiece::Tessellate()
         pts[count++] = e[n - 1];
     }
     // Turn about the centre (6-bit sine/cosine) and scale by the zoom; the
-    // division by 6400 takes 1/64 units and percent to pixels.
+    // division takes 1/64 units and percent to pixels, rounding.
     const LONG cx = m_ptCentre.x, cy = m_ptCentre.y, s = m_nSin64, c = m_nCos64, z = m_nZoom;
+    constexpr LONG unit = kSubPixelZoomDivisor, half = unit / 2;
     m_outline.SetSize(count);
     for (int k = 0; k < count; ++k) {
         const LONG dx = pts[k].x - cx, dy = pts[k].y - cy;
-        const LONG x = ((((dx * c + dy * s) >> 6) + cx) * z + 3200) / 6400;
-        const LONG y = ((((dy * c - dx * s) >> 6) + cy) * z + 3200) / 6400;
+        const LONG x = ((((dx * c + dy * s) >> 6) + cx) * z + half) / unit;
+        const LONG y = ((((dy * c - dx * s) >> 6) + cy) * z + half) / unit;
         m_outline[k] = POINT{x, y};
     }
 }

@@ -10,7 +10,8 @@
 
 class CSplinePiece : public CPiece {
 public:
-    CSplinePiece(const POINT corners[4], BOOL bKnobs);
+    // Builds the outline at once: border edges are those on the board's picture's border.
+    CSplinePiece(const CJigsawBoard& board, const POINT corners[4], BOOL bKnobs);
 
     void Rotate(int nDelta, int nFlag) override;
     void DrawOutline(CDC* pDC, COLORREF crPen) override;

@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "document/jigsaw_doc.h"
-#include "document/message_style.h"
 #include "document/picture.h"
 #include "picture_load.h"
 
@@ -29,7 +28,7 @@ const PictureOptionEntry kPictureOptions[7] = {
 
 bool PictureOptions::Any() const
 {
-    return !file.empty() || !dir.empty() || message || face || color || bold || italic;
+    return !file.empty() || !dir.empty() || given != 0;
 }
 
 PictureOptions ExtractPictureOptions(int& argc, char** argv)
@@ -70,15 +69,20 @@ PictureOptions ExtractPictureOptions(int& argc, char** argv)
                 throw std::invalid_argument("--picture-dir needs a directory: \"" + value + "\"");
             o.dir = value;
         } else if (name == "message") {
-            o.message = ToStoredText(value, "the message", true);
+            o.message.text = ToStoredText(value, "the message", true);
+            o.given |= PictureOptions::kText;
         } else if (name == "font") {
-            o.face = ToStoredFace(value);
+            o.message.face = ToStoredFace(value);
+            o.given |= PictureOptions::kFace;
         } else if (name == "color") {
-            o.color = ParseColour(value);
+            o.message.colour = ParseColour(value);
+            o.given |= PictureOptions::kColour;
         } else if (name == "bold") {
-            o.bold = true;
+            o.message.bold = 1;
+            o.given |= PictureOptions::kBold;
         } else {
-            o.italic = true;
+            o.message.italic = 1;
+            o.given |= PictureOptions::kItalic;
         }
     }
     if (!o.file.empty() && !o.dir.empty())
@@ -165,16 +169,17 @@ void CDiskPictureSource::NextCycle(CJigsawDoc& doc) noexcept
                 std::memcpy(m_embedded->bits.get(), doc.m_pBits.get(), doc.m_bih.biSizeImage);
             }
         }
-        if (m_options.message)
-            doc.m_strMessage = *m_options.message;
-        if (m_options.face)
-            doc.m_strFontFace = *m_options.face;
-        if (m_options.color)
-            doc.m_crText = *m_options.color;
-        if (m_options.bold)
-            doc.m_bBold = 1;
-        if (m_options.italic)
-            doc.m_bItalic = 1;
+        const MessageStyle& given = m_options.message;
+        if (m_options.given & PictureOptions::kText)
+            doc.m_message.text = given.text;
+        if (m_options.given & PictureOptions::kFace)
+            doc.m_message.face = given.face;
+        if (m_options.given & PictureOptions::kColour)
+            doc.m_message.colour = given.colour;
+        if (m_options.given & PictureOptions::kBold)
+            doc.m_message.bold = given.bold;
+        if (m_options.given & PictureOptions::kItalic)
+            doc.m_message.italic = given.italic;
 
         bool shown = true;
         if (!m_options.file.empty()) {

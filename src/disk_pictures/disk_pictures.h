@@ -12,23 +12,23 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/document_source.h"
-#include "framework/cstring.h"
+#include "document/message_style.h"
 #include "framework/types.h"
 
 struct PictureOptions {
+    // Which fields of `message` the options gave; the others stay the document's.
+    enum Given : unsigned { kText = 1, kFace = 2, kColour = 4, kBold = 8, kItalic = 16 };
+
     std::filesystem::path file;           // --picture
     std::filesystem::path dir;            // --picture-dir
-    std::optional<CString> message;       // Windows-1252, checked
-    std::optional<CString> face;
-    std::optional<COLORREF> color;
-    bool bold = false, italic = false;
+    MessageStyle message;                 // --message, --font, --color, --bold, --italic (checked)
+    unsigned given = 0;                   // Given bits
 
     bool Any() const;
 };

@@ -1,6 +1,8 @@
 // Loading the document: three discarded strings, three values, the user
-// record, the message fields, the 40-byte picture header and the stored
-// picture stream, which is decoded into the picture's pixel rows.
+// record, the message and its style, the 40-byte picture header and the
+// stored picture stream, which is decoded into the picture's pixel rows.
+// The piece count and the spare value are read and dropped: the board
+// draws its own count.
 #include "document/jigsaw_doc.h"
 
 #include <algorithm>
@@ -11,8 +13,6 @@
 #include "document/picture.h"
 #include "framework/archive.h"
 #include "framework/exceptions.h"
-
-CJigsawDoc::~CJigsawDoc() { ClearBoard(); }
 
 void CheckPictureHeader(const BITMAPINFOHEADER& bih)
 {
@@ -34,13 +34,12 @@ void CJigsawDoc::Load(CFile* pFile)
     ar >> discard >> discard >> discard;
     DWORD leading, pieces, count;
     ar >> leading >> pieces >> count;
-    m_nPieces = int(pieces);
     {
         CCurrentUser user;
         user.Serialize(ar);
     }
-    ar >> m_strMessage >> m_strFontFace;
-    ar >> m_crText >> m_bBold >> m_bItalic >> m_nSpare;
+    DWORD spare;
+    ar >> m_message >> spare;
 
     BITMAPINFOHEADER bih;
     if (ar.Read(&bih, sizeof bih) != sizeof bih)

@@ -1,16 +1,16 @@
-// CJigsawDoc: the jigsaw document carried by the saver (picture, message,
-// font and style) and the board state cut from it. Loading is here; the
-// board operations are defined by the board subsystem.
+// CJigsawDoc: the jigsaw document carried by the saver, as far as the saver
+// keeps it: the picture (its stored header and the decoded pixel rows) and
+// the closing message with its style. Loading is here; the board cut from
+// the picture is the board's (board/jigsaw_board.h), which reads this and
+// never the other way round.
 #pragma once
 
 #include <memory>
 
-#include "board/piece_list.h"
-#include "framework/cstring.h"
+#include "document/message_style.h"
 #include "framework/types.h"
 
 class CFile;
-class CDC;
 
 // Largest picture side the saver accepts from a document.
 constexpr LONG kMaxPictureSide = 16384;
@@ -18,41 +18,16 @@ constexpr LONG kMaxPictureSide = 16384;
 class CJigsawDoc {
 public:
     CJigsawDoc() = default;
-    virtual ~CJigsawDoc();
+    virtual ~CJigsawDoc() = default;
     CJigsawDoc(const CJigsawDoc&) = delete;
     CJigsawDoc& operator=(const CJigsawDoc&) = delete;
 
     // Reads one document from the file's current position.
     void Load(CFile* pFile);
 
-    // Board set-up.
-    void NewBoard();
-    void ClearBoard();
-    void CutPicture();
-    void ScatterPieces();
-    SIZE GetBoardSize() const;
-    BOOL HasMessage() const;
-
-    // Composition and autoplay.
-    // Draws every group into pDC, touching only prcDirty (device
-    // coordinates of pDC; null: everything).
-    void DrawBoard(CDC* pDC, const RECT* prcDirty);
-    void Autoplay();
-    void BringToTop(CPieceGroup* pGroup);
-
     BITMAPINFOHEADER m_bih{};
     std::unique_ptr<BYTE[]> m_pBits;
-    CString m_strMessage;
-    CString m_strFontFace;
-    COLORREF m_crText = 0;
-    DWORD m_bBold = 0;
-    DWORD m_bItalic = 0;
-    DWORD m_nSpare = 0;
-    int m_nPieces = 0;
-    int m_nRows = 0;
-    int m_nCols = 0;
-    CPieceList m_pieces;
-    int m_nBoardZoom = 0;
+    MessageStyle m_message;
 };
 
 // Checks a stored picture header before anything is allocated from it:

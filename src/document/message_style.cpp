@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "framework/archive.h"
+
 namespace {
 
 // Length of the UTF-8 sequence that starts with byte c (1 for stray bytes).
@@ -105,6 +107,27 @@ CString ToStoredFace(const std::string& utf8)
         throw std::invalid_argument("the font face is longer than " + std::to_string(kMaxFaceLength) +
                                     " characters: " + utf8);
     return face;
+}
+
+MessageStyle ToStoredStyle(const Utf8MessageStyle& typed)
+{
+    MessageStyle style;
+    style.text = ToStoredText(typed.text, "the message", true);
+    style.face = ToStoredFace(typed.face);
+    style.colour = typed.colour;
+    style.bold = typed.bold;
+    style.italic = typed.italic;
+    return style;
+}
+
+CArchive& operator<<(CArchive& ar, const MessageStyle& style)
+{
+    return ar << style.text << style.face << style.colour << style.bold << style.italic;
+}
+
+CArchive& operator>>(CArchive& ar, MessageStyle& style)
+{
+    return ar >> style.text >> style.face >> style.colour >> style.bold >> style.italic;
 }
 
 double EstimatedMessagePoints(const CString& message)

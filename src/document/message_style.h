@@ -1,6 +1,7 @@
 // The closing message's text and style as a document stores them, made
 // from what a user types: UTF-8 text turned into Windows-1252, a font face
-// of at most 31 characters, a "#RRGGBB" colour. Shared by mosvik-pack and
+// of at most 31 characters, a "#RRGGBB" colour; and read and written in
+// their place in the stored stream. Shared by the document, mosvik-pack and
 // the saver's own --message options. Failures are std::invalid_argument
 // with one line naming the text and the problem.
 #pragma once
@@ -8,16 +9,18 @@
 #include <cstddef>
 #include <string>
 
+#include "document/message_style_fields.h"
 #include "framework/cstring.h"
 #include "framework/types.h"
 
-struct MessageStyle {
-    CString message;           // Windows-1252
-    CString face = "Arial";    // Windows-1252
-    COLORREF color = RGB(255, 255, 0);
-    bool bold = false;
-    bool italic = false;
-};
+class CArchive;
+
+// The style as a document holds it: text and face in Windows-1252.
+using MessageStyle = BasicMessageStyle<CString>;
+
+// The five fields in stream order: text, face, colour, bold, italic.
+CArchive& operator<<(CArchive& ar, const MessageStyle& style);
+CArchive& operator>>(CArchive& ar, MessageStyle& style);
 
 // Longest font face the system keeps (LOGFONT holds 31 characters), in
 // stored Windows-1252 characters.
@@ -36,6 +39,10 @@ CString ToStoredFace(const std::string& utf8);
 
 // "#RRGGBB" (or "RRGGBB"), hex digits in either case, as a COLORREF.
 COLORREF ParseColour(const std::string& text);
+
+// A typed style as stored: the text by ToStoredText (line breaks kept),
+// then the face by ToStoredFace; colour and flags as they are.
+MessageStyle ToStoredStyle(const Utf8MessageStyle& typed);
 
 // About how large, in points, the saver draws the message on a 1024 x 768
 // screen: it fits the text into the middle three quarters, and an average

@@ -8,8 +8,7 @@ void StoredDocument::Store(CArchive& ar)
     ar << strSource << strTitle << strThird;
     ar << nLeading << nPieces << DWORD(stream.size());
     user.Serialize(ar);
-    ar << strMessage << strFontFace;
-    ar << crText << bBold << bItalic << nSpare;
+    ar << message << nSpare;
     ar.Write(&bih, sizeof bih);
     ar.Write(stream.data(), stream.size());
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "document/current_user.h"
+#include "document/message_style.h"
 #include "framework/cstring.h"
 #include "framework/types.h"
 
@@ -17,11 +18,7 @@ struct StoredDocument {
     DWORD nLeading = 41;
     DWORD nPieces = 250;
     CCurrentUser user;
-    CString strMessage;
-    CString strFontFace;
-    COLORREF crText = 0;
-    DWORD bBold = 0;
-    DWORD bItalic = 0;
+    MessageStyle message;
     DWORD nSpare = 0;
     BITMAPINFOHEADER bih{};
     std::vector<BYTE> stream; // the stored JPEG stream (its length is the picture byte count)

@@ -12,8 +12,8 @@
 #include "app/board_host_impl.h"
 #include "app/saver_app.h"
 #include "app/saver_wnd.h"
-#include "board/board_globals.h"
 #include "board/board_host.h"
+#include "board/jigsaw_board.h"
 #include "document/picture.h"
 #include "fake_platform.h"
 
@@ -30,21 +30,21 @@ protected:
         app.m_bPreview = FALSE;
         app.m_argc = 0;
         app.m_argv = nullptr;
-        app.m_doc.ClearBoard();
-        app.m_doc.m_strMessage = CString();
-        app.m_doc.m_strFontFace = CString("Arial");
-        app.m_doc.m_bBold = 0;
-        app.m_doc.m_bItalic = 0;
-        app.m_doc.m_crText = 0;
-        app.m_doc.m_nBoardZoom = 100;
+        app.m_board.ClearBoard();
+        app.m_doc.m_message.text = CString();
+        app.m_doc.m_message.face = CString("Arial");
+        app.m_doc.m_message.bold = 0;
+        app.m_doc.m_message.italic = 0;
+        app.m_doc.m_message.colour = 0;
+        app.m_board.m_nBoardZoom = 100;
         SetPicture(64, 48, 0x20);
-        SetRectEmpty(g_rcDirty);
-        SetBoardHost(&SaverBoardHost());
+        SetRectEmpty(app.m_board.m_rcDirty);
+        app.m_board.SetHost(&SaverBoardHost());
     }
     void TearDown() override
     {
         ReleaseWindows();
-        SetBoardHost(nullptr);
+        GetSaverApp().m_board.SetHost(nullptr);
         AfxSetPlatform(nullptr);
     }
 

@@ -20,8 +20,8 @@ namespace apptest {
 inline std::vector<BYTE> StoredBytes(const char* message, LONG w, LONG h)
 {
     StoredDocument d;
-    d.strMessage = message;
-    d.strFontFace = "Arial";
+    d.message.text = message;
+    d.message.face = "Arial";
     d.bih.biSize = 40;
     d.bih.biWidth = w;
     d.bih.biHeight = h;

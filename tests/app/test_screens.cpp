@@ -5,7 +5,6 @@
 
 #include "app/board_buffer.h"
 #include "app/screens.h"
-#include "board/piece_group.h"
 #include "raster/dc.h"
 
 namespace {
@@ -85,11 +84,11 @@ TEST_F(ScreenTest, PictureScreenForATallPicture)
 TEST_F(ScreenTest, MessageIsFittedIntoTheMiddleThreeQuarters)
 {
     CJigsawDoc& doc = GetSaverApp().m_doc;
-    doc.m_strMessage = "Thank you\r\nfor watching";
-    doc.m_strFontFace = "Georgia";
-    doc.m_crText = RGB(200, 10, 10);
-    doc.m_bBold = 1;
-    doc.m_bItalic = 0x101; // only the low byte counts
+    doc.m_message.text = "Thank you\r\nfor watching";
+    doc.m_message.face = "Georgia";
+    doc.m_message.colour = RGB(200, 10, 10);
+    doc.m_message.bold = 1;
+    doc.m_message.italic = 0x101; // only the low byte counts
     fake.text.extent = SIZE{200, 20};
     CSaverWnd* pWnd = MakeSaverWnd(800, 600);
     CClientDC dc(pWnd);
@@ -111,8 +110,8 @@ TEST_F(ScreenTest, MessageIsFittedIntoTheMiddleThreeQuarters)
     EXPECT_EQ(fake.text.renderedText[0], "Thank you\r\nfor watching");
 
     // Regular and upright.
-    doc.m_bBold = 0;
-    doc.m_bItalic = 0x100;
+    doc.m_message.bold = 0;
+    doc.m_message.italic = 0x100;
     fake.text.rendered.clear();
     pWnd->ShowMessage(&dc);
     ASSERT_EQ(fake.text.rendered.size(), 1u);
@@ -122,7 +121,7 @@ TEST_F(ScreenTest, MessageIsFittedIntoTheMiddleThreeQuarters)
 
 TEST_F(ScreenTest, MessageThatMeasuresNothingIsNotShown)
 {
-    GetSaverApp().m_doc.m_strMessage = "\r\n";
+    GetSaverApp().m_doc.m_message.text = "\r\n";
     CSaverWnd* pWnd = MakeSaverWnd(200, 100);
     CClientDC dc(pWnd);
     for (SIZE extent : {SIZE{0, 20}, SIZE{200, 0}}) {
@@ -143,7 +142,7 @@ TEST_F(ScreenTest, BoardStepReachesTheWindowOnlyThroughItsDirtyArea)
     CClientDC dc(pWnd);
     RECT rc{0, 0, 160, 120};
 
-    g_rcDirty = RECT{0, 0, 10, 10};
+    GetSaverApp().m_board.m_rcDirty = RECT{0, 0, 10, 10};
     pWnd->RedrawBoard(&dc, &rc);
     ASSERT_EQ(fake.presents.size(), 1u);
     EXPECT_EQ(fake.presents[0].second, (RECT{48, 36, 58, 46}));
@@ -154,7 +153,7 @@ TEST_F(ScreenTest, BoardStepReachesTheWindowOnlyThroughItsDirtyArea)
     EXPECT_EQ(s.Pixel(57, 45), TilePixel(57, 45));
     EXPECT_EQ(s.Pixel(47, 36), 0x777777u);
     EXPECT_EQ(s.Pixel(58, 45), 0x777777u);
-    EXPECT_TRUE(IsRectEmpty(g_rcDirty));
+    EXPECT_TRUE(IsRectEmpty(GetSaverApp().m_board.m_rcDirty));
 
     // Nothing dirty: nothing shown, nothing waited for.
     pWnd->RedrawBoard(&dc, &rc);
@@ -165,7 +164,7 @@ TEST_F(ScreenTest, BoardStepReachesTheWindowOnlyThroughItsDirtyArea)
     CSurface mem(160, 120);
     CDC memDC;
     memDC.AttachSurface(&mem);
-    g_rcDirty = RECT{0, 0, 64, 48};
+    GetSaverApp().m_board.m_rcDirty = RECT{0, 0, 64, 48};
     pWnd->RedrawBoard(&memDC, &rc);
     EXPECT_EQ(fake.refreshWaits.size(), 1u);
     EXPECT_EQ(mem.Pixel(48, 36), TilePixel(48, 36));
@@ -199,7 +198,7 @@ TEST_F(ScreenTest, BoardHostFollowsTheSaverWindow)
     GetSaverApp().m_nSpeed = 23;
     EXPECT_EQ(host.GetClientRect(), (RECT{0, 0, 160, 120}));
     EXPECT_EQ(host.GetSpeed(), 23);
-    g_rcDirty = RECT{0, 0, 64, 48};
+    GetSaverApp().m_board.m_rcDirty = RECT{0, 0, 64, 48};
     host.RedrawBoard();
     ASSERT_EQ(fake.presents.size(), 1u);
     EXPECT_EQ(fake.presents[0].second, (RECT{48, 36, 112, 84}));
@@ -212,7 +211,7 @@ TEST_F(ScreenTest, BoardHostFollowsTheSaverWindow)
     EXPECT_FALSE(fake.HasTimer(pWnd->m_hWnd, 13));
 
     fake.windows.at(pWnd->m_hWnd).alive = false; // gone without telling
-    g_rcDirty = RECT{0, 0, 64, 48};
+    GetSaverApp().m_board.m_rcDirty = RECT{0, 0, 64, 48};
     host.RedrawBoard();
     EXPECT_EQ(fake.presents.size(), 1u);
 }

@@ -47,14 +47,14 @@ TEST_F(ShowCycleTest, CycleEndsOnThePictureAndArmsTheTimerAgain)
     const CSurface& s = fake.SurfaceOf(wnd->m_hWnd);
     EXPECT_EQ(s.Pixel(20, 15), 0x202020u);
     EXPECT_EQ(s.Pixel(139, 104), 0x202020u);
-    EXPECT_EQ(GetSaverApp().m_doc.m_nRows * GetSaverApp().m_doc.m_nCols,
-              GetSaverApp().m_doc.m_pieces.GetCount());
+    EXPECT_EQ(GetSaverApp().m_board.m_nRows * GetSaverApp().m_board.m_nCols,
+              GetSaverApp().m_board.m_pieces.GetCount());
     EXPECT_TRUE(fake.exitStatuses.empty());
 }
 
 TEST_F(ShowCycleTest, AuthorsMessageAddsItsScreenAndPause)
 {
-    GetSaverApp().m_doc.m_strMessage = "Hello";
+    GetSaverApp().m_doc.m_message.text = "Hello";
     RunCycle();
     EXPECT_EQ(fake.TotalSleep(), 15000u);
     ASSERT_EQ(fake.text.renderedText.size(), 1u);
@@ -63,7 +63,7 @@ TEST_F(ShowCycleTest, AuthorsMessageAddsItsScreenAndPause)
     // The stock text is no message.
     fake.sleeps.clear();
     fake.text.renderedText.clear();
-    GetSaverApp().m_doc.m_strMessage = MOSVIK_STOCK_TEXT;
+    GetSaverApp().m_doc.m_message.text = MOSVIK_STOCK_TEXT;
     RunCycle();
     EXPECT_EQ(fake.TotalSleep(), 10000u);
     EXPECT_TRUE(fake.text.renderedText.empty());
@@ -167,13 +167,13 @@ TEST_F(ShowCycleTest, EveryFrameOfTwoWholeCyclesMatchesItsGoldenChecksum)
         }
     std::vector<std::uint64_t> frames;
     CFrameRecorder recorder(fake.SurfaceOf(wnd->m_hWnd), frames);
-    SetBoardHost(&recorder);
+    GetSaverApp().m_board.SetHost(&recorder);
     for (std::int64_t start : {1000000000, 1000000777}) {
         fake.now = start;
         RunCycle();
         frames.push_back(Checksum(fake.SurfaceOf(wnd->m_hWnd))); // the picture screen
     }
-    SetBoardHost(&SaverBoardHost());
+    GetSaverApp().m_board.SetHost(&SaverBoardHost());
 
     const std::string path = MOSVIK_TEST_DATA "/show_cycle_frames.txt";
     if (const char* update = std::getenv("MOSVIK_UPDATE_GOLDEN"); update && *update == '1') {

@@ -73,7 +73,7 @@ TEST_F(StartupTest, AnyOtherSwitchRunsTheDialogAfterLoadingTheDocument)
         EXPECT_EQ(Main(args), 0);
         EXPECT_EQ(fake.dialogTemplates, std::vector<UINT>{133});
         EXPECT_EQ(GetSaverApp().m_doc.m_bih.biWidth, 64);
-        EXPECT_EQ(GetSaverApp().m_doc.m_strMessage.str(), "Hello");
+        EXPECT_EQ(GetSaverApp().m_doc.m_message.text.str(), "Hello");
         EXPECT_EQ(GetSaverApp().m_pMainWnd, nullptr);
         EXPECT_TRUE(err.empty()) << err;
     }

@@ -1,11 +1,12 @@
-// Shared set-up for board tests: a fake shell (client size, speed) and a
-// document holding a white picture of a given size.
+// Shared set-up for board tests: a fake shell (client size, speed), a
+// document to hold a picture and the board cut from it.
 #pragma once
 
 #include <cstring>
 #include <memory>
 
 #include "board/board_host.h"
+#include "board/jigsaw_board.h"
 #include "document/jigsaw_doc.h"
 #include "document/picture.h"
 #include "common/test_picture.h"
@@ -26,9 +27,30 @@ public:
     void KillRefineTimer() override { ++timerKills; }
 };
 
-// Installs the fake host for the lifetime of the object.
-struct ScopedHost {
+// A document and its board, the fake host handed to the board.
+struct HostedBoard {
     FakeBoardHost host;
-    ScopedHost() { SetBoardHost(&host); }
-    ~ScopedHost() { SetBoardHost(nullptr); }
+    CJigsawDoc doc;
+    CJigsawBoard board{doc};
+    HostedBoard() { board.SetHost(&host); }
+};
+
+// A board with no host for pieces built by hand: they sample the board's
+// picture, which is what CutPicture would make it (a w x h size without
+// pixels, or the document's picture once UseDocumentPicture is called).
+struct PictureBoard {
+    CJigsawDoc doc;
+    CJigsawBoard board{doc};
+    PictureBoard() = default;
+    PictureBoard(LONG w, LONG h)
+    {
+        board.m_bihActive.biWidth = w;
+        board.m_bihActive.biHeight = h;
+    }
+    void UseDocumentPicture()
+    {
+        board.m_bihActive = doc.m_bih;
+        board.m_pActiveBits = doc.m_pBits.get();
+    }
+    operator const CJigsawBoard&() const { return board; }
 };

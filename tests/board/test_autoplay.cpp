@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "board/board_globals.h"
 #include "board/piece_group.h"
 #include "board/spline_piece.h"
 #include "board_fixture.h"
@@ -13,18 +12,15 @@
 namespace {
 // A one-piece group at a given angle; records each turning step.
 struct Turning {
-    ScopedHost scope;
+    HostedBoard scope;
     std::unique_ptr<CPieceGroup> group;
     explicit Turning(int speed, int angle)
     {
         scope.host.speed = speed;
-        g_bihActive = BITMAPINFOHEADER{};
-        g_bihActive.biWidth = 800;
-        g_bihActive.biHeight = 600;
-        g_pActiveBits = nullptr;
-        g_pTurningGroup = nullptr;
+        scope.board.m_bihActive.biWidth = 800;
+        scope.board.m_bihActive.biHeight = 600;
         const POINT corners[4] = {{6400, 6400}, {19200, 6400}, {19200, 19200}, {6400, 19200}};
-        group = std::make_unique<CPieceGroup>(new CSplinePiece(corners, TRUE));
+        group = std::make_unique<CPieceGroup>(scope.board, new CSplinePiece(scope.board, corners, TRUE));
         group->m_arrPieces[0]->Rotate(angle, 1);
     }
 };
@@ -49,7 +45,7 @@ TEST(Autoplay, TurningStepCounts)
         EXPECT_EQ(t.scope.host.pumps - pumps0, c.steps) << "speed " << c.speed << " angle " << c.angle;
         EXPECT_EQ(t.group->m_arrPieces[0]->m_nAngle, 0);
         EXPECT_EQ(t.group->m_arrPieces[0]->m_nReduction, 1);
-        EXPECT_EQ(g_pTurningGroup, nullptr);
+        EXPECT_EQ(t.scope.board.m_pTurningGroup, nullptr);
     }
 }
 
@@ -63,11 +59,11 @@ TEST(Autoplay, TurningOvershootsBackwardsThenComesForward)
     EXPECT_EQ(angles.back(), 348);
     EXPECT_EQ(t.group->m_nLevel, 4);
     EXPECT_EQ(t.group->m_arrPieces[0]->m_nReduction, 4);
-    EXPECT_EQ(g_pTurningGroup, t.group.get());
+    EXPECT_EQ(t.scope.board.m_pTurningGroup, t.group.get());
     EXPECT_EQ(t.scope.host.timerSets, 1);
     // While it turns, another group may not.
     const POINT corners[4] = {{0, 0}, {6400, 0}, {6400, 6400}, {0, 6400}};
-    CPieceGroup other(new CSplinePiece(corners, TRUE));
+    CPieceGroup other(t.scope.board, new CSplinePiece(t.scope.board, corners, TRUE));
     other.RotateBy(30, 0);
     EXPECT_EQ(other.m_arrPieces[0]->m_nAngle, 0);
     // Refinement ticks bring the level down to 1 and release the group.
@@ -76,9 +72,9 @@ TEST(Autoplay, TurningOvershootsBackwardsThenComesForward)
     t.group->OnRefineTimer();
     t.group->OnRefineTimer();
     EXPECT_EQ(t.group->m_nLevel, 1);
-    EXPECT_EQ(g_pTurningGroup, nullptr);
+    EXPECT_EQ(t.scope.board.m_pTurningGroup, nullptr);
     EXPECT_GE(t.scope.host.timerKills, 1);
-    TimerProc(nullptr, 0, kRefineTimerId, 0); // no turning group: nothing happens
+    t.scope.board.OnRefineTimer(); // no turning group: nothing happens
 }
 
 TEST(Autoplay, MovingStepCounts)
@@ -105,19 +101,19 @@ TEST(Autoplay, MovingStepCounts)
 
 TEST(Autoplay, VisitsEveryGroupOnceInListOrderAndEndsWithAllHome)
 {
-    ScopedHost scope;
+    HostedBoard scope;
     scope.host.client = RECT{0, 0, 320, 240};
-    CJigsawDoc doc;
-    MakePicture(doc, 160, 120);
+    CJigsawBoard& board = scope.board;
+    MakePicture(scope.doc, 160, 120);
     crt::srand(11);
-    doc.NewBoard();
+    board.NewBoard();
     std::vector<CPieceGroup*> order;
-    for (auto pos = doc.m_pieces.GetHeadPosition(); pos;)
-        order.push_back(doc.m_pieces.GetNext(pos));
-    doc.Autoplay();
+    for (auto pos = board.m_pieces.GetHeadPosition(); pos;)
+        order.push_back(board.m_pieces.GetNext(pos));
+    board.Autoplay();
     std::vector<CPieceGroup*> after;
-    for (auto pos = doc.m_pieces.GetHeadPosition(); pos;)
-        after.push_back(doc.m_pieces.GetNext(pos));
+    for (auto pos = board.m_pieces.GetHeadPosition(); pos;)
+        after.push_back(board.m_pieces.GetNext(pos));
     // Each visited group went to the head: the final order is reversed.
     EXPECT_EQ(after, std::vector<CPieceGroup*>(order.rbegin(), order.rend()));
     for (CPieceGroup* g : after) {

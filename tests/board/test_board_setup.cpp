@@ -7,57 +7,56 @@
 #include <set>
 #include <vector>
 
-#include "board/board_globals.h"
 #include "board/spline_piece.h"
 #include "board_fixture.h"
 #include "framework/crt_rand.h"
 
 namespace {
-std::vector<CPiece*> Pieces(CJigsawDoc& doc)
+std::vector<CPiece*> Pieces(CJigsawBoard& board)
 {
     std::vector<CPiece*> out;
-    for (auto pos = doc.m_pieces.GetHeadPosition(); pos;)
-        out.push_back(doc.m_pieces.GetNext(pos)->m_arrPieces[0]);
+    for (auto pos = board.m_pieces.GetHeadPosition(); pos;)
+        out.push_back(board.m_pieces.GetNext(pos)->m_arrPieces[0]);
     return out;
 }
 } // namespace
 
 TEST(BoardSetup, GridSizesForTheRequestedCounts)
 {
-    ScopedHost host;
-    CJigsawDoc doc;
-    MakePicture(doc, 800, 600);
+    HostedBoard host;
+    CJigsawBoard& board = host.board;
+    MakePicture(host.doc, 800, 600);
     const struct { int asked, rows, cols; } cases[] = {
         {8, 2, 3}, {12, 3, 4}, {16, 3, 5}, {17, 4, 5}, {23, 4, 6}, {27, 5, 6}, {32, 5, 7}, {37, 5, 7}};
     for (const auto& c : cases) {
         crt::srand(7);
-        doc.m_nPieces = c.asked;
-        doc.ClearBoard();
-        doc.CutPicture();
-        EXPECT_EQ(doc.m_nRows, c.rows) << c.asked;
-        EXPECT_EQ(doc.m_nCols, c.cols) << c.asked;
-        EXPECT_EQ(doc.m_pieces.GetCount(), c.rows * c.cols);
+        board.m_nPieces = c.asked;
+        board.ClearBoard();
+        board.CutPicture();
+        EXPECT_EQ(board.m_nRows, c.rows) << c.asked;
+        EXPECT_EQ(board.m_nCols, c.cols) << c.asked;
+        EXPECT_EQ(board.m_pieces.GetCount(), c.rows * c.cols);
     }
 }
 
 TEST(BoardSetup, LatticeJitterStaysInRangeAndBorderStaysPut)
 {
-    ScopedHost host;
-    CJigsawDoc doc;
-    MakePicture(doc, 800, 600);
+    HostedBoard host;
+    CJigsawBoard& board = host.board;
+    MakePicture(host.doc, 800, 600);
     for (int asked : {8, 37}) {
         const int half = asked == 8 ? 24 : 11; // J = 49 gives -24..24, J = 22 gives -11..10
         for (std::uint32_t seed = 1; seed < 40; ++seed) {
             crt::srand(seed);
-            doc.m_nPieces = asked;
-            doc.ClearBoard();
-            doc.CutPicture();
-            std::vector<CPiece*> ps = Pieces(doc);
+            board.m_nPieces = asked;
+            board.ClearBoard();
+            board.CutPicture();
+            std::vector<CPiece*> ps = Pieces(board);
             for (std::size_t k = 0; k < ps.size(); ++k) {
-                const int r = int(k) / doc.m_nCols, c = int(k) % doc.m_nCols;
+                const int r = int(k) / board.m_nCols, c = int(k) % board.m_nCols;
                 for (int i = 0; i < 4; ++i) {
                     const int lr = r + (i >= 2), lc = c + (i == 1 || i == 2);
-                    const LONG gx = lc * 800 / doc.m_nCols, gy = lr * 600 / doc.m_nRows;
+                    const LONG gx = lc * 800 / board.m_nCols, gy = lr * 600 / board.m_nRows;
                     const POINT p = ps[k]->m_ptHome[i];
                     ASSERT_EQ(p.x % 64, 0);
                     const LONG dx = p.x / 64 - gx, dy = p.y / 64 - gy;
@@ -77,22 +76,22 @@ TEST(BoardSetup, LatticeJitterStaysInRangeAndBorderStaysPut)
 
 TEST(BoardSetup, BoardZoomForClientSizes)
 {
-    ScopedHost host;
-    CJigsawDoc doc;
-    MakePicture(doc, 800, 600);
+    HostedBoard host;
+    CJigsawBoard& board = host.board;
+    MakePicture(host.doc, 800, 600);
     const struct { LONG w, h; int zoom; SIZE board; } cases[] = {
         {1024, 768, 96, {768, 576}}, {640, 480, 60, {480, 360}}, {152, 112, 14, {112, 84}}, {10, 10, 1, {8, 6}}};
     for (const auto& c : cases) {
         host.host.client = RECT{0, 0, c.w, c.h};
         crt::srand(3);
-        doc.NewBoard();
-        EXPECT_EQ(doc.m_nBoardZoom, c.zoom) << c.w;
-        EXPECT_EQ(doc.GetBoardSize(), c.board) << c.w;
+        board.NewBoard();
+        EXPECT_EQ(board.m_nBoardZoom, c.zoom) << c.w;
+        EXPECT_EQ(board.GetBoardSize(), c.board) << c.w;
     }
     // The whole client area is dirty, in board coordinates.
     host.host.client = RECT{0, 0, 1024, 768};
-    doc.NewBoard();
-    EXPECT_EQ(g_rcDirty, (RECT{-128, -96, 896, 672}));
+    board.NewBoard();
+    EXPECT_EQ(board.m_rcDirty, (RECT{-128, -96, 896, 672}));
 }
 
 // Neighbours share their control points exactly, but each samples the
@@ -101,20 +100,20 @@ TEST(BoardSetup, BoardZoomForClientSizes)
 // to the fixed sampling. Borders and the rest of the cover are exact.
 TEST(BoardSetup, PiecesAtHomeCoverThePictureAlmostExactlyOnce)
 {
-    ScopedHost host;
+    HostedBoard host;
     host.host.client = RECT{0, 0, 1067, 800}; // zoom 100: board pixels are picture pixels
-    CJigsawDoc doc;
-    MakePicture(doc, 800, 600);
+    CJigsawBoard& board = host.board;
+    MakePicture(host.doc, 800, 600);
     for (std::uint32_t seed : {1u, 2u, 1234567u}) {
         for (int asked : {8, 20, 37}) {
             crt::srand(seed);
-            doc.m_nPieces = asked;
-            doc.ClearBoard();
-            doc.CutPicture();
-            ASSERT_EQ(doc.m_nBoardZoom, 100);
+            board.m_nPieces = asked;
+            board.ClearBoard();
+            board.CutPicture();
+            ASSERT_EQ(board.m_nBoardZoom, 100);
             std::vector<BYTE> count(800 * 600, 0);
             int outside = 0;
-            for (CPiece* p : Pieces(doc)) {
+            for (CPiece* p : Pieces(board)) {
                 for (LONG y = p->m_rgn.Top(); y < p->m_rgn.Bottom(); ++y) {
                     int n;
                     const CRgn::Span* s = p->m_rgn.RowSpans(y, n);
@@ -147,20 +146,20 @@ TEST(BoardSetup, PiecesAtHomeCoverThePictureAlmostExactlyOnce)
 
 TEST(BoardSetup, ScatterPutsCentresInsideTheClientAreaAndShuffles)
 {
-    ScopedHost host;
+    HostedBoard host;
     host.host.client = RECT{0, 0, 1024, 768};
-    CJigsawDoc doc;
-    MakePicture(doc, 800, 600);
+    CJigsawBoard& board = host.board;
+    MakePicture(host.doc, 800, 600);
     crt::srand(99);
-    doc.NewBoard();
+    board.NewBoard();
     // The client area in picture pixels: offset by the board's centring.
-    const LONG z = doc.m_nBoardZoom;
-    const SIZE b = doc.GetBoardSize();
+    const LONG z = board.m_nBoardZoom;
+    const SIZE b = board.GetBoardSize();
     const LONG L = (b.cx - 1024) * 100 / (2 * z), T = (b.cy - 768) * 100 / (2 * z);
     const LONG R = L + 1024 * 100 / z, B = T + 768 * 100 / z;
     std::set<const CPiece*> seen;
     int away = 0;
-    for (CPiece* p : Pieces(doc)) {
+    for (CPiece* p : Pieces(board)) {
         const LONG cx = (p->m_ptCentre.x + p->m_ptOffset.x) / 64, cy = (p->m_ptCentre.y + p->m_ptOffset.y) / 64;
         EXPECT_GE(cx, L);
         EXPECT_LT(cx, R);
@@ -172,17 +171,17 @@ TEST(BoardSetup, ScatterPutsCentresInsideTheClientAreaAndShuffles)
         away += !p->IsHome();
         seen.insert(p);
     }
-    EXPECT_EQ(int(seen.size()), doc.m_nRows * doc.m_nCols);
+    EXPECT_EQ(int(seen.size()), board.m_nRows * board.m_nCols);
     EXPECT_EQ(away, int(seen.size()));
 }
 
 TEST(BoardSetup, SameSeedAndClientGiveTheSameBoard)
 {
-    ScopedHost host;
-    host.host.client = RECT{0, 0, 1024, 768};
-    auto snapshot = [](CJigsawDoc& doc) {
+    FakeBoardHost host;
+    host.client = RECT{0, 0, 1024, 768};
+    auto snapshot = [](CJigsawBoard& board) {
         std::vector<LONG> v;
-        for (CPiece* p : Pieces(doc)) {
+        for (CPiece* p : Pieces(board)) {
             for (const POINT& c : p->m_ptHome) { v.push_back(c.x); v.push_back(c.y); }
             v.push_back(p->m_ptOffset.x);
             v.push_back(p->m_ptOffset.y);
@@ -193,9 +192,12 @@ TEST(BoardSetup, SameSeedAndClientGiveTheSameBoard)
         }
         return v;
     };
-    CJigsawDoc a, b;
-    MakePicture(a, 800, 600);
-    MakePicture(b, 800, 600);
+    CJigsawDoc docA, docB;
+    MakePicture(docA, 800, 600);
+    MakePicture(docB, 800, 600);
+    CJigsawBoard a(docA), b(docB);
+    a.SetHost(&host);
+    b.SetHost(&host);
     crt::srand(424242);
     a.NewBoard();
     const std::uint32_t after = crt::state();
@@ -210,24 +212,25 @@ TEST(BoardSetup, SameSeedAndClientGiveTheSameBoard)
 
 TEST(BoardSetup, ExtremePictureShapesStillGiveAGrid)
 {
-    ScopedHost host;
-    CJigsawDoc doc;
-    MakePicture(doc, 4000, 8);
+    HostedBoard host;
+    CJigsawBoard& board = host.board;
+    MakePicture(host.doc, 4000, 8);
     crt::srand(5);
-    doc.NewBoard();
-    EXPECT_GE(doc.m_nRows, 1);
-    EXPECT_GE(doc.m_nCols, 1);
-    EXPECT_EQ(doc.m_pieces.GetCount(), doc.m_nRows * doc.m_nCols);
+    board.NewBoard();
+    EXPECT_GE(board.m_nRows, 1);
+    EXPECT_GE(board.m_nCols, 1);
+    EXPECT_EQ(board.m_pieces.GetCount(), board.m_nRows * board.m_nCols);
 }
 
 TEST(BoardSetup, HasMessageComparesWithTheStockTextExactly)
 {
     CJigsawDoc doc;
-    EXPECT_FALSE(doc.HasMessage());
-    doc.m_strMessage = "\"Your message here.\"";
-    EXPECT_FALSE(doc.HasMessage());
-    doc.m_strMessage = "\"your message here.\"";
-    EXPECT_TRUE(doc.HasMessage());
+    const CJigsawBoard board(doc);
+    EXPECT_FALSE(board.HasMessage());
+    doc.m_message.text = "\"Your message here.\"";
+    EXPECT_FALSE(board.HasMessage());
+    doc.m_message.text = "\"your message here.\"";
+    EXPECT_TRUE(board.HasMessage());
 }
 
 TEST(PieceList, PositionsSurviveMovingNodesToTheHead)
@@ -235,10 +238,9 @@ TEST(PieceList, PositionsSurviveMovingNodesToTheHead)
     CPieceList list;
     std::vector<CPieceGroup*> groups;
     const POINT corners[4] = {{0, 0}, {64, 0}, {64, 64}, {0, 64}};
-    g_bihActive.biWidth = 1;
-    g_bihActive.biHeight = 1;
+    PictureBoard board(1, 1);
     for (int i = 0; i < 4; ++i) {
-        auto g = std::make_unique<CPieceGroup>(new CSplinePiece(corners, TRUE));
+        auto g = std::make_unique<CPieceGroup>(board.board, new CSplinePiece(board, corners, TRUE));
         groups.push_back(g.get());
         list.AddTail(std::move(g));
     }

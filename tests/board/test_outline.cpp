@@ -4,19 +4,12 @@
 
 #include <vector>
 
-#include "board/board_globals.h"
+#include "board/angle_table.h"
 #include "board/spline_piece.h"
 #include "board_fixture.h"
 #include "framework/crt_rand.h"
 
 namespace {
-void SetActivePicture(LONG w, LONG h)
-{
-    g_bihActive = BITMAPINFOHEADER{};
-    g_bihActive.biWidth = w;
-    g_bihActive.biHeight = h;
-}
-
 std::vector<POINT> Points(const CPointArray& a)
 {
     return std::vector<POINT>(a.GetData(), a.GetData() + a.GetSize());
@@ -35,16 +28,16 @@ TEST(Generator, MatchesTheRuntimeSequence)
 
 TEST(Outline, WorkedExampleEdgeAndTessellation)
 {
-    SetActivePicture(800, 600);
+    const PictureBoard board(800, 600);
     const POINT corners[4] = {{6400, 3200}, {12800, 3200}, {12800, 9600}, {6400, 9600}};
-    CSplinePiece piece(corners, TRUE);
+    CSplinePiece piece(board, corners, TRUE);
     const std::vector<POINT> expected = {{6400, 3200}, {9600, 3200}, {7600, 1067},
                                          {11600, 1067}, {9600, 3200}, {12800, 3200}};
     EXPECT_EQ(Points(piece.m_edges[0]), expected);
 
     // Tessellate the top edge alone at angle 0 and zoom 6400 (so the final
     // division by 6400 is exact): the outline then holds the raw samples.
-    CSplinePiece raw(corners, TRUE);
+    CSplinePiece raw(board, corners, TRUE);
     raw.m_ptCentre = POINT{0, 0};
     raw.m_nZoom = 6400;
     raw.Tessellate();
@@ -70,12 +63,12 @@ TEST(Outline, WorkedExampleEdgeAndTessellation)
 
 TEST(Outline, NeighboursBuildTheSharedEdgeInReverse)
 {
-    SetActivePicture(800, 600);
+    const PictureBoard board(800, 600);
     // Two pieces side by side sharing a slanted inner edge, and one below.
     const POINT a[4] = {{0, 0}, {20000, 0}, {21000, 15000}, {0, 16000}};
     const POINT b[4] = {{20000, 0}, {51200, 0}, {51200, 17000}, {21000, 15000}};
     const POINT c[4] = {{0, 16000}, {21000, 15000}, {22000, 38400}, {0, 38400}};
-    CSplinePiece pa(a, TRUE), pb(b, TRUE), pc(c, TRUE);
+    CSplinePiece pa(board, a, TRUE), pb(board, b, TRUE), pc(board, c, TRUE);
     auto reversed = [](std::vector<POINT> v) { std::reverse(v.begin(), v.end()); return v; };
     EXPECT_EQ(Points(pa.m_edges[1]), reversed(Points(pb.m_edges[3])));
     EXPECT_EQ(Points(pa.m_edges[2]), reversed(Points(pc.m_edges[0])));
@@ -89,11 +82,11 @@ TEST(Outline, NeighboursBuildTheSharedEdgeInReverse)
 
 TEST(Outline, InnerPieceHas108PointsAndStraightKnoblessEdges)
 {
-    SetActivePicture(800, 600);
+    const PictureBoard board(800, 600);
     const POINT inner[4] = {{6400, 6400}, {12800, 6400}, {12800, 12800}, {6400, 12800}};
-    CSplinePiece p(inner, TRUE);
+    CSplinePiece p(board, inner, TRUE);
     EXPECT_EQ(p.m_outline.GetSize(), 108);
-    CSplinePiece flat(inner, FALSE);
+    CSplinePiece flat(board, inner, FALSE);
     ASSERT_EQ(flat.m_edges[0].GetSize(), 6);
     for (int k = 0; k < 27; ++k)
         EXPECT_EQ(flat.m_outline[k].y, 100) << k; // the top edge at y = 6400/64 stays on its line
@@ -101,9 +94,9 @@ TEST(Outline, InnerPieceHas108PointsAndStraightKnoblessEdges)
 
 TEST(Outline, ZoomRoundsSubPixelsToNearestPixel)
 {
-    SetActivePicture(800, 600);
+    const PictureBoard board(800, 600);
     const POINT corners[4] = {{0, 0}, {95, 0}, {95, 96}, {0, 96}};
-    CSplinePiece p(corners, TRUE);
+    CSplinePiece p(board, corners, TRUE);
     // x' = (x + 32) / 64 at zoom 100, angle 0: 95 -> 1, 96 -> 2.
     RECT box;
     p.m_rgn.GetRgnBox(&box);
@@ -123,9 +116,9 @@ TEST(Angles, TableOfSinesAndCosines)
 
 TEST(Outline, RotateWrapsAndKeepsTheBoxAroundTheCentre)
 {
-    SetActivePicture(800, 600);
+    const PictureBoard board(800, 600);
     const POINT corners[4] = {{6400, 6400}, {12800, 6400}, {12800, 12800}, {6400, 12800}};
-    CSplinePiece p(corners, TRUE);
+    CSplinePiece p(board, corners, TRUE);
     p.Rotate(10, 0);
     p.Rotate(-30, 0);
     EXPECT_EQ(p.m_nAngle, 340);

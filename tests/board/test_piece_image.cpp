@@ -7,16 +7,17 @@
 #include <cstring>
 #include <vector>
 
-#include "board/board_globals.h"
 #include "board/spline_piece.h"
 #include "board_fixture.h"
 #include "framework/crt_rand.h"
 #include "raster/dc.h"
 
 namespace {
-// A picture whose every pixel tells where it came from.
-void PatternPicture(CJigsawDoc& doc, LONG w, LONG h)
+// A picture whose every pixel tells where it came from, in the document
+// and as the board's picture.
+void PatternPicture(PictureBoard& board, LONG w, LONG h)
 {
+    CJigsawDoc& doc = board.doc;
     MakePicture(doc, w, h);
     const std::size_t stride = PictureStride(w);
     for (LONG row = 0; row < h; ++row)
@@ -26,8 +27,7 @@ void PatternPicture(CJigsawDoc& doc, LONG w, LONG h)
             p[1] = BYTE(row);
             p[2] = BYTE(((x >> 8) & 15) | ((row >> 8) << 4));
         }
-    g_bihActive = doc.m_bih;
-    g_pActiveBits = doc.m_pBits.get();
+    board.UseDocumentPicture();
 }
 
 const BYTE* ImagePixel(const CPiece& p, LONG j, LONG i)
@@ -43,7 +43,7 @@ void SetMap(CPiece& p, LONG mw, LONG mh, const std::vector<BYTE>& bytes)
     h.biWidth = mw;
     h.biHeight = mh;
     h.biBitCount = 8;
-    p.m_pShadeInfo.assign(1068, 0);
+    p.m_pShadeInfo.assign(kShadeInfoSize, 0);
     std::memcpy(p.m_pShadeInfo.data(), &h, sizeof h);
     p.m_pShadeBits = p.m_bmpShade.Create(bytes.size());
     std::memcpy(p.m_pShadeBits, bytes.data(), bytes.size());
@@ -52,10 +52,10 @@ void SetMap(CPiece& p, LONG mw, LONG mh, const std::vector<BYTE>& bytes)
 
 TEST(PieceImage, AngleZeroSamplesThePictureWithTwoBlackRowsOnTop)
 {
-    CJigsawDoc doc;
-    PatternPicture(doc, 300, 200);
+    PictureBoard board;
+    PatternPicture(board, 300, 200);
     const POINT corners[4] = {{0, 0}, {100 * 64, 0}, {100 * 64, 80 * 64}, {0, 80 * 64}};
-    CSplinePiece p(corners, FALSE); // straight edges: the bevel stays near the border
+    CSplinePiece p(board, corners, FALSE); // straight edges: the bevel stays near the border
     p.m_nReduction = 2; // no shading: every sample is the picture's
     p.RenderImage();
     const RECT& b = p.m_rcBounds;
@@ -89,10 +89,10 @@ TEST(PieceImage, AngleZeroSamplesThePictureWithTwoBlackRowsOnTop)
 
 TEST(PieceImage, ReducedSizeFollowsTheRoundingRule)
 {
-    CJigsawDoc doc;
-    PatternPicture(doc, 800, 600);
+    PictureBoard board;
+    PatternPicture(board, 800, 600);
     const POINT corners[4] = {{64 * 100, 64 * 100}, {64 * 300, 64 * 100}, {64 * 300, 64 * 200}, {64 * 100, 64 * 200}};
-    CSplinePiece p(corners, FALSE);
+    CSplinePiece p(board, corners, FALSE);
     p.m_rcRotated = RECT{100, 100, 300, 200}; // a box 200 pixels wide
     p.m_nZoom = 96;
     p.m_nReduction = 4;
@@ -109,7 +109,8 @@ TEST(PieceImage, ReducedSizeFollowsTheRoundingRule)
 
 TEST(PieceImage, EmbossIsADiagonalDifferenceOverTheByteRun)
 {
-    CSplinePiece p((const POINT[4]){{0, 0}, {64, 0}, {64, 64}, {0, 64}}, FALSE);
+    const PictureBoard board;
+    CSplinePiece p(board, (const POINT[4]){{0, 0}, {64, 0}, {64, 64}, {0, 64}}, FALSE);
     std::vector<BYTE> map(8 * 8, 0);
     map[0] = 200;
     map[43] = 100;
@@ -127,7 +128,8 @@ TEST(PieceImage, EmbossIsADiagonalDifferenceOverTheByteRun)
 
 TEST(PieceImage, SmoothingRunsBothWaysAlongRowsThenColumns)
 {
-    CSplinePiece p((const POINT[4]){{0, 0}, {64, 0}, {64, 64}, {0, 64}}, FALSE);
+    const PictureBoard board;
+    CSplinePiece p(board, (const POINT[4]){{0, 0}, {64, 0}, {64, 64}, {0, 64}}, FALSE);
     SetMap(p, 4, 1, {0, 255, 0, 0});
     p.SmoothShadeMap();
     EXPECT_EQ(std::vector<BYTE>(p.m_pShadeBits, p.m_pShadeBits + 4), (std::vector<BYTE>{34, 45, 38, 35}));
@@ -140,9 +142,9 @@ TEST(PieceImage, SmoothingRunsBothWaysAlongRowsThenColumns)
 
 TEST(PieceImage, ShadingThresholds)
 {
-    CJigsawDoc doc;
-    PatternPicture(doc, 64, 64);
-    CSplinePiece p((const POINT[4]){{0, 0}, {64 * 4, 0}, {64 * 4, 64}, {0, 64}}, FALSE);
+    PictureBoard board;
+    PatternPicture(board, 64, 64);
+    CSplinePiece p(board, (const POINT[4]){{0, 0}, {64 * 4, 0}, {64 * 4, 64}, {0, 64}}, FALSE);
     p.m_bihImage.biWidth = 4;
     p.m_bihImage.biHeight = 1;
     p.m_pImage = {100, 100, 100, 200, 200, 200, 50, 50, 50, 100, 100, 100};
@@ -162,10 +164,10 @@ TEST(PieceImage, ShadingThresholds)
 
 TEST(PieceDraw, NothingOutsideTheOutlineChanges)
 {
-    CJigsawDoc doc;
-    PatternPicture(doc, 200, 200);
+    PictureBoard board;
+    PatternPicture(board, 200, 200);
     const POINT corners[4] = {{64 * 40, 64 * 40}, {64 * 120, 64 * 40}, {64 * 120, 64 * 120}, {64 * 40, 64 * 120}};
-    CSplinePiece p(corners, TRUE);
+    CSplinePiece p(board, corners, TRUE);
     p.Translate(POINT{64 * 10, -64 * 5}); // drawn at (10, -4): (-32000 + 3200) / 6400 truncates to -4
     CSurface surface(200, 200);
     surface.Fill(0x123456);
@@ -191,10 +193,10 @@ TEST(PieceDraw, NothingOutsideTheOutlineChanges)
 
 TEST(PieceDraw, ScreenRectTruncatesAndWidens)
 {
-    CJigsawDoc doc;
-    PatternPicture(doc, 200, 200);
+    PictureBoard board;
+    PatternPicture(board, 200, 200);
     const POINT corners[4] = {{0, 0}, {64 * 50, 0}, {64 * 50, 64 * 50}, {0, 64 * 50}};
-    CSplinePiece p(corners, TRUE);
+    CSplinePiece p(board, corners, TRUE);
     RECT box;
     p.m_rgn.GetRgnBox(&box);
     p.Translate(POINT{-100, 130}); // -100 * 100 / 6400 = -1 (toward zero), 130 -> 2
@@ -204,19 +206,22 @@ TEST(PieceDraw, ScreenRectTruncatesAndWidens)
 
 TEST(PieceDraw, WholeBoardAtHomeShowsThePictureTwoRowsLower)
 {
-    ScopedHost scope;
-    scope.host.client = RECT{0, 0, 400, 300}; // zoom 100 for a 300 x 225 picture
-    CJigsawDoc doc;
-    PatternPicture(doc, 300, 225);
+    PictureBoard scope;
+    FakeBoardHost host;
+    host.client = RECT{0, 0, 400, 300}; // zoom 100 for a 300 x 225 picture
+    CJigsawBoard& board = scope.board;
+    board.SetHost(&host);
+    const CJigsawDoc& doc = scope.doc;
+    PatternPicture(scope, 300, 225);
     crt::srand(17);
-    doc.m_nPieces = 12;
-    doc.CutPicture();
-    ASSERT_EQ(doc.m_nBoardZoom, 100);
+    board.m_nPieces = 12;
+    board.CutPicture();
+    ASSERT_EQ(board.m_nBoardZoom, 100);
     CSurface surface(400, 300);
     surface.Fill(0xFF00FF);
     CDC dc;
     dc.AttachSurface(&surface);
-    doc.DrawBoard(&dc, nullptr);
+    board.DrawBoard(&dc, nullptr);
     // The board is centred: board (0, 0) is client (50, 37).
     int exact = 0, total = 0, unshifted = 0;
     for (int y = 2; y < 225; ++y)
@@ -243,7 +248,7 @@ TEST(PieceDraw, WholeBoardAtHomeShowsThePictureTwoRowsLower)
     CDC partDC;
     partDC.AttachSurface(&part);
     const RECT dirty{120, 90, 260, 171};
-    doc.DrawBoard(&partDC, &dirty);
+    board.DrawBoard(&partDC, &dirty);
     for (int y = 0; y < 300; ++y)
         for (int x = 0; x < 400; ++x) {
             const bool in = x >= dirty.left && x < dirty.right && y >= dirty.top && y < dirty.bottom;
@@ -260,10 +265,10 @@ TEST(PieceDraw, WholeBoardAtHomeShowsThePictureTwoRowsLower)
 TEST(PieceImage, SampleBeyondTheLastRowEndIsBlack)
 {
     for (LONG w : {801, 802}) {
-        CJigsawDoc doc;
-        PatternPicture(doc, w, 601);
+        PictureBoard board;
+        PatternPicture(board, w, 601);
         const POINT corners[4] = {{64 * (w - 100), 0}, {64 * w, 0}, {64 * w, 64 * 80}, {64 * (w - 100), 64 * 80}};
-        CSplinePiece p(corners, FALSE); // the top-right piece, upright
+        CSplinePiece p(board, corners, FALSE); // the top-right piece, upright
         p.RenderImage();
         const RECT& b = p.m_rcBounds;
         // Pixel (j, i) samples column b.left + j of bottom-up row 601 - b.bottom + i.

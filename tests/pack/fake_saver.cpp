@@ -23,7 +23,7 @@ int main()
         mem.Seek(0, CFile::begin);
         CJigsawDoc doc;
         doc.Load(&mem);
-        std::printf("message: %s\npicture: %d x %d\n", cp1252::ToUtf8(doc.m_strMessage.str()).c_str(),
+        std::printf("message: %s\npicture: %d x %d\n", cp1252::ToUtf8(doc.m_message.text.str()).c_str(),
                     int(doc.m_bih.biWidth), int(doc.m_bih.biHeight));
         return 0;
     } catch (const std::exception& e) {

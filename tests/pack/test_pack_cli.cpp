@@ -113,12 +113,11 @@ TEST_F(PackCli, PngRoundTripThroughTheSaversOwnLoad)
     mem.Seek(0, CFile::begin);
     CJigsawDoc doc;
     doc.Load(&mem);
-    EXPECT_EQ(doc.m_strMessage.str(), "Gr\xFC\xDF" "e \x96 \x93ok\x94");
-    EXPECT_EQ(doc.m_strFontFace.str(), "Verdana");
-    EXPECT_EQ(doc.m_crText, RGB(0x10, 0x20, 0x30));
-    EXPECT_EQ(doc.m_bBold, 1u);
-    EXPECT_EQ(doc.m_bItalic, 1u);
-    EXPECT_EQ(doc.m_nPieces, 250);
+    EXPECT_EQ(doc.m_message.text.str(), "Gr\xFC\xDF" "e \x96 \x93ok\x94");
+    EXPECT_EQ(doc.m_message.face.str(), "Verdana");
+    EXPECT_EQ(doc.m_message.colour, RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(doc.m_message.bold, 1u);
+    EXPECT_EQ(doc.m_message.italic, 1u);
     EXPECT_EQ(doc.m_bih.biWidth, 256);
     EXPECT_EQ(doc.m_bih.biHeight, 192);
     EXPECT_EQ(doc.m_bih.biSizeImage, 768u * 192u);
@@ -176,21 +175,22 @@ TEST_F(PackCli, DefaultPictureAndMessage)
     const SaverInfo info = ReadSaverInfo(dir / "out");
     EXPECT_EQ(info.bih.biWidth, 800);
     EXPECT_EQ(info.bih.biHeight, 600);
-    EXPECT_EQ(info.message.str(), "Thank you for watching Mosvik");
-    EXPECT_EQ(info.face.str(), "Arial");
-    EXPECT_EQ(info.color, RGB(255, 255, 0));
+    EXPECT_EQ(info.pieces, 250u);
+    EXPECT_EQ(info.message.text.str(), "Thank you for watching Mosvik");
+    EXPECT_EQ(info.message.face.str(), "Arial");
+    EXPECT_EQ(info.message.colour, RGB(255, 255, 0));
     EXPECT_EQ(info.source.str(), "default-picture.png");
     EXPECT_EQ(info.title.str(), "default-picture");
     const RunResult empty = Pack({"-o", "quiet", "--message", ""});
     ASSERT_EQ(empty.status, 0) << empty.err;
-    EXPECT_TRUE(ReadSaverInfo(dir / "quiet").message.IsEmpty());
+    EXPECT_TRUE(ReadSaverInfo(dir / "quiet").message.text.IsEmpty());
 
     // The face limit counts stored characters, not UTF-8 bytes.
     std::string accented;
     for (int i = 0; i < 31; ++i)
         accented += "é";
     ASSERT_EQ(Pack({"-o", "face", "--font", accented}).status, 0);
-    EXPECT_EQ(ReadSaverInfo(dir / "face").face.GetLength(), 31);
+    EXPECT_EQ(ReadSaverInfo(dir / "face").message.face.GetLength(), 31);
 
     // A message too long to read is packed, with a warning saying so.
     const RunResult tiny = Pack({"-o", "tiny", "--message", std::string(100000, 'x')});
@@ -205,10 +205,10 @@ TEST_F(PackCli, RepackingReplacesTheDocument)
     const RunResult r = RunPack(dir.path(), {"-o", "second", "--message", "two", "--saver", "first"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(fs::file_size(dir / "second"), fs::file_size(dir / "first"));
-    EXPECT_EQ(ReadSaverInfo(dir / "second").message.str(), "two");
+    EXPECT_EQ(ReadSaverInfo(dir / "second").message.text.str(), "two");
     // Packing onto the output itself replaces it in place.
     ASSERT_EQ(RunPack(dir.path(), {"-o", "second", "--message", "six", "--saver", "second"}).status, 0);
-    EXPECT_EQ(ReadSaverInfo(dir / "second").message.str(), "six");
+    EXPECT_EQ(ReadSaverInfo(dir / "second").message.text.str(), "six");
     EXPECT_EQ(fs::file_size(dir / "second"), fs::file_size(dir / "first"));
 }
 

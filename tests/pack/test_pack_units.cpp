@@ -30,10 +30,10 @@ TEST(PackOptionsTest, ColoursAndValues)
     PackOptions o = ParsePackOptions({"a.png", "-o", "x", "--message=hi=there", "--font", "Tahoma", "--bold"});
     EXPECT_EQ(o.action, PackOptions::Action::pack);
     EXPECT_EQ(o.picture->string(), "a.png");
-    EXPECT_EQ(*o.message, "hi=there");
-    EXPECT_EQ(o.face, "Tahoma");
-    EXPECT_TRUE(o.bold);
-    EXPECT_FALSE(o.italic);
+    EXPECT_EQ(o.message.text, "hi=there");
+    EXPECT_EQ(o.message.face, "Tahoma");
+    EXPECT_TRUE(o.message.bold);
+    EXPECT_FALSE(o.message.italic);
     EXPECT_EQ(o.maxSide, 2048);
 
     o = ParsePackOptions({"-o", "x", "--", "-odd.png"});

@@ -8,7 +8,7 @@
 # which the caller stores before SSE2 code takes it up; 80-bit loads and
 # stores do not.
 cmake_minimum_required(VERSION 3.25)
-set(_outline spline_piece board_globals board_setup)
+set(_outline spline_piece angle_table board_setup)
 set(_allowed fld flds fldl fst fsts fstl fstp fstps fstpl fxch)
 set(_checked 0)
 foreach(_obj IN LISTS OBJECTS)

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "board/board_globals.h"
 #include "board/board_host.h"
+#include "board/jigsaw_board.h"
 #include "board/spline_piece.h"
 #include "common/test_picture.h"
 #include "framework/crt_rand.h"
@@ -44,11 +44,12 @@ struct Fnv {
 
 bool WorkedExample()
 {
-    g_bihActive = BITMAPINFOHEADER{};
-    g_bihActive.biWidth = 800;
-    g_bihActive.biHeight = 600;
+    CJigsawDoc doc;
+    CJigsawBoard board(doc);
+    board.m_bihActive.biWidth = 800;
+    board.m_bihActive.biHeight = 600;
     const POINT corners[4] = {{6400, 3200}, {12800, 3200}, {12800, 9600}, {6400, 9600}};
-    CSplinePiece piece(corners, TRUE);
+    CSplinePiece piece(board, corners, TRUE);
     // Raw samples: centre at the origin and zoom 6400 make the final
     // division exact.
     piece.m_ptCentre = POINT{0, 0};
@@ -85,18 +86,19 @@ bool WorkedExample()
 std::uint32_t BoardChecksum()
 {
     QuietHost host;
-    SetBoardHost(&host);
     Fnv fnv;
     for (std::uint32_t seed : {1u, 424242u, 1700000000u}) {
         CJigsawDoc doc;
         MakePicture(doc, 797, 601);
+        CJigsawBoard board(doc);
+        board.SetHost(&host);
         crt::srand(seed);
-        doc.NewBoard();
-        fnv.Add(doc.m_nRows);
-        fnv.Add(doc.m_nCols);
-        fnv.Add(doc.m_nBoardZoom);
-        for (auto pos = doc.m_pieces.GetHeadPosition(); pos;) {
-            CPieceGroup* group = doc.m_pieces.GetNext(pos);
+        board.NewBoard();
+        fnv.Add(board.m_nRows);
+        fnv.Add(board.m_nCols);
+        fnv.Add(board.m_nBoardZoom);
+        for (auto pos = board.m_pieces.GetHeadPosition(); pos;) {
+            CPieceGroup* group = board.m_pieces.GetNext(pos);
             for (int i = 0; i < group->m_arrPieces.GetSize(); ++i) {
                 auto* piece = static_cast<CSplinePiece*>(group->m_arrPieces[i]);
                 // Every angle, so that every sine and cosine is taken.
@@ -118,7 +120,6 @@ std::uint32_t BoardChecksum()
             }
         }
     }
-    SetBoardHost(nullptr);
     return fnv.h;
 }
 

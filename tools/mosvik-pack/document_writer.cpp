@@ -28,11 +28,7 @@ std::vector<BYTE> BuildDocument(const std::string& sourceName, const MessageStyl
     doc.strTitle = ToStoredTextLenient(Stem(sourceName));
     doc.nLeading = 41;
     doc.nPieces = 250;
-    doc.strMessage = style.message;
-    doc.strFontFace = style.face;
-    doc.crText = style.color;
-    doc.bBold = style.bold ? 1 : 0;
-    doc.bItalic = style.italic ? 1 : 0;
+    doc.message = style;
     doc.bih = PictureHeader(picture.width, picture.height);
     doc.stream = picture.stream;
 

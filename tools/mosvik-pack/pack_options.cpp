@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "default_resources.h"
 #include "pack_error.h"
 
 namespace {
@@ -32,6 +33,7 @@ std::string Utf8FromPath(const std::filesystem::path& path)
 PackOptions ParsePackOptions(const std::vector<std::string>& args)
 {
     PackOptions opt;
+    opt.message.text = DefaultMessageUtf8();
     bool outGiven = false, infoGiven = false, optionsEnded = false;
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -68,17 +70,17 @@ PackOptions ParsePackOptions(const std::vector<std::string>& args)
             opt.out = PathFromUtf8(value());
             outGiven = true;
         } else if (name == "--message") {
-            opt.message = value();
+            opt.message.text = value();
         } else if (name == "--font") {
-            opt.face = value();
+            opt.message.face = value();
         } else if (name == "--color" || name == "--colour") {
-            opt.color = ParseColour(value());
+            opt.message.colour = ParseColour(value());
         } else if (name == "--bold") {
             flag();
-            opt.bold = true;
+            opt.message.bold = 1;
         } else if (name == "--italic") {
             flag();
-            opt.italic = true;
+            opt.message.italic = 1;
         } else if (name == "--saver") {
             opt.saver = PathFromUtf8(value());
         } else if (name == "--max-side") {

@@ -19,11 +19,7 @@ struct PackOptions {
     Action action = Action::pack;
     std::optional<std::filesystem::path> picture; // none: the built-in default picture
     std::filesystem::path out;
-    std::optional<std::string> message;           // none: the default message
-    std::string face = "Arial";
-    COLORREF color = RGB(255, 255, 0);
-    bool bold = false;
-    bool italic = false;
+    Utf8MessageStyle message;                     // the parser starts its text as the default message
     std::optional<std::filesystem::path> saver;   // none: the saver beside the tool
     int maxSide = 2048;
     std::filesystem::path infoSaver;

@@ -25,10 +25,8 @@ PictureFile DefaultPictureFile()
 std::string PackSaver(const PackOptions& opt, const char* argv0, const std::function<void(const std::string&)>& warn)
 {
     CheckOutput(opt.out, opt.picture ? &*opt.picture : nullptr);
-    MessageStyle style;
-    style.message = ToStoredText(opt.message ? *opt.message : DefaultMessageUtf8(), "the message", true);
-    style.face = ToStoredFace(opt.face);
-    if (const double points = EstimatedMessagePoints(style.message); points < kSmallestReadablePoints) {
+    const MessageStyle style = ToStoredStyle(opt.message);
+    if (const double points = EstimatedMessagePoints(style.text); points < kSmallestReadablePoints) {
         char text[200];
         std::snprintf(text, sizeof text,
                       "on a 1024 x 768 screen the message would be drawn at about %.2g points, too small to read "
@@ -36,9 +34,6 @@ std::string PackSaver(const PackOptions& opt, const char* argv0, const std::func
                       points);
         warn(text);
     }
-    style.color = opt.color;
-    style.bold = opt.bold;
-    style.italic = opt.italic;
 
     const PictureFile input = opt.picture ? ReadPictureFile(*opt.picture) : DefaultPictureFile();
     const std::filesystem::path saver = opt.saver ? *opt.saver : DefaultSaverPath(argv0);

@@ -76,10 +76,8 @@ SaverInfo ReadSaverInfo(const fs::path& saver)
         ar >> leading >> info.pieces >> info.streamBytes;
         CCurrentUser user;
         user.Serialize(ar);
-        ar >> info.message >> info.face;
-        ar >> info.color >> info.bold >> info.italic;
         DWORD spare = 0;
-        ar >> spare;
+        ar >> info.message >> spare;
         if (ar.Read(&info.bih, sizeof info.bih) != sizeof info.bih)
             AfxThrowArchiveException(CArchiveException::endOfFile);
         try {
@@ -110,13 +108,14 @@ SaverInfo ReadSaverInfo(const fs::path& saver)
 void PrintSaverInfo(std::ostream& out, const SaverInfo& info)
 {
     char colour[8];
-    std::snprintf(colour, sizeof colour, "#%02X%02X%02X", GetRValue(info.color), GetGValue(info.color),
-                  GetBValue(info.color));
-    out << "message: " << Printable(info.message) << '\n'
-        << "font face: " << Printable(info.face) << '\n'
+    const MessageStyle& m = info.message;
+    std::snprintf(colour, sizeof colour, "#%02X%02X%02X", GetRValue(m.colour), GetGValue(m.colour),
+                  GetBValue(m.colour));
+    out << "message: " << Printable(m.text) << '\n'
+        << "font face: " << Printable(m.face) << '\n'
         << "colour: " << colour << '\n'
-        << "bold: " << (info.bold ? "yes" : "no") << '\n'
-        << "italic: " << ((info.italic & 0xFF) ? "yes" : "no") << '\n'
+        << "bold: " << (m.bold ? "yes" : "no") << '\n'
+        << "italic: " << ((m.italic & 0xFF) ? "yes" : "no") << '\n'
         << "picture: " << info.bih.biWidth << " x " << info.bih.biHeight << '\n'
         << "stream bytes: " << info.streamBytes << '\n'
         << "source: " << Printable(info.source) << '\n';

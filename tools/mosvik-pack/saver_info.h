@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "document/message_style.h"
 #include "jpeg_probe.h"
 #include "framework/cstring.h"
 #include "framework/types.h"
@@ -18,11 +19,7 @@ struct SaverInfo {
     CString source;
     CString title;
     DWORD pieces = 0;
-    CString message;
-    CString face;
-    COLORREF color = 0;
-    DWORD bold = 0;
-    DWORD italic = 0;
+    MessageStyle message;
     BITMAPINFOHEADER bih{};
     std::uint32_t streamBytes = 0;
     std::vector<BYTE> streamData;     // the stored JPEG stream

@@ -1,19 +1,18 @@
 // What the pack window asks of the tool's portable side, in plain types:
 // the window includes windows.h and so cannot include the core's headers
-// (both define DWORD, RECT, RGB...). Texts are UTF-8 unless said otherwise.
+// (both define DWORD, RECT, RGB...), only the plain message style. Texts
+// are UTF-8 unless said otherwise.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "document/message_style_fields.h"
+
 struct GuiRequest {
     std::string picture; // empty: the built-in default picture
-    std::string message;
-    std::string face = "Arial";
-    std::uint32_t color = 0x0000FFFF; // COLORREF: yellow
-    bool bold = false;
-    bool italic = false;
+    Utf8MessageStyle message;
 };
 
 // The picture exactly as a saver would carry it: stored, then decoded by

@@ -38,10 +38,6 @@ std::string GuiPack(const GuiRequest& request, const std::string& out, std::vect
         opt.picture = PathFromUtf8(request.picture);
     opt.out = PathFromUtf8(out);
     opt.message = request.message;
-    opt.face = request.face;
-    opt.color = request.color;
-    opt.bold = request.bold;
-    opt.italic = request.italic;
     return PackSaver(opt, nullptr, [&](const std::string& w) { warnings.push_back(w); });
 }
 

@@ -128,7 +128,7 @@ void PackWindow::Create()
                          kMessage, 80, 44, 550, 90);
     SetWindowTextW(message, L"Happy birthday!");
     Child(L"BUTTON", L"&Font...", WS_TABSTOP | BS_PUSHBUTTON, kFont, 80, 144, 90, 26);
-    Child(L"STATIC", L"Arial", SS_LEFTNOWORDWRAP, kFace, 178, 150, 150, 20);
+    Child(L"STATIC", Wide(m_request.message.face, CP_UTF8).c_str(), SS_LEFTNOWORDWRAP, kFace, 178, 150, 150, 20);
     Child(L"BUTTON", L"&Colour...", WS_TABSTOP | BS_PUSHBUTTON, kColour, 335, 144, 90, 26);
     Child(L"BUTTON", L"B&old", WS_TABSTOP | BS_AUTOCHECKBOX, kBold, 440, 148, 70, 20);
     Child(L"BUTTON", L"&Italic", WS_TABSTOP | BS_AUTOCHECKBOX, kItalic, 520, 148, 70, 20);
@@ -145,9 +145,9 @@ GuiRequest PackWindow::Request() const
     GuiRequest r = m_request;
     r.picture = Utf8(WindowText(GetDlgItem(m_hwnd, kPicturePath)));
     // The edit control keeps line breaks as CR LF; the saver's text uses them too.
-    r.message = Utf8(WindowText(GetDlgItem(m_hwnd, kMessage)));
-    r.bold = IsDlgButtonChecked(m_hwnd, kBold) == BST_CHECKED;
-    r.italic = IsDlgButtonChecked(m_hwnd, kItalic) == BST_CHECKED;
+    r.message.text = Utf8(WindowText(GetDlgItem(m_hwnd, kMessage)));
+    r.message.bold = IsDlgButtonChecked(m_hwnd, kBold) == BST_CHECKED;
+    r.message.italic = IsDlgButtonChecked(m_hwnd, kItalic) == BST_CHECKED;
     return r;
 }
 
@@ -175,7 +175,7 @@ void PackWindow::LoadPicture()
 void PackWindow::ChooseFace()
 {
     LOGFONTW lf{};
-    const std::wstring face = Wide(m_request.face, CP_UTF8);
+    const std::wstring face = Wide(m_request.message.face, CP_UTF8);
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     lf.lfWeight = IsDlgButtonChecked(m_hwnd, kBold) == BST_CHECKED ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = IsDlgButtonChecked(m_hwnd, kItalic) == BST_CHECKED;
@@ -187,7 +187,7 @@ void PackWindow::ChooseFace()
     cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
     if (!ChooseFontW(&cf))
         return;
-    m_request.face = Utf8(lf.lfFaceName);
+    m_request.message.face = Utf8(lf.lfFaceName);
     SetDlgItemTextW(m_hwnd, kFace, lf.lfFaceName);
     CheckDlgButton(m_hwnd, kBold, lf.lfWeight >= FW_SEMIBOLD ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hwnd, kItalic, lf.lfItalic ? BST_CHECKED : BST_UNCHECKED);
@@ -199,12 +199,12 @@ void PackWindow::ChooseColour()
     CHOOSECOLORW cc{};
     cc.lStructSize = sizeof cc;
     cc.hwndOwner = m_hwnd;
-    cc.rgbResult = m_request.color;
+    cc.rgbResult = m_request.message.colour;
     cc.lpCustColors = m_custom;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorW(&cc))
         return;
-    m_request.color = cc.rgbResult;
+    m_request.message.colour = cc.rgbResult;
     InvalidateRect(m_hwnd, &kMessageScreen, FALSE);
 }
 
@@ -236,7 +236,7 @@ void PackWindow::PaintMessage(HDC dc, const RECT& screen)
 {
     std::string stored;
     try {
-        stored = GuiStoredText(Request().message, true);
+        stored = GuiStoredText(Request().message.text, true);
     } catch (const std::exception& e) {
         Status(L"The message cannot be stored: " + Wide(e.what(), CP_UTF8));
         return;
@@ -245,7 +245,7 @@ void PackWindow::PaintMessage(HDC dc, const RECT& screen)
     const int W = screen.right - screen.left, H = screen.bottom - screen.top;
     RECT t{screen.left + W / 8, screen.top + H / 8, screen.right - W / 8, screen.bottom - H / 8};
     LOGFONTW lf{};
-    const std::wstring face = Wide(m_request.face, CP_UTF8);
+    const std::wstring face = Wide(m_request.message.face, CP_UTF8);
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     lf.lfHeight = -MulDiv(100, dpi, 720); // 10 points
@@ -265,7 +265,7 @@ void PackWindow::PaintMessage(HDC dc, const RECT& screen)
     ScopedFont font(lf);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     HGDIOBJ old = SelectObject(dc, font.Get());
-    const COLORREF oldColour = SetTextColor(dc, m_request.color);
+    const COLORREF oldColour = SetTextColor(dc, m_request.message.colour);
     DrawTextW(dc, text.c_str(), int(text.size()), &t, DT_CENTER | DT_NOCLIP);
     SetTextColor(dc, oldColour);
     SelectObject(dc, old);

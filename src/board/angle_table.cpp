@@ -1,20 +1,12 @@
-// The board's shared state, the board host pointer and the angle table.
-#include "board/board_globals.h"
+// The angle table: 360 sines and cosines times 64, truncated toward zero,
+// made on first use. Angles outside 0..359 wrap.
+#include "board/angle_table.h"
 
 #include <array>
 #include <cmath>
-
-#include "board/board_host.h"
-
-RECT g_rcDirty{};
-BITMAPINFOHEADER g_bihActive{};
-const BYTE* g_pActiveBits = nullptr;
-int g_nAnimSpeed = 8;
-CPieceGroup* g_pTurningGroup = nullptr;
+#include <cstddef>
 
 namespace {
-IBoardHost* g_pBoardHost = nullptr;
-
 struct AngleTable {
     std::array<int, 360> sin64{}, cos64{};
     AngleTable()
@@ -35,9 +27,6 @@ const AngleTable& Angles()
 
 int Wrap(int angle) { return ((angle % 360) + 360) % 360; }
 } // namespace
-
-IBoardHost* GetBoardHost() { return g_pBoardHost; }
-void SetBoardHost(IBoardHost* host) { g_pBoardHost = host; }
 
 int Sin64(int angle) { return Angles().sin64[std::size_t(Wrap(angle))]; }
 int Cos64(int angle) { return Angles().cos64[std::size_t(Wrap(angle))]; }

@@ -10,8 +10,8 @@
 // output shows nothing, uses no processor time.
 //
 // One show per output, each in a process of its own: main starts the
-// saver once per output with --monitor=K:... and the output's name
-// (monitor_shows.h), each process binds that output and covers it. The
+// saver once per output with --monitor=K:... and --wayland-output=NAME
+// (main/wayland_run.h), each process binds that output and covers it. The
 // core keeps one show's state in process-wide objects (the application,
 // the board, the mouse reference), as on X11 and Windows, so a thread per
 // output would have to take all of it apart; a process per output also
@@ -89,6 +89,8 @@ public:
     void SleepUntilTick(DWORD tick) override;
     int GetProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                       const char* entry, int nDefault) override;
+    // Not reached: main runs the dialog through the X11 backend, whose GTK
+    // dialog GTK shows on Wayland; answers IDCANCEL.
     int RunDialog(CDialog& dlg, UINT templateId) override;
 
 protected:

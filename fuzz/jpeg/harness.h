@@ -1,7 +1,7 @@
 // Fuzz bodies shared by the libFuzzer targets and the regression replay
 // test: every failure must be a Velt::Error (anything else escapes and is
 // reported), every delivered row byte is read so that the sanitizers see
-// any access beyond it.
+// any access beyond it, and every kernel version decodes alike.
 #pragma once
 
 #include <cstddef>
@@ -13,25 +13,34 @@
 
 namespace velt_fuzz {
 
-// CreateDecoder, then NextRow for every row (and one more, which must fail).
-inline unsigned RunDecoder(const std::uint8_t* data, std::size_t size)
+// What a decoder delivered: its rows and a hash (FNV-1a) of their bytes;
+// rows is -1 when the stream is refused.
+struct Delivered {
+    int rows = -1;
+    std::uint64_t hash = 14695981039346656037ull;
+    bool operator==(const Delivered&) const = default;
+};
+
+// CreateDecoder with the given kernel version, then NextRow for every row
+// (and one more, which must fail).
+inline Delivered DecodeWith(const std::uint8_t* data, std::size_t size, Velt::Path path)
 {
     CMemorySource source(data, int(size > 0x7FFFFFFF ? 0x7FFFFFFF : size));
     Velt::Decoder* decoder = nullptr;
-    unsigned sum = 0;
+    Delivered d;
     try {
         int width = 0, height = 0, units = 0;
         unsigned char colour = 0;
         unsigned short xd = 0, yd = 0;
         decoder = Velt::CreateDecoder(&source, &width, &height, &colour, &units, &xd, &yd);
         if (decoder) {
-            const int rows = height;
+            decoder->UsePath(path);
+            d.rows = 0;
             const std::size_t rowBytes = decoder->RowBytes();
-            for (int y = 0; y < rows; ++y) {
+            for (int y = 0; y < height; ++y, ++d.rows) {
                 const unsigned char* row = decoder->NextRow();
-                for (std::size_t i = 0; i < rowBytes; i += 7)
-                    sum += row[i];
-                sum += row[rowBytes - 1];
+                for (std::size_t i = 0; i < rowBytes; ++i)
+                    d.hash = (d.hash ^ row[i]) * 1099511628211ull;
             }
             decoder->NextRow(); // beyond the last row: throws
             __builtin_trap();
@@ -39,7 +48,18 @@ inline unsigned RunDecoder(const std::uint8_t* data, std::size_t size)
     } catch (const Velt::Error&) {
     }
     Velt::DestroyDecoder(decoder);
-    return sum;
+    return d;
+}
+
+// Decodes with every kernel version this processor runs: each must deliver
+// the same rows and fail at the same one.
+inline unsigned RunDecoder(const std::uint8_t* data, std::size_t size)
+{
+    const Delivered plain = DecodeWith(data, size, Velt::Path::Plain);
+    for (Velt::Path path : {Velt::Path::Sse2, Velt::Path::Avx2})
+        if (Velt::KernelsFor(path) && !(DecodeWith(data, size, path) == plain))
+            __builtin_trap();
+    return unsigned(plain.hash);
 }
 
 // DecodePicture with a header made from the first 5 bytes: width and height

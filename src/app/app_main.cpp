@@ -10,11 +10,10 @@
 #include "framework/exceptions.h"
 #include "framework/platform.h"
 
-int AfxWinMain(int argc, char** argv)
+int AfxWinMain(const SaverCommand& command)
 {
     CSaverApp& app = GetSaverApp();
-    app.m_argc = argc;
-    app.m_argv = argv;
+    app.m_command = command;
     const std::string exePath = AfxGetPlatform().GetModuleFileName();
     app.m_strAppName = AppNameFromPath(exePath);
 

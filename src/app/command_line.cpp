@@ -1,9 +1,7 @@
-// The command line's two readings: the switch letter and the preview
-// window's handle. Both accept exactly what the system's screen-saver
-// machinery and the C library accept.
-#include <cstdint>
-
-#include "app/saver_app.h"
+// The command line's two readings, the switch letter and the preview
+// window's handle, and the command they make. Both readings accept exactly
+// what the system's screen-saver machinery and the C library accept.
+#include "app/command_line.h"
 
 namespace {
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
@@ -44,4 +42,32 @@ bool ParsePreviewHandle(const char* text, std::int64_t& value)
     else
         value = magnitude >= kLimit ? INT64_MAX : std::int64_t(magnitude);
     return true;
+}
+
+SaverCommand SaverCommand::FromArguments(const char* sw, const char* next)
+{
+    SaverCommand command;
+    if (MatchSwitch(sw, 'p'))
+        command.mode = Mode::Preview;
+    else if (MatchSwitch(sw, 's'))
+        command.mode = Mode::FullScreen;
+    if (next)
+        command.handle = next;
+    return command;
+}
+
+SaverCommand SaverCommand::PreviewOf(std::uint64_t handle)
+{
+    SaverCommand command;
+    command.mode = Mode::Preview;
+    command.handle = std::to_string(handle);
+    return command;
+}
+
+std::optional<std::int64_t> SaverCommand::PreviewHandle() const
+{
+    std::int64_t value = 0;
+    if (mode != Mode::Preview || !handle || !ParsePreviewHandle(handle->c_str(), value))
+        return std::nullopt;
+    return value;
 }

@@ -38,12 +38,11 @@ BOOL CSaverApp::InitInstance()
     LoadSettings();
     LoadDocument();
 
-    const char* arg = m_argc > 1 ? m_argv[1] : nullptr;
-    if (MatchSwitch(arg, 'p')) {
+    if (m_command.mode == SaverCommand::Mode::Preview) {
         StartPreview();
         return TRUE;
     }
-    if (MatchSwitch(arg, 's')) {
+    if (m_command.mode == SaverCommand::Mode::FullScreen) {
         StartFullScreen();
         return TRUE;
     }
@@ -90,7 +89,7 @@ void CSaverApp::StartPreview()
     m_bPreview = TRUE;
     IPlatform& platform = AfxGetPlatform();
 
-    const char* text = m_argc > 2 ? m_argv[2] : nullptr;
+    const char* text = m_command.handle ? m_command.handle->c_str() : nullptr;
     std::int64_t value = 0;
     if (!text || !ParsePreviewHandle(text, value))
         throw CStartupError(kExitBadPreviewParent,

@@ -1,6 +1,6 @@
 // CSaverApp: the saver's one application object. Start-up reads the speed
 // setting, loads the jigsaw document embedded in the executable and then,
-// by the first argument, opens the full-screen window, the preview window
+// by the command line's switch, opens the full-screen window, the preview window
 // or the configuration dialog. It also holds what the windows and the board
 // share: the speed, the preview flag, the current saver window, the
 // background tile, the document and the show's board cut from it.
@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/command_line.h"
 #include "board/jigsaw_board.h"
 #include "document/jigsaw_doc.h"
 #include "raster/dc.h"
@@ -53,6 +54,7 @@ public:
     // Installed by a backend before AfxWinMain; not owned. None: every
     // cycle shows the embedded document.
     IDocumentSource* m_pDocSource = nullptr;
+    SaverCommand m_command; // set by AfxWinMain
 
 private:
     void LoadSettings();
@@ -63,15 +65,6 @@ private:
 
 // The process's application object (made on first use, destroyed at exit).
 CSaverApp& GetSaverApp();
-
-// True when `arg`, after at most one leading '-' or '/', is exactly the
-// letter, compared without regard to case ("/S", "-s", "s"; not "/s:1").
-bool MatchSwitch(const char* arg, char letter);
-
-// Reads a preview window handle the C library's way: leading blanks, an
-// optional sign, then decimal digits up to the first non-digit ("4711abc"
-// is 4711). False when no digit follows; values beyond 64 bits saturate.
-bool ParsePreviewHandle(const char* text, std::int64_t& value);
 
 // A start-up failure that ends the process with its status and one line on
 // stderr (no window could be opened, no usable preview parent).
@@ -89,6 +82,7 @@ constexpr int kExitNoDocument = 2;
 constexpr int kExitNoWindow = 3;
 constexpr int kExitBadPreviewParent = 4;
 
-// The process entry: runs start-up and, when a saver window opened, the
-// message loop. Returns the process status.
-int AfxWinMain(int argc, char** argv);
+// The process entry: runs start-up for the command the entry point read
+// and, when a saver window opened, the message loop. Returns the process
+// status.
+int AfxWinMain(const SaverCommand& command);

@@ -2,10 +2,14 @@
 // a diagonal relief by a difference filter over the map as one byte run,
 // smoothed 3:1 along rows and columns, and added to the image where it
 // differs from neutral by more than 8. Reduced images skip all of this.
-// Speed without changing a byte: the row passes are serial chains, so four
-// rows run side by side to overlap their latencies; the column passes and
-// the difference filter are whole-row operations, done 16 bytes at a time
-// with SSE2 where the compiler targets it (plain loops otherwise).
+// Speed without changing a byte: every step is exact in bytes with SSE2's
+// saturating arithmetic and rounding average, (3 n + c + 3) / 4 being
+// avg(avg(n, c), n), and (3 n + c) / 4 the same on complemented bytes. The
+// row passes are serial chains along a row, so 16 rows run side by side in
+// the lanes of a vector (blocks of 16 x 16 bytes transposed on the way in
+// and out); the column passes and the difference filter are whole-row
+// operations, 16 bytes at a time. Shading skips groups of 16 neutral
+// pixels, which are most of a piece. Plain loops where SSE2 is missing.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -33,65 +37,144 @@ ShadeGeometry Geometry(const std::vector<BYTE>& info)
 
 BYTE Clamp255(int v) { return BYTE(v < 0 ? 0 : v > 255 ? 255 : v); }
 
-// Both row passes over n rows of w bytes (n is 1 to 4), each row a serial
-// chain: left to right p[j] = (3 p[j-1] + p[j]) / 4, then right to left
-// p[j] = (3 p[j+1] + p[j] + 3) / 4.
-template <int n>
-void SmoothRows(BYTE* const* rows, LONG w)
+// One smoothing step: (3 near + cur + 3) / 4, and without the rounding term.
+BYTE StepUp(int cur, int near) { return BYTE((3 * near + cur + 3) / 4); }
+BYTE StepDown(int cur, int near) { return BYTE((3 * near + cur) / 4); }
+
+// Both row passes over one row of w bytes, a serial chain: left to right
+// p[j] = (3 p[j-1] + p[j]) / 4, then right to left p[j] = (3 p[j+1] + p[j] + 3) / 4.
+void SmoothRow(BYTE* row, LONG w)
 {
-    unsigned a[n];
-    for (int k = 0; k < n; ++k)
-        a[k] = rows[k][0];
     for (LONG j = 1; j < w; ++j)
-        for (int k = 0; k < n; ++k)
-            rows[k][j] = BYTE(a[k] = (3 * a[k] + rows[k][j]) / 4);
-    for (int k = 0; k < n; ++k)
-        a[k] = rows[k][w - 1];
+        row[j] = StepDown(row[j], row[j - 1]);
     for (LONG j = w - 2; j >= 0; --j)
-        for (int k = 0; k < n; ++k)
-            rows[k][j] = BYTE(a[k] = (3 * a[k] + rows[k][j] + 3) / 4);
+        row[j] = StepUp(row[j], row[j + 1]);
 }
 
-// out[k] = Op::Narrow(a[k], b[k]) for k < n; with SSE2 16 bytes at a time
-// through Op::Wide on 16-bit lanes, packed back with saturation to 0..255.
-// out may be a itself.
-template <class Op>
+#if defined(__SSE2__)
+inline __m128i Load(const BYTE* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store(BYTE* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// (3 near + cur + 3) / 4 in each byte: floor((floor((n + c + 1) / 2) + n + 1) / 2).
+inline __m128i StepUp(__m128i cur, __m128i near) { return _mm_avg_epu8(_mm_avg_epu8(near, cur), near); }
+
+// v[r] byte c <-> v[c] byte r for 16 vectors of 16 bytes. Four rounds of
+// interleaving neighbours (bytes, then pairs, quads, halves) put byte r in
+// place and leave column c in vector bit-reversed(c).
+inline void Transpose16(__m128i v[16])
+{
+    __m128i t[16];
+    for (int i = 0; i < 8; ++i) {
+        t[i] = _mm_unpacklo_epi8(v[2 * i], v[2 * i + 1]);
+        t[i + 8] = _mm_unpackhi_epi8(v[2 * i], v[2 * i + 1]);
+    }
+    for (int i = 0; i < 8; ++i) {
+        v[i] = _mm_unpacklo_epi16(t[2 * i], t[2 * i + 1]);
+        v[i + 8] = _mm_unpackhi_epi16(t[2 * i], t[2 * i + 1]);
+    }
+    for (int i = 0; i < 8; ++i) {
+        t[i] = _mm_unpacklo_epi32(v[2 * i], v[2 * i + 1]);
+        t[i + 8] = _mm_unpackhi_epi32(v[2 * i], v[2 * i + 1]);
+    }
+    static constexpr int kReversed[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+    for (int i = 0; i < 8; ++i) {
+        v[kReversed[i]] = _mm_unpacklo_epi64(t[2 * i], t[2 * i + 1]);
+        v[kReversed[i + 8]] = _mm_unpackhi_epi64(t[2 * i], t[2 * i + 1]);
+    }
+}
+#endif
+
+// Both row passes over 16 rows at once, each row a lane of the vectors
+// (only with SSE2): blocks of 16 columns are transposed into 16 column
+// vectors, the left-to-right chain runs down them on complemented bytes,
+// the columns wait in `columns`, and the right-to-left chain runs back up
+// them before each block is transposed back.
+void SmoothRows16(BYTE* const* rows, LONG w, std::vector<BYTE>& columns)
+{
+#if defined(__SSE2__)
+    columns.resize(std::size_t(w) * 16 + 16 * 16);
+    BYTE* col = columns.data();
+    const __m128i ones = _mm_set1_epi8(char(-1));
+    // A block of the 16 rows from column j (fewer than 16 at the end).
+    auto loadBlock = [&](LONG j, __m128i v[16]) {
+        const LONG n = std::min<LONG>(16, w - j);
+        for (int k = 0; k < 16; ++k) {
+            if (n == 16) {
+                v[k] = Load(rows[k] + j);
+            } else {
+                BYTE tail[16] = {};
+                std::memcpy(tail, rows[k] + j, std::size_t(n));
+                v[k] = Load(tail);
+            }
+        }
+        Transpose16(v);
+    };
+    auto storeBlock = [&](LONG j, __m128i v[16]) {
+        const LONG n = std::min<LONG>(16, w - j);
+        Transpose16(v);
+        for (int k = 0; k < 16; ++k) {
+            if (n == 16) {
+                Store(rows[k] + j, v[k]);
+            } else {
+                BYTE tail[16];
+                Store(tail, v[k]);
+                std::memcpy(rows[k] + j, tail, std::size_t(n));
+            }
+        }
+    };
+    // Left to right: (3 a + p) / 4 = 255 - (3 (255 - a) + (255 - p) + 3) / 4.
+    __m128i a = _mm_setzero_si128();
+    for (LONG j = 0; j < w; j += 16) {
+        __m128i v[16];
+        loadBlock(j, v);
+        const LONG n = std::min<LONG>(16, w - j);
+        for (LONG k = 0; k < n; ++k) {
+            const __m128i p = _mm_xor_si128(v[k], ones);
+            a = j + k == 0 ? p : StepUp(p, a);
+            Store(col + 16 * (j + k), _mm_xor_si128(a, ones));
+        }
+    }
+    // Right to left: (3 a + p + 3) / 4.
+    a = Load(col + 16 * (w - 1));
+    for (LONG j = (w - 1) / 16 * 16; j >= 0; j -= 16) {
+        const LONG n = std::min<LONG>(16, w - j);
+        __m128i v[16];
+        for (LONG k = n - 1; k >= 0; --k) {
+            if (j + k < w - 1)
+                a = StepUp(Load(col + 16 * (j + k)), a);
+            v[k] = a;
+        }
+        for (LONG k = n; k < 16; ++k)
+            v[k] = _mm_setzero_si128();
+        storeBlock(j, v);
+    }
+#else
+    for (int k = 0; k < 16; ++k)
+        SmoothRow(rows[k], w);
+#endif
+}
+
+// out[k] = up ? StepUp(a[k], b[k]) : the difference filter a[k] - b[k] + 127
+// clamped to 0..255, for k < n; 16 bytes at a time with SSE2. out may be a.
+template <bool up>
 void ZipBytes(BYTE* out, const BYTE* a, const BYTE* b, LONG n)
 {
     LONG k = 0;
 #if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
     for (; k + 16 <= n; k += 16) {
-        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k));
-        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k));
-        const __m128i lo = Op::Wide(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
-        const __m128i hi = Op::Wide(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_packus_epi16(lo, hi));
+        const __m128i va = Load(a + k), vb = Load(b + k);
+        if constexpr (up) {
+            Store(out + k, StepUp(va, vb));
+        } else {
+            // 127 + (a - b) or 127 - (b - a), each part saturating.
+            const __m128i base = _mm_adds_epu8(_mm_set1_epi8(127), _mm_subs_epu8(va, vb));
+            Store(out + k, _mm_subs_epu8(base, _mm_subs_epu8(vb, va)));
+        }
     }
 #endif
     for (; k < n; ++k)
-        out[k] = Op::Narrow(a[k], b[k]);
+        out[k] = up ? StepUp(a[k], b[k]) : Clamp255(a[k] - b[k] + 127);
 }
-
-// One step of a column pass: (3 near + cur + 3) / 4, at most 1023 before the shift.
-struct ColumnStep {
-#if defined(__SSE2__)
-    static __m128i Wide(__m128i cur, __m128i near)
-    {
-        const __m128i three = _mm_set1_epi16(3);
-        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(near, three), cur), three), 2);
-    }
-#endif
-    static BYTE Narrow(int cur, int near) { return BYTE((3 * near + cur + 3) / 4); }
-};
-
-// The difference filter: a - b + 127 clamped to 0..255 (the packing clamps).
-struct Difference {
-#if defined(__SSE2__)
-    static __m128i Wide(__m128i a, __m128i b) { return _mm_add_epi16(_mm_sub_epi16(a, b), _mm_set1_epi16(127)); }
-#endif
-    static BYTE Narrow(int a, int b) { return Clamp255(a - b + 127); }
-};
 } // namespace
 
 void CPiece::BuildShadeMap()
@@ -145,7 +228,7 @@ void CPiece::EmbossShadeMap()
     const LONG count = (g.MH - 2 * m) * g.S - 2 * m - 2;
     const LONG shift = (g.S - 1) * m;
     if (count > 0)
-        ZipBytes<Difference>(m_pShadeBits + shift, copy.data(), copy.data() + 2 * shift, count);
+        ZipBytes<false>(m_pShadeBits + shift, copy.data(), copy.data() + 2 * shift, count);
 }
 
 void CPiece::SmoothShadeMap()
@@ -155,21 +238,26 @@ void CPiece::SmoothShadeMap()
     const ShadeGeometry g = Geometry(m_pShadeInfo);
     const std::size_t S = std::size_t(g.S);
     auto row = [&](LONG r) { return m_pShadeBits + std::size_t(r) * S; };
+    thread_local std::vector<BYTE> columns, spare;
     LONG r = 0;
-    for (; r + 4 <= g.MH; r += 4) {
-        BYTE* const rows[4] = {row(r), row(r + 1), row(r + 2), row(r + 3)};
-        SmoothRows<4>(rows, g.MW);
+#if defined(__SSE2__)
+    // The last band fills its lanes with a spare row.
+    spare.resize(std::size_t(g.MW));
+    for (; r < g.MH; r += 16) {
+        BYTE* rows[16];
+        for (int k = 0; k < 16; ++k)
+            rows[k] = r + k < g.MH ? row(r + k) : spare.data();
+        SmoothRows16(rows, g.MW, columns);
     }
-    for (; r < g.MH; ++r) {
-        BYTE* const rows[1] = {row(r)};
-        SmoothRows<1>(rows, g.MW);
-    }
+#endif
+    for (; r < g.MH; ++r)
+        SmoothRow(row(r), g.MW);
     // Columns: rows are walked in order so each column's pass stays a
     // sequence of whole-row operations.
     for (r = 1; r < g.MH; ++r)
-        ZipBytes<ColumnStep>(row(r), row(r), row(r - 1), g.MW);
+        ZipBytes<true>(row(r), row(r), row(r - 1), g.MW);
     for (r = g.MH - 2; r >= 0; --r)
-        ZipBytes<ColumnStep>(row(r), row(r), row(r + 1), g.MW);
+        ZipBytes<true>(row(r), row(r), row(r + 1), g.MW);
 }
 
 void CPiece::ApplyShade()
@@ -188,28 +276,48 @@ void CPiece::ApplyShade()
             t[std::size_t(d)] = std::int16_t((d - 128 > 8 || d - 128 < -8) ? d - 128 : 0);
         return t;
     }();
-    thread_local std::vector<std::int16_t> add; // the shift of each byte of a row
     for (LONG i = 0; i < H; ++i) {
         BYTE* px = m_pImage.data() + std::size_t(i) * stride;
         const std::size_t base = std::size_t((g.S + 1) * m) + std::size_t(i) * std::size_t(g.S);
         if (base >= total)
             break; // the map always covers the image; never read beyond it
         const BYTE* map = m_pShadeBits + base;
-        const std::size_t n = std::min<std::size_t>(std::size_t(W), total - base), bytes = 3 * n;
-        add.resize(bytes);
-        for (std::size_t j = 0; j < n; ++j)
-            add[3 * j] = add[3 * j + 1] = add[3 * j + 2] = shifts[map[j]];
-        std::size_t k = 0;
+        const std::size_t n = std::min<std::size_t>(std::size_t(W), total - base);
+        std::size_t j = 0;
 #if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        for (; k + 16 <= bytes; k += 16) { // byte + shift, clamped by the packing
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + k));
-            const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(v, zero), _mm_loadu_si128(reinterpret_cast<const __m128i*>(&add[k])));
-            const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(v, zero), _mm_loadu_si128(reinterpret_cast<const __m128i*>(&add[k + 8])));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(px + k), _mm_packus_epi16(lo, hi));
+        const __m128i neutral = _mm_set1_epi8(char(128)), eight = _mm_set1_epi8(8), zero = _mm_setzero_si128();
+        for (; j + 16 <= n; j += 16) {
+            // Sixteen pixels within 8 of neutral stay as they are.
+            const __m128i d = Load(map + j);
+            const __m128i off = _mm_max_epu8(_mm_subs_epu8(d, neutral), _mm_subs_epu8(neutral, d));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(off, eight), zero)) == 0xFFFF)
+                continue;
+            // Each pixel's shift (0 within 8 of neutral) as 16-bit lanes, then
+            // spread over its three bytes: image bytes 8v..8v+7 take pixels
+            // (8v + b) / 3, the pattern of pixels 0-7 again for pixels 8-15.
+            const __m128i d16[2] = {_mm_unpacklo_epi8(d, zero), _mm_unpackhi_epi8(d, zero)};
+            __m128i spread[6];
+            for (int h = 0; h < 2; ++h) {
+                const __m128i t = _mm_sub_epi16(d16[h], _mm_set1_epi16(128));
+                const __m128i beyond = _mm_or_si128(_mm_cmpgt_epi16(t, _mm_set1_epi16(8)), _mm_cmpgt_epi16(_mm_set1_epi16(-8), t));
+                const __m128i shift = _mm_and_si128(t, beyond);
+                const __m128i low = _mm_shuffle_epi32(shift, _MM_SHUFFLE(1, 0, 1, 0));  // pixels 0-3 twice
+                const __m128i high = _mm_shuffle_epi32(shift, _MM_SHUFFLE(3, 2, 3, 2)); // pixels 4-7 twice
+                spread[3 * h] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(low, _MM_SHUFFLE(1, 0, 0, 0)), _MM_SHUFFLE(2, 2, 1, 1));
+                spread[3 * h + 1] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(shift, _MM_SHUFFLE(3, 3, 3, 2)), _MM_SHUFFLE(1, 0, 0, 0));
+                spread[3 * h + 2] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(high, _MM_SHUFFLE(2, 2, 1, 1)), _MM_SHUFFLE(3, 3, 3, 2));
+            }
+            BYTE* out = px + 3 * j;
+            for (int q = 0; q < 3; ++q) { // byte + shift, clamped by the packing
+                const __m128i v = Load(out + 16 * q);
+                const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(v, zero), spread[2 * q]);
+                const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(v, zero), spread[2 * q + 1]);
+                Store(out + 16 * q, _mm_packus_epi16(lo, hi));
+            }
         }
 #endif
-        for (; k < bytes; ++k)
-            px[k] = Clamp255(px[k] + add[k]);
+        for (; j < n; ++j)
+            for (std::size_t c = 3 * j; c < 3 * j + 3; ++c)
+                px[c] = Clamp255(px[c] + shifts[map[j]]);
     }
 }

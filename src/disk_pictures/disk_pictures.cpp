@@ -16,80 +16,9 @@
 
 namespace fs = std::filesystem;
 
-const PictureOptionEntry kPictureOptions[7] = {
-    {"picture", "FILE", "show this JPEG or PNG instead of the embedded picture"},
-    {"picture-dir", "DIR", "show the JPEGs and PNGs of DIR, a new one each cycle"},
-    {"message", "TEXT", "closing message (UTF-8, Windows-1252 characters)"},
-    {"font", "FACE", "font face of the message"},
-    {"color", "#RRGGBB", "colour of the message"},
-    {"bold", nullptr, "bold message"},
-    {"italic", nullptr, "italic message"},
-};
-
 bool PictureOptions::Any() const
 {
     return !file.empty() || !dir.empty() || given != 0;
-}
-
-PictureOptions ExtractPictureOptions(int& argc, char** argv)
-{
-    PictureOptions o;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const PictureOptionEntry* match = nullptr;
-        std::string value;
-        for (const PictureOptionEntry& s : kPictureOptions) {
-            const std::string name = "--" + std::string(s.name);
-            if (arg == name || (s.metavar && arg.substr(0, name.size() + 1) == name + "=")) {
-                match = &s;
-                if (!s.metavar)
-                    break;
-                if (arg.size() > name.size())
-                    value = std::string(arg.substr(name.size() + 1));
-                else if (i + 1 < argc)
-                    value = argv[++i];
-                else
-                    throw std::invalid_argument(name + " needs " + s.metavar);
-                break;
-            }
-        }
-        if (!match) {
-            argv[kept++] = argv[i];
-            continue;
-        }
-        const std::string name = match->name;
-        std::error_code ec;
-        if (name == "picture") {
-            if (value.empty() || fs::is_directory(value, ec))
-                throw std::invalid_argument("--picture needs a picture file, not a directory: \"" + value + "\"");
-            o.file = value;
-        } else if (name == "picture-dir") {
-            if (!fs::is_directory(value, ec))
-                throw std::invalid_argument("--picture-dir needs a directory: \"" + value + "\"");
-            o.dir = value;
-        } else if (name == "message") {
-            o.message.text = ToStoredText(value, "the message", true);
-            o.given |= PictureOptions::kText;
-        } else if (name == "font") {
-            o.message.face = ToStoredFace(value);
-            o.given |= PictureOptions::kFace;
-        } else if (name == "color") {
-            o.message.colour = ParseColour(value);
-            o.given |= PictureOptions::kColour;
-        } else if (name == "bold") {
-            o.message.bold = 1;
-            o.given |= PictureOptions::kBold;
-        } else {
-            o.message.italic = 1;
-            o.given |= PictureOptions::kItalic;
-        }
-    }
-    if (!o.file.empty() && !o.dir.empty())
-        throw std::invalid_argument("--picture and --picture-dir cannot be used together");
-    argc = kept;
-    argv[argc] = nullptr;
-    return o;
 }
 
 struct CDiskPictureSource::Saved {

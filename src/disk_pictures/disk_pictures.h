@@ -1,6 +1,7 @@
-// Pictures from the disk for the POSIX saver: `--picture FILE` or
+// Pictures from the disk for the saver: `--picture FILE` or
 // `--picture-dir DIR`, with the message options of mosvik-pack
-// (--message, --font, --color, --bold, --italic). Pictures are read by
+// (--message, --font, --color, --bold, --italic); the saver's option table
+// declares them and its reader fills PictureOptions. Pictures are read by
 // mosvik_picture with the pack tool's rules (orientation, fitting, small
 // pictures enlarged) straight into the picture the board uses. A folder is
 // listed once per round and shuffled; each file is read only when its turn
@@ -32,20 +33,6 @@ struct PictureOptions {
 
     bool Any() const;
 };
-
-// The options as a table, for the usage text and the settings file test.
-struct PictureOptionEntry {
-    const char* name;    // without the leading "--"
-    const char* metavar; // nullptr for a flag
-    const char* help;
-};
-extern const PictureOptionEntry kPictureOptions[7];
-
-// Removes the picture options (and their values) from argv wherever they
-// stand; "--name VALUE" and "--name=VALUE" are both taken. Throws
-// std::invalid_argument for a bad value, a directory given as --picture, a
-// file as --picture-dir, both at once, or a message that cannot be stored.
-PictureOptions ExtractPictureOptions(int& argc, char** argv);
 
 class CDiskPictureSource : public IDocumentSource {
 public:

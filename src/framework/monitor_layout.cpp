@@ -110,24 +110,16 @@ namespace {
 constexpr std::string_view kMonitorOption = "--monitor=";
 } // namespace
 
-std::optional<ShowMonitor> TakeMonitorOption(int& argc, char** argv)
+ShowMonitor ParseMonitorOption(std::string_view value)
 {
-    if (argc < 2 || !argv[1])
-        return std::nullopt;
-    std::string_view arg = argv[1];
-    if (!arg.starts_with(kMonitorOption))
-        return std::nullopt;
-    arg.remove_prefix(kMonitorOption.size());
     ShowMonitor monitor;
-    const std::size_t colon = arg.find(':');
-    auto [ptr, ec] = std::from_chars(arg.data(), arg.data() + std::min(colon, arg.size()), monitor.index);
-    if (colon == std::string_view::npos || colon == 0 || ec != std::errc() || ptr != arg.data() + colon ||
+    const std::size_t colon = value.find(':');
+    auto [ptr, ec] = std::from_chars(value.data(), value.data() + std::min(colon, value.size()), monitor.index);
+    if (colon == std::string_view::npos || colon == 0 || ec != std::errc() || ptr != value.data() + colon ||
         monitor.index < 0 || monitor.index > ShowMonitor::kMaxIndex)
-        throw MonitorLayoutError("--monitor needs INDEX:WIDTHxHEIGHT+X+Y, got \"" + std::string(argv[1]) + "\"");
-    monitor.rect = ParseMonitor(arg.substr(colon + 1));
-    for (int i = 1; i < argc; ++i)
-        argv[i] = argv[i + 1];
-    --argc;
+        throw MonitorLayoutError("--monitor needs INDEX:WIDTHxHEIGHT+X+Y, got \"" + std::string(kMonitorOption) +
+                                 std::string(value) + "\"");
+    monitor.rect = ParseMonitor(value.substr(colon + 1));
     return monitor;
 }
 

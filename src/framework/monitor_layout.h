@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -64,10 +63,9 @@ std::vector<MonitorRect> ChooseMonitors(std::span<const MonitorRect> randr, std:
 MonitorRect DesktopBox(std::span<const MonitorRect> monitors);
 
 // The option a several-monitor run puts in front of each show's own
-// arguments: "--monitor=INDEX:WxH+X+Y".
-// Takes it out of argv, where it is only ever argument 1. Throws
-// MonitorLayoutError when it is malformed.
-std::optional<ShowMonitor> TakeMonitorOption(int& argc, char** argv);
+// arguments: "--monitor=INDEX:WxH+X+Y". Reads its value ("INDEX:WxH+X+Y");
+// throws MonitorLayoutError when it is malformed.
+ShowMonitor ParseMonitorOption(std::string_view value);
 // The argument vector of the show on `monitor`: argv[0], its --monitor
 // option, `extra`, then `given` (argv[0] left out) without the leading
 // options that start with one of `drop`.

@@ -80,8 +80,6 @@ public:
     CWnd* m_pMainWnd = nullptr;
     std::string m_strAppName;     // executable file name without extension
     std::string m_strRegistryKey;
-    int m_argc = 0;
-    char** m_argv = nullptr;
 };
 
 CWinApp* AfxGetApp();

@@ -3,9 +3,9 @@
 //
 // The reference behaviour is a 32-bit reader that fills, whenever it holds
 // fewer bits than it needs, until it holds at least 25. For speed this
-// reader keeps 64 bits and reads further ahead ("prefetch") from bytes that
-// are already in the source buffer, never past a marker and never by
-// refilling the source. `lag` counts the prefetched bits that the reference
+// reader keeps up to 63 bits: the block decoder (block.cpp) reads further
+// ahead ("prefetch") from bytes that are already in the source buffer,
+// never past a marker and never by refilling the source. `lag` counts the prefetched bits that the reference
 // reader would not have read yet; the reference fill points are kept exactly
 // (Need), so that a stream which runs dry without a marker fails at the same
 // symbol, and ReturnBytes leaves the source exactly where the reference
@@ -63,46 +63,6 @@ public:
 
     BitReader(const BitReader&) = default;
     BitReader& operator=(const BitReader&) = default;
-
-    // Reads ahead from the source buffer (at least 2 bytes there, so that a
-    // 0xFF can be told from a marker); no refill, no failure.
-    void Prefetch()
-    {
-        Source& s = *source;
-        unsigned char* p = s.readPos;
-        unsigned char* const end = s.dataEnd - 1;
-        if (end - p >= 8 && count <= 56) {
-            // Whole bytes at once while none of them is 0xFF.
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            word = BigEndian(word);
-            const int n = (64 - count) >> 3;
-            const std::uint64_t inverted = ~word;
-            const std::uint64_t zeroBytes = (inverted - 0x0101010101010101ull) & word & 0x8080808080808080ull;
-            const std::uint64_t taken = n == 8 ? ~0ull : ~(~0ull >> (8 * n));
-            if ((zeroBytes & taken) == 0) {
-                accumulator = n == 8 ? word : (accumulator << (8 * n)) | (word >> (64 - 8 * n));
-                count += 8 * n;
-                lag += 8 * n;
-                s.readPos = p + n;
-                return;
-            }
-        }
-        while (count <= 56 && p < end) {
-            unsigned byte = p[0];
-            if (byte == 0xFF) {
-                if (p[1] != 0x00)
-                    break; // a marker
-                p += 2;
-            } else {
-                p += 1;
-            }
-            accumulator = (accumulator << 8) | byte;
-            count += 8;
-            lag += 8;
-        }
-        s.readPos = p;
-    }
 
     // A reference fill point: the reference reader fills when it holds fewer
     // than n bits.
@@ -203,9 +163,9 @@ public:
     {
         Need(8);
         if (count >= HuffmanDecoder::kFastBits) {
-            if (unsigned entry = h.fastCode[Peek(HuffmanDecoder::kFastBits)]) {
-                ConsumeCode(int(entry >> 8));
-                return int(entry & 0xFF);
+            if (std::uint64_t entry = h.fast[Peek(HuffmanDecoder::kFastBits)]) {
+                ConsumeCode(int((entry >> 16) & 15));
+                return int((entry >> 8) & 0xFF);
             }
         }
         return DecodeSymbolReference(h);
@@ -225,6 +185,7 @@ public:
     {
         // Prefetched bytes are still in the source buffer: step back over
         // them (a held 0xFF took two bytes there, 0xFF 0x00).
+        refillLimit = 0;
         std::ptrdiff_t raw = 0;
         for (int i = 0; i < lag; i += 8)
             raw += ((accumulator >> i) & 0xFF) == 0xFF ? 2 : 1;
@@ -248,12 +209,18 @@ public:
         accumulator = working.accumulator;
         count = working.count;
         lag = working.lag;
+        refillLimit = working.refillLimit;
     }
 
     std::uint64_t accumulator = 0; // valid bits are the lowest `count`, oldest highest
     int count = 0;
     int lag = 0;                   // prefetched bits (a multiple of 8), the newest ones
     Source* source = nullptr;
+    // The block decoder's bound for whole-word refills (block.cpp): the
+    // bytes before it hold no 0xFF and eight bytes from any position before
+    // it are in the buffer. 0 (unknown) whenever the reader itself moves
+    // through the source.
+    std::uintptr_t refillLimit = 0;
     unsigned char detached = 0;
 
 private:
@@ -261,6 +228,7 @@ private:
     // is left in the source.
     bool ReadByteAtMarker()
     {
+        refillLimit = 0;
         Source& s = *source;
         unsigned byte = s.ReadByte();
         if (byte == 0xFF) {

@@ -1,17 +1,12 @@
 // Row builders: the upsampling maps (built once per decoder), the per-pixel
 // reference builders that read through them, and the line-based builders
-// used for decoding. A line builder gathers each component's samples for one
-// output row into a contiguous line (plain copies when the component is not
-// subsampled horizontally, pairs when it is halved, the map otherwise) and
-// converts whole lines at once. Trades a copy of each sample into scratch
-// lines for conversion loops without per-pixel indexing.
+// used for decoding. A line builder takes each component's samples for one
+// output row as a line: the plane row itself when the component is not
+// subsampled horizontally, the row doubled when it is halved, gathered
+// through the map otherwise. Whole lines are converted at once with the
+// decoder's kernels; chroma halved horizontally is converted at its own
+// rate and its terms are applied to pixel pairs.
 #include "jpeg/colour.h"
-
-#include <cstring>
-
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
-#include <emmintrin.h>
-#endif
 
 #include "jpeg/tables.h"
 
@@ -21,36 +16,30 @@ namespace {
 
 inline std::uint8_t Clamp(int v) { return std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
 
-// The samples of component `comp` covering output row y of every MCU.
-void GatherLine(const RowContext& c, int comp, int y, std::int16_t* line)
+// The row of component `comp`'s plane that covers output row y.
+const std::int16_t* PlaneRow(const RowContext& c, int comp, int y)
 {
-    const std::int32_t* mapRow = (*c.maps[comp])[y];
+    return c.planes[comp] + (*c.maps[comp])[y][0];
+}
+
+// Component `comp`'s samples for output row y, one per pixel: the plane row
+// itself, or made in `line`.
+const std::int16_t* PixelLine(const RowContext& c, int comp, int y, std::int16_t* line)
+{
     const int h = c.h[comp];
-    const std::int16_t* mcu = c.coefficients;
-    const std::int32_t rowBase = mapRow[0];
-    if (h == c.hmax) {
-        for (int m = 0; m < c.mcusPerRow; ++m, mcu += c.coefficientsPerMcu, line += c.mcuWidth)
-            for (int b = 0; b < h; ++b)
-                std::memcpy(line + 8 * b, mcu + rowBase + 64 * b, 8 * sizeof(std::int16_t));
-    } else if (2 * h == c.hmax) {
-        for (int m = 0; m < c.mcusPerRow; ++m, mcu += c.coefficientsPerMcu, line += c.mcuWidth)
-            for (int b = 0; b < h; ++b) {
-                const std::int16_t* s = mcu + rowBase + 64 * b;
-                std::int16_t* d = line + 16 * b;
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
-                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi16(v, v));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi16(v, v));
-#else
-                for (int i = 0; i < 8; ++i)
-                    d[2 * i] = d[2 * i + 1] = s[i];
-#endif
-            }
-    } else {
-        for (int m = 0; m < c.mcusPerRow; ++m, mcu += c.coefficientsPerMcu, line += c.mcuWidth)
-            for (int x = 0; x < c.mcuWidth; ++x)
-                line[x] = mcu[mapRow[x]];
+    if (h == c.hmax)
+        return PlaneRow(c, comp, y);
+    if (2 * h == c.hmax) {
+        c.kernels->doubleLine(PlaneRow(c, comp, y), c.PlaneWidth(comp), line);
+        return line;
     }
+    const std::int32_t* mapRow = (*c.maps[comp])[y];
+    const std::int16_t* plane = c.planes[comp];
+    std::int16_t* out = line;
+    for (int m = 0; m < c.mcusPerRow; ++m, plane += 8 * h, out += c.mcuWidth)
+        for (int x = 0; x < c.mcuWidth; ++x)
+            out[x] = plane[mapRow[x]];
+    return line;
 }
 
 void BuildLinesDirect(const RowContext& c)
@@ -59,12 +48,9 @@ void BuildLinesDirect(const RowContext& c)
     std::int16_t* l0 = c.lines;
     std::int16_t* l1 = l0 + width;
     std::int16_t* l2 = l1 + width;
-    for (int y = 0; y < c.mcuHeight; ++y) {
-        GatherLine(c, 0, y, l0);
-        GatherLine(c, 1, y, l1);
-        GatherLine(c, 2, y, l2);
-        InterleaveLine(l0, l1, l2, width, (*c.rows)[y]);
-    }
+    for (int y = 0; y < c.mcuHeight; ++y)
+        c.kernels->interleaveLine(PixelLine(c, 0, y, l0), PixelLine(c, 1, y, l1), PixelLine(c, 2, y, l2), width,
+                                  (*c.rows)[y]);
 }
 
 void BuildLinesYCbCr(const RowContext& c)
@@ -76,44 +62,47 @@ void BuildLinesYCbCr(const RowContext& c)
     std::int16_t* red = cr + width;
     std::int16_t* green = red + width;
     std::int16_t* blue = green + width;
+    // Both chroma components halved horizontally: terms at their own rate.
+    const bool half = 2 * c.h[1] == c.hmax && 2 * c.h[2] == c.hmax;
     std::int32_t lastCb = -1, lastCr = -1;
     for (int y = 0; y < c.mcuHeight; ++y) {
-        GatherLine(c, 0, y, luma);
         // Output rows that take the same chroma rows take the same terms.
         const std::int32_t rowCb = (*c.maps[1])[y][0], rowCr = (*c.maps[2])[y][0];
         if (rowCb != lastCb || rowCr != lastCr) {
-            GatherLine(c, 1, y, cb);
-            GatherLine(c, 2, y, cr);
-            ChromaTerms(cb, cr, width, red, green, blue);
+            if (half)
+                c.kernels->chromaTerms(PlaneRow(c, 1, y), PlaneRow(c, 2, y), c.PlaneWidth(1), red, green, blue);
+            else
+                c.kernels->chromaTerms(PixelLine(c, 1, y, cb), PixelLine(c, 2, y, cr), width, red, green, blue);
             lastCb = rowCb;
             lastCr = rowCr;
         }
-        ApplyTerms(luma, red, green, blue, width, (*c.rows)[y]);
+        (half ? c.kernels->applyHalfTerms : c.kernels->applyTerms)(PixelLine(c, 0, y, luma), red, green, blue,
+                                                                   width, (*c.rows)[y]);
     }
 }
 
 } // namespace
 
-void BuildMap(IndexRows& map, int h, int v, int firstBlock, int hmax, int vmax, int mcuWidth, int mcuHeight)
+void BuildMap(IndexRows& map, int h, int v, int hmax, int vmax, int mcuWidth, int mcuHeight, int planeWidth)
 {
     map.Allocate(mcuHeight, std::size_t(mcuWidth));
     for (int y = 0; y < mcuHeight; ++y) {
         int a = ((2 * y + 1) * v) / (2 * vmax);
         for (int x = 0; x < mcuWidth; ++x) {
             int b = ((2 * x + 1) * h) / (2 * hmax);
-            map[y][x] = 64 * (firstBlock + h * (a / 8) + b / 8) + 8 * (a % 8) + (b % 8);
+            map[y][x] = a * planeWidth + b;
         }
     }
 }
 
 void BuildRowsGrey(const RowContext& c)
 {
+    const int width = c.PlaneWidth(0);
     for (int r = 0; r < 8; ++r) {
         std::uint8_t* out = (*c.rows)[r];
-        const std::int16_t* block = c.coefficients + 8 * r;
-        for (int n = 0; n < c.mcusPerRow; ++n, block += c.coefficientsPerMcu, out += 8)
-            for (int i = 0; i < 8; ++i)
-                out[i] = std::uint8_t(block[i]);
+        const std::int16_t* row = c.planes[0] + std::ptrdiff_t(r) * width;
+        for (int i = 0; i < width; ++i)
+            out[i] = std::uint8_t(row[i]);
     }
 }
 
@@ -124,14 +113,16 @@ void BuildRowsYCbCrMapped(const RowContext& c)
 {
     const ColourTables& t = kColour;
     for (int m = 0; m < c.mcusPerRow; ++m) {
-        const std::int16_t* s = c.coefficients + std::ptrdiff_t(m) * c.coefficientsPerMcu;
+        const std::int16_t* sy = c.planes[0] + 8 * c.h[0] * m;
+        const std::int16_t* scb = c.planes[1] + 8 * c.h[1] * m;
+        const std::int16_t* scr = c.planes[2] + 8 * c.h[2] * m;
         for (int y = 0; y < c.mcuHeight; ++y) {
             std::uint8_t* out = (*c.rows)[y] + 3 * m * c.mcuWidth;
             const std::int32_t* my = (*c.maps[0])[y];
             const std::int32_t* mcb = (*c.maps[1])[y];
             const std::int32_t* mcr = (*c.maps[2])[y];
             for (int x = 0; x < c.mcuWidth; ++x, out += 3) {
-                int yy = s[my[x]], cb = s[mcb[x]] & 0xFF, cr = s[mcr[x]] & 0xFF;
+                int yy = sy[my[x]], cb = scb[mcb[x]] & 0xFF, cr = scr[mcr[x]] & 0xFF;
                 out[0] = Clamp(yy + t.red[cr]);
                 out[1] = Clamp(yy + (t.green1[cr] + t.green2[cb]) / 4);
                 out[2] = Clamp(yy + t.blue[cb]);
@@ -144,7 +135,7 @@ void BuildRowsDirectMapped(const RowContext& c)
 {
     for (int k = 0; k < 3; ++k)
         for (int m = 0; m < c.mcusPerRow; ++m) {
-            const std::int16_t* s = c.coefficients + std::ptrdiff_t(m) * c.coefficientsPerMcu;
+            const std::int16_t* s = c.planes[k] + 8 * c.h[k] * m;
             for (int y = 0; y < c.mcuHeight; ++y) {
                 std::uint8_t* out = (*c.rows)[y] + 3 * m * c.mcuWidth + k;
                 const std::int32_t* map = (*c.maps[k])[y];

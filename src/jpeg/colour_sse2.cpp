@@ -1,17 +1,13 @@
-// Whole-line colour conversion and R,G,B interleaving. The SSE2 path
-// computes the colour-table terms from their defining formulas (exactly the
-// table values: tested for every input) eight pixels at a time; without
-// SSE2 the tables are read.
-#include "jpeg/colour.h"
-#include "jpeg/tables.h"
+// SSE2 versions of the line kernels. The colour-table terms are computed
+// from their defining formulas (exactly the table values: tested for every
+// input) eight pixels at a time; R,G,B bytes are interleaved with shifts
+// and masks, as SSE2 has no byte shuffle.
+#include "jpeg/kernels.h"
 
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
+#if VELT_SSE2
 #include <emmintrin.h>
-#endif
 
 namespace Velt {
-
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
 
 namespace {
 
@@ -64,8 +60,8 @@ inline __m128i Clamp(__m128i v)
 
 } // namespace
 
-void ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std::int16_t* red, std::int16_t* green,
-                 std::int16_t* blue)
+void Sse2::ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std::int16_t* red,
+                       std::int16_t* green, std::int16_t* blue)
 {
     const __m128i c128 = _mm_set1_epi16(128);
     for (int i = 0; i < count; i += 8) {
@@ -83,8 +79,8 @@ void ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std:
     }
 }
 
-void ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green, const std::int16_t* blue,
-                int count, std::uint8_t* out)
+void Sse2::ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green,
+                      const std::int16_t* blue, int count, std::uint8_t* out)
 {
     for (int i = 0; i < count; i += 8, out += 24) {
         __m128i yy = Load(y + i);
@@ -93,8 +89,8 @@ void ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16
     }
 }
 
-void InterleaveLine(const std::int16_t* c0, const std::int16_t* c1, const std::int16_t* c2, int count,
-                    std::uint8_t* out)
+void Sse2::InterleaveLine(const std::int16_t* c0, const std::int16_t* c1, const std::int16_t* c2, int count,
+                          std::uint8_t* out)
 {
     const __m128i low = _mm_set1_epi16(0xFF);
     for (int i = 0; i < count; i += 8, out += 24)
@@ -102,41 +98,30 @@ void InterleaveLine(const std::int16_t* c0, const std::int16_t* c1, const std::i
                   _mm_and_si128(Load(c2 + i), low), out);
 }
 
-#else
-
-void ChromaTerms(const std::int16_t* cb, const std::int16_t* cr, int count, std::int16_t* red, std::int16_t* green,
-                 std::int16_t* blue)
+void Sse2::ApplyHalfTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green,
+                          const std::int16_t* blue, int count, std::uint8_t* out)
 {
-    const ColourTables& t = kColour;
-    for (int i = 0; i < count; ++i) {
-        int b = cb[i] & 0xFF, r = cr[i] & 0xFF;
-        red[i] = t.red[r];
-        green[i] = std::int16_t((t.green1[r] + t.green2[b]) / 4);
-        blue[i] = t.blue[b];
+    // Four terms, each twice, for eight pixels.
+    auto terms = [](const std::int16_t* t) {
+        __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(t));
+        return _mm_unpacklo_epi16(v, v);
+    };
+    for (int i = 0; i < count; i += 8, out += 24) {
+        __m128i yy = Load(y + i);
+        StoreRgb8(Clamp(_mm_add_epi16(yy, terms(red + i / 2))), Clamp(_mm_add_epi16(yy, terms(green + i / 2))),
+                  Clamp(_mm_add_epi16(yy, terms(blue + i / 2))), out);
     }
 }
 
-void ApplyTerms(const std::int16_t* y, const std::int16_t* red, const std::int16_t* green, const std::int16_t* blue,
-                int count, std::uint8_t* out)
+void Sse2::DoubleLine(const std::int16_t* in, int count, std::int16_t* out)
 {
-    auto clamp = [](int v) { return std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); };
-    for (int i = 0; i < count; ++i, out += 3) {
-        out[0] = clamp(y[i] + red[i]);
-        out[1] = clamp(y[i] + green[i]);
-        out[2] = clamp(y[i] + blue[i]);
+    for (int i = 0; i < count; i += 8, out += 16) {
+        __m128i v = Load(in + i);
+        Store(out, _mm_unpacklo_epi16(v, v));
+        Store(out + 8, _mm_unpackhi_epi16(v, v));
     }
 }
-
-void InterleaveLine(const std::int16_t* c0, const std::int16_t* c1, const std::int16_t* c2, int count,
-                    std::uint8_t* out)
-{
-    for (int i = 0; i < count; ++i, out += 3) {
-        out[0] = std::uint8_t(c0[i]);
-        out[1] = std::uint8_t(c1[i]);
-        out[2] = std::uint8_t(c2[i]);
-    }
-}
-
-#endif
 
 } // namespace Velt
+
+#endif

@@ -75,7 +75,8 @@ void Decoder::ComputeGeometry()
     coefficientsPerMcu = 64 * blocksPerMcu;
 
     // Sizes fit easily in 64 bits (width < 2^16, at most 128 blocks per MCU).
-    std::size_t coefficientBytes = std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * 2;
+    // Coefficients and their samples.
+    std::size_t coefficientBytes = std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * 2 * 2;
     std::size_t rowBytes = std::size_t(mcuHeight) * std::size_t(paddedWidth) * std::size_t(nf);
     std::size_t lineBytes = colour ? kScratchLines * std::size_t(paddedWidth) * 2 : 0;
     std::size_t mapBytes = colour ? 3 * std::size_t(mcuWidth) * std::size_t(mcuHeight) * 4 : 0;
@@ -89,17 +90,20 @@ void Decoder::StartDecoding()
     if (coefficients)
         throw Error();
     coefficients = std::make_unique<std::int16_t[]>(std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu));
+    samples = std::make_unique<std::int16_t[]>(std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu));
     rows.Allocate(mcuHeight, std::size_t(paddedWidth) * std::size_t(nf), kRowSlack);
     ReadScanHeader();
 
-    context.coefficients = coefficients.get();
+    context.kernels = kernels;
     context.mcusPerRow = mcusPerRow;
-    context.coefficientsPerMcu = coefficientsPerMcu;
     context.mcuWidth = mcuWidth;
     context.mcuHeight = mcuHeight;
-    context.nf = nf;
     context.hmax = hmax;
     context.rows = &rows;
+    for (int k = 0; k < nf; ++k) {
+        context.planes[k] = Plane(k);
+        context.h[k] = components[k].h;
+    }
     if (!colour) {
         rowBuilder = BuildRowsGrey;
         return;
@@ -107,24 +111,45 @@ void Decoder::StartDecoding()
     rowBuilder = convert ? BuildRowsYCbCr : BuildRowsDirect;
     for (int k = 0; k < 3; ++k) {
         Component& c = components[k];
-        BuildMap(c.map, c.h, c.v, c.firstBlock, hmax, vmax, mcuWidth, mcuHeight);
+        BuildMap(c.map, c.h, c.v, hmax, vmax, mcuWidth, mcuHeight, context.PlaneWidth(k));
         context.maps[k] = &c.map;
-        context.h[k] = c.h;
     }
     lines = std::make_unique<std::int16_t[]>(kScratchLines * std::size_t(paddedWidth));
     context.lines = lines.get();
 }
 
+std::int16_t* Decoder::Plane(int k) const
+{
+    return samples.get() + std::size_t(mcusPerRow) * 64 * std::size_t(components[k].firstBlock);
+}
+
+void Decoder::UsePath(Path path)
+{
+    const Kernels* k = KernelsFor(path);
+    if (!k)
+        throw Error();
+    kernels = k;
+    context.kernels = k;
+}
+
 void Decoder::DecodeMcuRow()
 {
-    std::memset(coefficients.get(), 0,
-                std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * sizeof(std::int16_t));
+    if (coefficientsDirty)
+        std::memset(coefficients.get(), 0,
+                    std::size_t(mcusPerRow) * std::size_t(coefficientsPerMcu) * sizeof(std::int16_t));
+    coefficientsDirty = 1;
     scan->DecodeRow(coefficients.get());
+    // Every block of every MCU is transformed, which clears them all. Block
+    // b of a component is row b / h, column b % h of its blocks in the MCU.
     for (int i = 0; i < nf; ++i) {
         const Component& c = components[i];
+        const int planeWidth = context.PlaneWidth(i);
         for (int b = 0; b < c.blocks; ++b)
-            InverseDct(coefficients.get() + 64 * (c.firstBlock + b), coefficientsPerMcu, c.dequant, mcusPerRow);
+            kernels->inverseDct(coefficients.get() + 64 * (c.firstBlock + b), coefficientsPerMcu, c.dequant,
+                                mcusPerRow, Plane(i) + 8 * (b / c.h) * planeWidth + 8 * (b % c.h), 8 * c.h,
+                                planeWidth);
     }
+    coefficientsDirty = 0;
     rowBuilder(context);
 }
 

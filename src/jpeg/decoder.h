@@ -10,6 +10,7 @@
 #include "jpeg/colour.h"
 #include "jpeg/huffman.h"
 #include "jpeg/idct.h"
+#include "jpeg/kernels.h"
 #include "jpeg/scan.h"
 #include "jpeg/source.h"
 
@@ -25,7 +26,7 @@ struct Component {
     int width = 0, height = 0;                 // in samples
     int widthInBlocks = 0, heightInBlocks = 0;
     IndexRows map;           // upsampling map (colour streams only)
-    std::int32_t dequant[64] = {}; // natural order, 13 fractional bits
+    std::int32_t dequant[64] = {}; // column by column (tables.h), 13 fractional bits
 };
 
 class Decoder : public Reader {
@@ -40,6 +41,10 @@ public:
     Decoder& operator=(const Decoder&) = delete;
 
     const unsigned char* NextRow() override;
+
+    // Decodes with the given kernel version instead of the fastest (all give
+    // the same bytes); throws Error when it is not available here.
+    void UsePath(Path path);
 
     // Read-only views for tools and tests.
     int Width() const { return width; }
@@ -69,6 +74,9 @@ private:
     void StartDecoding();
     void ComputeGeometry();
     void DecodeMcuRow();
+    // Component k's samples of the MCU row (RowContext): 8 * v rows of
+    // mcusPerRow * 8 * h, the components one after another.
+    std::int16_t* Plane(int k) const;
 
     unsigned char jfifSeen = 0, frameSeen = 0, adobeSeen = 0;
     int adobeTransform = 0;
@@ -88,7 +96,13 @@ private:
     int paddedWidth = 0, mcuWidth = 0, mcuHeight = 0, mcusPerRow = 0;
     int blocksPerMcu = 0, coefficientsPerMcu = 0;
     static constexpr int kBlockWidth = 8, kBlockHeight = 8;
+    // Entropy decoding writes coefficients into zeroed blocks; the transform
+    // turns them into samples and clears them again. A row that fails
+    // leaves them dirty.
     std::unique_ptr<std::int16_t[]> coefficients;
+    std::unique_ptr<std::int16_t[]> samples;
+    unsigned char coefficientsDirty = 0;
+    const Kernels* kernels = &FastestKernels();
     std::unique_ptr<std::int16_t[]> lines; // scratch lines of the row builders
     int firstRowHeld = 0, endRowHeld = 0, nextRow = 0;
     ByteRows rows;

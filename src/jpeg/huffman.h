@@ -1,9 +1,10 @@
 // Huffman tables as read from DHT segments and their decoding form with an
 // 8-bit lookahead (T.81 Annex C, Figures C.1, C.2 and F.15). The decoding
-// form also carries two wider fast tables: one that resolves a code of up to
-// kFastBits bits, one that resolves a code together with its appended value
-// bits. They return exactly what the lookahead and the slow procedure would
-// (the shortest matching code); they only get there in one step.
+// form also carries a wider fast table that resolves a code of up to
+// kFastBits bits and tells how many bits it takes together with its
+// appended value bits. It returns exactly what the lookahead and the slow
+// procedure would (the shortest matching code); it only gets there in one
+// step.
 #pragma once
 
 #include <cstdint>
@@ -35,13 +36,22 @@ public:
     std::uint8_t lookSymbol[256]; // 8-bit lookahead; length 0 = no whole code of <= 8 bits
     std::uint8_t lookLength[256];
 
-    // Indexed by the next kFastBits bits.
-    // fastCode: symbol | length << 8, 0 when no code of <= kFastBits bits matches.
-    std::uint16_t fastCode[1 << kFastBits];
-    // fastValue: value << 16 | s << 12 | r << 8 | code length, where the
-    // symbol is r << 4 | s and value is its s appended bits extended (T.81
-    // F.12); 0 when code and value bits together exceed kFastBits.
-    std::int32_t fastValue[1 << kFastBits];
+    // The reference reader holds 0 to 32 bits (BitReader::Fill).
+    static constexpr int kHeldStates = 33;
+
+    // Indexed by the next kFastBits bits; 0 when no code of at most
+    // kFastBits bits matches, else
+    //   bits 0-5    length + s: the code and its value bits (s is the
+    //               symbol's low nibble),
+    //   bit 6       kWhole: length + s <= kFastBits, the value is included,
+    //   bit 7       kValue: kWhole and s > 0,
+    //   bits 8-15   the symbol,
+    //   bits 16-19  the length of the code,
+    //   bits 32-47  the value bits extended (T.81 F.12) when kWhole, else 0,
+    //   bits 50-63  (length << 4 | s) * kHeldStates: the row of the block
+    //               decoder's table of held bits after such a symbol.
+    static constexpr std::uint64_t kWhole = 1 << 6, kValue = 1 << 7;
+    std::uint64_t fast[1 << kFastBits];
 };
 
 } // namespace Velt

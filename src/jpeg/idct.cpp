@@ -1,8 +1,13 @@
-// Scalar AAN inverse DCT with the dequantisation folded into pass 1.
+// Plain AAN inverse DCT with the dequantisation folded into pass 1: the
+// reference for the vector versions.
 // Arithmetic is 32-bit and wraps (unsigned), so corrupt coefficients give a
 // defined result; descaled values are clamped to 0..255 (values outside the
 // 16-bit range saturate rather than wrap).
 #include "jpeg/idct.h"
+
+#include <cstring>
+
+#include "jpeg/kernels.h"
 
 #include "jpeg/tables.h"
 
@@ -57,36 +62,36 @@ VELT_INLINE void Butterfly(const U d[8], U out[8])
     out[4] = e3 - o4;
 }
 
-void InverseDctBlock(std::int16_t* c, const std::int32_t* dq)
+void InverseDctBlock(std::int16_t* c, const std::int32_t* dq, std::int16_t* out, int rowStride)
 {
     U w[64];
     for (int r = 0; r < 8; ++r) {
-        const std::int16_t* row = c + 8 * r;
-        const std::int32_t* q = dq + 8 * r;
-        if ((row[1] | row[2] | row[3] | row[4] | row[5] | row[6] | row[7]) == 0) {
-            U dc = U(std::int32_t(row[0])) * U(q[0]);
+        // Row r: the coefficients of columns k, 8 cells apart (tables.h).
+        if ((c[8 + r] | c[16 + r] | c[24 + r] | c[32 + r] | c[40 + r] | c[48 + r] | c[56 + r]) == 0) {
+            U dc = U(std::int32_t(c[r])) * U(dq[r]);
             for (int k = 0; k < 8; ++k)
                 w[8 * r + k] = dc;
             continue;
         }
         U d[8];
         for (int k = 0; k < 8; ++k)
-            d[k] = U(std::int32_t(row[k])) * U(q[k]);
+            d[k] = U(std::int32_t(c[8 * k + r])) * U(dq[8 * k + r]);
         Butterfly(d, w + 8 * r);
     }
+    std::memset(c, 0, 64 * sizeof(std::int16_t)); // read: cleared for the next MCU row
     for (int j = 0; j < 8; ++j) {
         if ((w[8 + j] | w[16 + j] | w[24 + j] | w[32 + j] | w[40 + j] | w[48 + j] | w[56 + j]) == 0) {
             std::int16_t s = P(w[j]);
             for (int k = 0; k < 8; ++k)
-                c[8 * k + j] = s;
+                out[k * rowStride + j] = s;
             continue;
         }
-        U d[8], out[8];
+        U d[8], column[8];
         for (int k = 0; k < 8; ++k)
             d[k] = w[8 * k + j];
-        Butterfly(d, out);
+        Butterfly(d, column);
         for (int k = 0; k < 8; ++k)
-            c[8 * k + j] = P(out[k]);
+            out[k * rowStride + j] = P(column[k]);
     }
 }
 
@@ -98,10 +103,12 @@ void BuildDequantTable(const QuantTable& table, std::int32_t dq[64])
         dq[i] = std::int32_t(U(table.values[i]) * U(kAanScale[i]));
 }
 
-void InverseDctScalar(std::int16_t* first, int stride, const std::int32_t* dq, int count)
+void Plain::InverseDct(std::int16_t* coefficients, int stride, const std::int32_t* dq, int count,
+                       std::int16_t* samples, int sampleStride, int rowStride)
 {
     for (int i = 0; i < count; ++i)
-        InverseDctBlock(first + std::ptrdiff_t(stride) * i, dq);
+        InverseDctBlock(coefficients + std::ptrdiff_t(stride) * i, dq, samples + std::ptrdiff_t(sampleStride) * i,
+                        rowStride);
 }
 
 } // namespace Velt

@@ -2,8 +2,8 @@
 // (T.81 A.3.3 defines the transform; the AAN factorisation trades exactness
 // for five multiplications per row or column, each by a constant with 8
 // fractional bits). The AAN scale factors are folded into the dequantisation
-// table. Blocks are transformed in place: 64 coefficients in, 64 samples
-// (0 to 255) out, both row-major.
+// table. 64 coefficients in, held column by column (tables.h), 64 samples
+// (0 to 255) out, row-major.
 #pragma once
 
 #include <cstdint>
@@ -11,22 +11,15 @@
 namespace Velt {
 
 struct QuantTable {
-    std::uint16_t values[64] = {}; // natural order
+    std::uint16_t values[64] = {}; // column by column, as the coefficients
     int precision = 8;             // 8 or 16 bits per value in the DQT segment
 };
 
 // dq[i] = q[i] * A[i]: 13 fractional bits (T.81 A.3.4 dequantisation with
-// the AAN scale folded in).
+// the AAN scale folded in; A is symmetric, so either layout will do).
 void BuildDequantTable(const QuantTable& table, std::int32_t dq[64]);
 
-// Transforms `count` blocks in place, the i-th starting stride * i cells
-// after the first. Uses SSE2 when compiled in, else the scalar path.
-void InverseDct(std::int16_t* first, int stride, const std::int32_t* dq, int count);
-
-// The portable path on its own (the SSE2 path must match it bit for bit).
-void InverseDctScalar(std::int16_t* first, int stride, const std::int32_t* dq, int count);
-
-// Whether InverseDct uses the SSE2 path in this build.
-bool InverseDctUsesSse2();
+// The transform itself is a kernel (kernels.h): Plain::InverseDct here,
+// the vector versions in idct_sse2.cpp and idct_avx2.cpp.
 
 } // namespace Velt

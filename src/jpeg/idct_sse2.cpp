@@ -1,18 +1,16 @@
-// SSE2 path of the AAN inverse DCT: the same 32-bit wrapping arithmetic as
-// the scalar path, four lanes at a time. Pass 1 runs on all eight rows at
-// once (the block is transposed on load), pass 2 on all eight columns after
-// a second transpose. SSE2 has no 32-bit multiply, so products are built
-// from 16-bit halves; every product is exact modulo 2^32. Without SSE2 the
-// scalar path is used.
+// SSE2 version of the AAN inverse DCT: the plain version's 32-bit wrapping
+// arithmetic, four lanes at a time. Pass 1 runs on all eight rows at once
+// (the block is held column by column, so each load is a column of rows),
+// pass 2 on all eight columns after a transpose. SSE2 has no 32-bit
+// multiply, so products are built from 16-bit halves; every product is
+// exact modulo 2^32.
 #include "jpeg/idct.h"
+#include "jpeg/kernels.h"
 
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
+#if VELT_SSE2
 #include <emmintrin.h>
-#endif
 
 namespace Velt {
-
-#if defined(__SSE2__) && !defined(VELT_NO_SIMD)
 
 namespace {
 
@@ -108,27 +106,6 @@ VELT_INLINE void Transpose8(V8 v[8])
     }
 }
 
-// Rows of 8 int16 -> columns: out[k] lane r = in[r] lane k.
-VELT_INLINE void Transpose16(const __m128i in[8], __m128i out[8])
-{
-    __m128i a0 = _mm_unpacklo_epi16(in[0], in[1]), a1 = _mm_unpackhi_epi16(in[0], in[1]);
-    __m128i a2 = _mm_unpacklo_epi16(in[2], in[3]), a3 = _mm_unpackhi_epi16(in[2], in[3]);
-    __m128i a4 = _mm_unpacklo_epi16(in[4], in[5]), a5 = _mm_unpackhi_epi16(in[4], in[5]);
-    __m128i a6 = _mm_unpacklo_epi16(in[6], in[7]), a7 = _mm_unpackhi_epi16(in[6], in[7]);
-    __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    out[0] = _mm_unpacklo_epi64(b0, b4);
-    out[1] = _mm_unpackhi_epi64(b0, b4);
-    out[2] = _mm_unpacklo_epi64(b1, b5);
-    out[3] = _mm_unpackhi_epi64(b1, b5);
-    out[4] = _mm_unpacklo_epi64(b2, b6);
-    out[5] = _mm_unpackhi_epi64(b2, b6);
-    out[6] = _mm_unpacklo_epi64(b3, b7);
-    out[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 // Descale, level shift and clamp eight lanes to 0..255 as int16.
 VELT_INLINE __m128i P(V8 x)
 {
@@ -139,7 +116,7 @@ VELT_INLINE __m128i P(V8 x)
     return _mm_min_epi16(_mm_max_epi16(packed, _mm_setzero_si128()), _mm_set1_epi16(255));
 }
 
-struct DequantColumns { // dq transposed: column k, lanes r = dq[8r + k], split in 16-bit halves
+struct DequantColumns { // dq column k (lanes r: rows), split in 16-bit halves
     __m128i lo[8], hi[8], loNegative[8];
 };
 
@@ -148,7 +125,7 @@ void PrepareDequant(const std::int32_t* dq, DequantColumns& t)
     for (int k = 0; k < 8; ++k) {
         alignas(16) std::int16_t lo[8], hi[8];
         for (int r = 0; r < 8; ++r) {
-            auto v = std::uint32_t(dq[8 * r + k]);
+            auto v = std::uint32_t(dq[8 * k + r]); // held column by column, as the coefficients
             lo[r] = std::int16_t(std::uint16_t(v & 0xFFFF));
             hi[r] = std::int16_t(std::uint16_t(v >> 16));
         }
@@ -158,29 +135,35 @@ void PrepareDequant(const std::int32_t* dq, DequantColumns& t)
     }
 }
 
-void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0)
+void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0, std::int16_t* samples,
+                     int rowStride)
 {
-    __m128i rows[8], cols[8];
-    for (int r = 0; r < 8; ++r)
-        rows[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + 8 * r));
+    // cols[k] lane r = the coefficient of row r, column k (blocks are held
+    // column by column).
+    __m128i cols[8];
+    for (int k = 0; k < 8; ++k)
+        cols[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + 8 * k));
+    for (int k = 0; k < 8; ++k) // read: cleared for the next MCU row
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * k), _mm_setzero_si128());
 
-    __m128i ac = _mm_or_si128(_mm_or_si128(rows[1], rows[2]), _mm_or_si128(rows[3], rows[4]));
-    ac = _mm_or_si128(ac, _mm_or_si128(_mm_or_si128(rows[5], rows[6]), rows[7]));
-    ac = _mm_or_si128(ac, _mm_srli_si128(rows[0], 2));
+    __m128i all = _mm_or_si128(_mm_or_si128(cols[1], cols[2]), _mm_or_si128(cols[3], cols[4]));
+    all = _mm_or_si128(all, _mm_or_si128(_mm_or_si128(cols[5], cols[6]), cols[7]));
+    const __m128i ac = _mm_or_si128(all, _mm_srli_si128(cols[0], 2));
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(ac, _mm_setzero_si128())) == 0xFFFF) {
         // Only DC: every row and every column takes the single-value path.
-        auto d = std::int32_t(std::uint32_t(std::int32_t(c[0])) * std::uint32_t(dq0));
+        auto d = std::int32_t(std::uint32_t(std::int32_t(std::int16_t(_mm_cvtsi128_si32(cols[0])))) *
+                              std::uint32_t(dq0));
         __m128i v = _mm_set1_epi32(d);
         __m128i s = P({v, v});
         for (int r = 0; r < 8; ++r)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * r), s);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + r * rowStride), s);
         return;
     }
 
-    // Pass 1 on all rows: cols[k] lane r = c[8r + k]; d_k = c * dq, exact mod 2^32.
-    // Rows 4 to 7 are often all zero: their workspace rows are then zero too.
-    Transpose16(rows, cols);
-    __m128i lower = _mm_or_si128(_mm_or_si128(rows[4], rows[5]), _mm_or_si128(rows[6], rows[7]));
+    // Pass 1 on all rows: d_k lane r = c(r, k) * dq(r, k), exact mod 2^32.
+    // Rows 4 to 7 are often all zero (lanes 4 to 7 of every column): their
+    // workspace rows are then zero too.
+    const __m128i lower = _mm_unpackhi_epi64(_mm_or_si128(all, cols[0]), _mm_setzero_si128());
     const bool upperOnly = _mm_movemask_epi8(_mm_cmpeq_epi16(lower, _mm_setzero_si128())) == 0xFFFF;
     V8 d[8], w[8];
     for (int k = 0; k < 8; ++k) {
@@ -212,30 +195,21 @@ void InverseDctBlock(std::int16_t* c, const DequantColumns& t, std::int32_t dq0)
         Butterfly(w, out);
     }
     for (int k = 0; k < 8; ++k)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(c + 8 * k), P(out[k]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + k * rowStride), P(out[k]));
 }
 
 } // namespace
 
-void InverseDct(std::int16_t* first, int stride, const std::int32_t* dq, int count)
+void Sse2::InverseDct(std::int16_t* coefficients, int stride, const std::int32_t* dq, int count,
+                      std::int16_t* samples, int sampleStride, int rowStride)
 {
     DequantColumns t;
     PrepareDequant(dq, t);
     for (int i = 0; i < count; ++i)
-        InverseDctBlock(first + std::ptrdiff_t(stride) * i, t, dq[0]);
+        InverseDctBlock(coefficients + std::ptrdiff_t(stride) * i, t, dq[0],
+                        samples + std::ptrdiff_t(sampleStride) * i, rowStride);
 }
-
-bool InverseDctUsesSse2() { return true; }
-
-#else
-
-void InverseDct(std::int16_t* first, int stride, const std::int32_t* dq, int count)
-{
-    InverseDctScalar(first, stride, dq, count);
-}
-
-bool InverseDctUsesSse2() { return false; }
-
-#endif
 
 } // namespace Velt
+
+#endif

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "jpeg/bit_reader.h"
+#include "jpeg/block.h"
 #include "jpeg/huffman.h"
 
 namespace Velt {
@@ -15,11 +16,6 @@ namespace Velt {
 class Source;
 
 using TableSlots = std::unique_ptr<HuffmanTable>[4];
-
-// Decodes one block's coefficients (natural order) into cells, which the
-// caller has set to 0. predictor is the component's DC predictor.
-void DecodeBlock(std::int16_t* cells, BitReader& bits, std::int16_t& predictor,
-                 const HuffmanDecoder& dc, const HuffmanDecoder& ac);
 
 class ScanDecoder {
 public:
@@ -35,12 +31,13 @@ public:
 protected:
     // Run before each MCU (or block): counts down the restart interval and,
     // when it expires, resets the predictors and consumes the RSTn marker.
-    void HandleRestart(BitReader& working)
+    void HandleRestart(Window& w)
     {
-        if (restartInterval == 0)
+        if (restartInterval == 0 || --restartCountdown != 0)
             return;
-        if (--restartCountdown == 0)
-            Restart(working);
+        w.Save();
+        Restart(w.reader);
+        w.Load();
     }
     void Restart(BitReader& working);
 

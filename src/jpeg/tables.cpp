@@ -1,16 +1,17 @@
-// Constant tables: zigzag order (T.81 Figure A.6), AAN scale factors and the
-// colour tables, the latter computed by constant evaluation so that they are
-// ready before any decoder runs (no start-up code, no locking).
+// Constant tables: zigzag order (T.81 Figure A.6, in the column-by-column
+// block layout), AAN scale factors and the colour tables, the latter
+// computed by constant evaluation so that they are ready before any decoder
+// runs (no start-up code, no locking).
 #include "jpeg/tables.h"
 
 namespace Velt {
 
 const std::uint8_t kZigzag[80] = {
-    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
-    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
-    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
-    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+     0,  8,  1,  2,  9, 16, 24, 17, 10,  3,  4, 11, 18, 25, 32, 40,
+    33, 26, 19, 12,  5,  6, 13, 20, 27, 34, 41, 48, 56, 49, 42, 35,
+    28, 21, 14,  7, 15, 22, 29, 36, 43, 50, 57, 58, 51, 44, 37, 30,
+    23, 31, 38, 45, 52, 59, 60, 53, 46, 39, 47, 54, 61, 62, 55, 63,
+     0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
 };
 
 const std::int32_t kAanScale[64] = {

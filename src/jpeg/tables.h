@@ -6,9 +6,12 @@
 
 namespace Velt {
 
-// Zigzag index -> natural (row-major) position, T.81 Figure A.6, followed by
-// 16 zeros so that a run carried past 63 by a corrupt stream lands on
-// coefficient 0 instead of outside the block.
+// Zigzag index -> position within a coefficient block (T.81 Figure A.6),
+// followed by 16 zeros so that a run carried past 63 by a corrupt stream
+// lands on coefficient 0 instead of outside the block. Coefficient blocks,
+// and the quantisation tables with them, are held column by column: the
+// coefficient of row v, column u at 8 * u + v. The transforms' first pass
+// runs along rows, so their vector versions load whole columns of rows.
 extern const std::uint8_t kZigzag[80];
 
 // Entry 8v+u: round(8192 * s(v) * s(u)), s(0) = 1, s(k) = sqrt2 * cos(k*pi/16).

@@ -28,8 +28,7 @@ protected:
         app.m_pMainWnd = nullptr;
         app.m_nSpeed = kDefaultSpeed;
         app.m_bPreview = FALSE;
-        app.m_argc = 0;
-        app.m_argv = nullptr;
+        app.m_command = SaverCommand{};
         app.m_board.ClearBoard();
         app.m_doc.m_message.text = CString();
         app.m_doc.m_message.face = CString("Arial");

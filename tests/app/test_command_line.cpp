@@ -1,7 +1,9 @@
-// The switch letters and the preview handle as the command line gives them.
+// The switch letters and the preview handle as the command line gives them,
+// and the command they make.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "app/saver_app.h"
 
@@ -51,4 +53,32 @@ TEST(ParsePreviewHandle, RejectsTextWithoutDigitsAndSaturatesHugeValues)
     EXPECT_EQ(v, INT64_MIN);
     EXPECT_TRUE(ParsePreviewHandle("9223372036854775807", v));
     EXPECT_EQ(v, INT64_MAX);
+}
+
+TEST(SaverCommand, TheSwitchPicksTheModeAndOnlyAPreviewHasAHandle)
+{
+    using Mode = SaverCommand::Mode;
+    const struct {
+        const char* sw;
+        const char* next;
+        Mode mode;
+        std::optional<std::int64_t> handle;
+    } rows[] = {
+        {"/p", " +4711abc", Mode::Preview, 4711},
+        {"-P", "abc", Mode::Preview, std::nullopt},
+        {"/p", nullptr, Mode::Preview, std::nullopt},
+        {"s", "4711", Mode::FullScreen, std::nullopt},
+        {"/c:4711", "4711", Mode::Configure, std::nullopt},
+        {"--root", nullptr, Mode::Configure, std::nullopt},
+        {nullptr, nullptr, Mode::Configure, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        const SaverCommand c = SaverCommand::FromArguments(row.sw, row.next);
+        EXPECT_EQ(c.mode, row.mode) << (row.sw ? row.sw : "none");
+        EXPECT_EQ(c.PreviewHandle(), row.handle) << (row.sw ? row.sw : "none");
+        EXPECT_EQ(c.handle.has_value(), row.next != nullptr);
+    }
+    const SaverCommand found = SaverCommand::PreviewOf(0xFFFFFFFFu);
+    EXPECT_EQ(found.mode, Mode::Preview);
+    EXPECT_EQ(found.handle.value_or(""), "4294967295");
 }

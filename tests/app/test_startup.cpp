@@ -21,17 +21,14 @@ protected:
         fake.foreign[reinterpret_cast<HWND>(std::intptr_t(4711))] = RECT{0, 0, 152, 112};
     }
 
-    // Runs AfxWinMain with these arguments after the program name; keeps
-    // what it printed on stderr.
-    int Main(std::vector<std::string> args)
+    // Runs AfxWinMain with the command of these arguments (the switch and
+    // the one after it); keeps what it printed on stderr.
+    int Main(const std::vector<std::string>& args)
     {
-        args.insert(args.begin(), fake.modulePath);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
+        const SaverCommand command = SaverCommand::FromArguments(args.size() > 0 ? args[0].c_str() : nullptr,
+                                                                 args.size() > 1 ? args[1].c_str() : nullptr);
         ::testing::internal::CaptureStderr();
-        const int status = AfxWinMain(int(args.size()), argv.data());
+        const int status = AfxWinMain(command);
         err = ::testing::internal::GetCapturedStderr();
         return status;
     }

@@ -4,7 +4,9 @@
 // outline, including a whole board at home showing the picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "board/spline_piece.h"
@@ -138,6 +140,66 @@ TEST(PieceImage, SmoothingRunsBothWaysAlongRowsThenColumns)
     p.SmoothShadeMap();
     EXPECT_EQ(p.m_pShadeBits[4], 50);
     EXPECT_EQ(p.m_pShadeBits[0], 38);
+}
+
+TEST(PieceImage, ShadeFiltersMatchTheirDefinitionsOnRandomMaps)
+{
+    // Emboss, then rows both ways, then columns both ways, then the shading,
+    // written out literally, against the filters on maps of many shapes
+    // (vector groups and remainders in both directions).
+    const PictureBoard board;
+    CSplinePiece p(board, (const POINT[4]){{0, 0}, {64, 0}, {64, 64}, {0, 64}}, FALSE);
+    std::mt19937 rng(17);
+    for (auto [mw, mh] : {std::pair{1, 1}, {7, 3}, {9, 17}, {16, 16}, {33, 40}, {70, 19}, {130, 33}}) {
+        const int s = (mw + 3) / 4 * 4, m = 3;
+        std::vector<BYTE> map(std::size_t(s * mh));
+        for (auto& b : map)
+            b = rng() % 3 ? BYTE(rng() % 2 * 255) : BYTE(rng());
+        SetMap(p, mw, mh, map);
+        p.EmbossShadeMap();
+        p.SmoothShadeMap();
+        std::vector<BYTE> want = map;
+        const int count = (mh - 2 * m) * s - 2 * m - 2, shift = (s - 1) * m;
+        for (int k = 0; k < count; ++k)
+            want[std::size_t(shift + k)] = BYTE(std::clamp(map[std::size_t(k)] - map[std::size_t(k + 2 * shift)] + 127, 0, 255));
+        auto at = [&](int r, int c) -> BYTE& { return want[std::size_t(r * s + c)]; };
+        for (int r = 0; r < mh; ++r) {
+            for (int c = 1; c < mw; ++c)
+                at(r, c) = BYTE((3 * at(r, c - 1) + at(r, c)) / 4);
+            for (int c = mw - 2; c >= 0; --c)
+                at(r, c) = BYTE((3 * at(r, c + 1) + at(r, c) + 3) / 4);
+        }
+        for (int c = 0; c < mw; ++c) {
+            for (int r = 1; r < mh; ++r)
+                at(r, c) = BYTE((3 * at(r - 1, c) + at(r, c) + 3) / 4);
+            for (int r = mh - 2; r >= 0; --r)
+                at(r, c) = BYTE((3 * at(r + 1, c) + at(r, c) + 3) / 4);
+        }
+        for (int r = 0; r < mh; ++r)
+            ASSERT_EQ(0, std::memcmp(p.m_pShadeBits + r * s, &at(r, 0), std::size_t(mw))) << mw << "x" << mh << " row " << r;
+
+        // Shading an image of the map's size less the margins: each byte moves
+        // by its map value - 128 where that is beyond 8, clamped.
+        const int w = std::max(1, mw - 2 * m), h = std::max(1, mh - 2 * m), stride = (3 * w + 3) / 4 * 4;
+        p.m_bihImage.biWidth = w;
+        p.m_bihImage.biHeight = h;
+        p.m_pImage.resize(std::size_t(stride * h));
+        for (auto& b : p.m_pImage)
+            b = BYTE(rng());
+        std::vector<BYTE> image = p.m_pImage;
+        for (int i = 0; i < h; ++i) {
+            const int base = (s + 1) * m + i * s;
+            for (int j = 0; j < w && base + j < s * mh; ++j) {
+                const int d = want[std::size_t(base + j)] - 128;
+                for (int c = 0; c < 3; ++c) {
+                    BYTE& b = image[std::size_t(i * stride + 3 * j + c)];
+                    b = BYTE(std::clamp(b + (d > 8 || d < -8 ? d : 0), 0, 255));
+                }
+            }
+        }
+        p.ApplyShade();
+        ASSERT_EQ(p.m_pImage, image) << mw << "x" << mh;
+    }
 }
 
 TEST(PieceImage, ShadingThresholds)

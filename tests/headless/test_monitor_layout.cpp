@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "framework/monitor_layout.h"
-#include "framework/monitor_layout.h"
+#include "main/common_options.h"
+#include "main/option_table.h"
 
 namespace {
 
@@ -59,21 +60,20 @@ TEST(MonitorShows, TheMonitorOptionLeadsEveryShowsArguments)
     EXPECT_EQ(args, (std::vector<std::string>{"saver", "--monitor=1:32x24+64+0", "--frame-fd=7",
                                               "--headless=64x48,32x24+64+0", "--clock=5", "/s", "--frames=kept"}));
 
-    std::vector<std::string> strings{"saver", args[1], "/s"};
-    std::vector<char*> argv{strings[0].data(), strings[1].data(), strings[2].data(), nullptr};
-    int argc = 3;
-    const auto monitor = TakeMonitorOption(argc, argv.data());
-    ASSERT_TRUE(monitor.has_value());
-    EXPECT_EQ(monitor->rect, (MonitorRect{64, 0, 32, 24}));
-    EXPECT_FALSE(monitor->TakesFocus());
-    ASSERT_EQ(argc, 2);
-    EXPECT_STREQ(argv[1], "/s");
-    EXPECT_FALSE(TakeMonitorOption(argc, argv.data()).has_value());
-    for (std::string bad : {"--monitor=32x24+0+0", "--monitor=x:32x24", "--monitor=64:32x24", "--monitor=0:"}) {
-        std::vector<char*> v{strings[0].data(), bad.data(), nullptr};
-        int n = 2;
-        EXPECT_THROW(TakeMonitorOption(n, v.data()), MonitorLayoutError) << bad;
-    }
+    // The show reads its monitor back, and keeps the rest for what it runs.
+    std::vector<std::string> rest;
+    const CommonOptions show = ReadCommonOptions(args, kRunsPosix, rest);
+    ASSERT_TRUE(show.monitor.has_value());
+    EXPECT_EQ(show.monitor->rect, (MonitorRect{64, 0, 32, 24}));
+    EXPECT_FALSE(show.monitor->TakesFocus());
+    EXPECT_EQ(rest, (std::vector<std::string>{"--frame-fd=7", "--headless=64x48,32x24+64+0", "--clock=5", "/s",
+                                              "--frames=kept"}));
+    EXPECT_EQ(show.given.size(), args.size() - 1);
+    // Only right after the program name.
+    EXPECT_FALSE(ReadCommonOptions(std::vector<std::string>{"saver", "/s", args[1]}, kRunsPosix, rest).monitor);
+    for (std::string bad : {"--monitor=32x24+0+0", "--monitor=x:32x24", "--monitor=64:32x24", "--monitor=0:"})
+        EXPECT_THROW(ReadCommonOptions(std::vector<std::string>{"saver", bad}, kRunsPosix, rest), MonitorLayoutError)
+            << bad;
 }
 
 } // namespace

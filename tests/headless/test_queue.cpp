@@ -209,9 +209,7 @@ TEST_F(HeadlessTest, QuitComesAfterThePostedMessages)
 
 TEST_F(HeadlessTest, PreviewParentByNumberHostsAChildAndTakesItAlong)
 {
-    char arg0[] = "mosvik", arg1[] = "/p", arg2[] = " +4711abc";
-    char* argv[] = {arg0, arg1, arg2, nullptr};
-    const HWND parent = CHeadlessPlatform::PreviewHandleFromArgs(3, argv);
+    const HWND parent = CHeadlessPlatform::PreviewParentOf(SaverCommand::FromArguments("/p", " +4711abc"));
     ASSERT_EQ(parent, reinterpret_cast<HWND>(std::intptr_t(4711)));
 
     CHeadlessPlatform& p = Make(Options(152, 112), {Event(2.0, InputKind::DestroyParent)}, parent);
@@ -235,9 +233,7 @@ TEST_F(HeadlessTest, PreviewParentByNumberHostsAChildAndTakesItAlong)
     EXPECT_THAT(child.Messages(), ElementsAre(WM_CREATE, WM_DESTROY, WM_NCDESTROY));
 
     // Not a preview: no handle.
-    char s[] = "/s";
-    char* argvS[] = {arg0, s, arg2, nullptr};
-    EXPECT_EQ(CHeadlessPlatform::PreviewHandleFromArgs(3, argvS), nullptr);
+    EXPECT_EQ(CHeadlessPlatform::PreviewParentOf(SaverCommand::FromArguments("/s", " +4711abc")), nullptr);
 }
 
 TEST_F(HeadlessTest, ChildNeedsAnExistingParent)

@@ -1,13 +1,14 @@
-// The input script parser and the headless command-line options.
+// The input script parser, and the saver's command line as the headless run
+// and the options of every run read it.
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "backends/headless/headless_options.h"
 #include "backends/headless/input_script.h"
 #include "backends/headless/virtual_clock.h"
+#include "main/saver_options.h"
 
 namespace {
 
@@ -84,25 +85,28 @@ TEST(InputScript, SecondsKeepMicrosecondsAndRejectTooLarge)
     EXPECT_FALSE(ParseSeconds("99999999999999999999999", kMaxInputSeconds, u));
 }
 
-struct Args {
-    explicit Args(std::vector<std::string> a) : strings(std::move(a))
-    {
-        for (auto& s : strings)
-            ptrs.push_back(s.data());
-        ptrs.push_back(nullptr);
-        argc = int(strings.size());
-    }
-    std::vector<std::string> strings;
-    std::vector<char*> ptrs;
-    int argc;
-    char** argv() { return ptrs.data(); }
-};
-
-TEST(HeadlessOptions, ParsesAndRemovesTheLeadingOptions)
+SaverOptions Options(std::vector<std::string> args, unsigned built = kRunsPosix)
 {
-    Args a({"mosvik", "--headless=640x480", "--clock=42", "--input=in.txt", "--frames=out", "--fps=25",
-            "--record=r.webp", "--stop-after=2.5", "--config-answer=ok:12", "/p", "--fps=3"});
-    const HeadlessOptions o = ParseHeadlessOptions(a.argc, a.argv());
+    args.insert(args.begin(), "mosvik");
+    return ParseSaverOptions(args, built);
+}
+
+std::string OptionErrorOf(const std::vector<std::string>& args, unsigned built = kRunsPosix)
+{
+    try {
+        Options(args, built);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(HeadlessOptions, ParsesTheLeadingOptionsAndLeavesTheSwitch)
+{
+    const SaverOptions s = Options({"--headless=640x480", "--clock=42", "--input=in.txt", "--frames=out", "--fps=25",
+                                    "--record=r.webp", "--stop-after=2.5", "--config-answer=ok:12", "/p", "--fps=3"});
+    ASSERT_EQ(s.run, kRunHeadless);
+    const HeadlessOptions& o = s.headless;
     EXPECT_EQ(o.width, 640);
     EXPECT_EQ(o.height, 480);
     EXPECT_EQ(o.clockStart, 42);
@@ -115,71 +119,97 @@ TEST(HeadlessOptions, ParsesAndRemovesTheLeadingOptions)
     EXPECT_TRUE(o.configOk);
     EXPECT_EQ(o.configPosition, 12);
     // What follows the switch belongs to the application.
-    ASSERT_EQ(a.argc, 3);
-    EXPECT_STREQ(a.argv()[0], "mosvik");
-    EXPECT_STREQ(a.argv()[1], "/p");
-    EXPECT_STREQ(a.argv()[2], "--fps=3");
-    EXPECT_EQ(a.argv()[3], nullptr);
+    EXPECT_EQ(s.command.mode, SaverCommand::Mode::Preview);
+    EXPECT_EQ(s.command.handle.value_or("none"), "--fps=3");
+    EXPECT_EQ(s.given.size(), 11u);
 }
 
 TEST(HeadlessOptions, SeveralMonitorsMakeADesktopOfTheirBox)
 {
-    Args a({"mosvik", "--headless=320x240,200x150+330+60", "--frame-fd=9", "/s"});
-    const HeadlessOptions o = ParseHeadlessOptions(a.argc, a.argv());
+    const SaverOptions s = Options({"--headless=320x240,200x150+330+60", "--frame-fd=9", "/s"});
+    const HeadlessOptions& o = s.headless;
     EXPECT_EQ(o.width, 530);
     EXPECT_EQ(o.height, 240);
     ASSERT_EQ(o.monitors.size(), 2u);
     EXPECT_EQ(o.monitors[1], (MonitorRect{330, 60, 200, 150}));
     EXPECT_EQ(o.frameFd, 9);
+    EXPECT_EQ(s.command.mode, SaverCommand::Mode::FullScreen);
 }
 
 TEST(HeadlessOptions, DefaultsAndTheDoubleDash)
 {
-    Args a({"mosvik", "--headless=1x1", "--", "--s"});
-    const HeadlessOptions o = ParseHeadlessOptions(a.argc, a.argv());
+    const SaverOptions s = Options({"--headless=1x1", "--", "--fps=3", "7"});
+    const HeadlessOptions& o = s.headless;
     EXPECT_EQ(o.clockStart, 1000000000);
-    EXPECT_EQ(o.fps, 10);
+    EXPECT_EQ(o.fps, 10); // taken for the switch
     EXPECT_FALSE(o.stopAfter.has_value());
     EXPECT_FALSE(o.configOk);
-    ASSERT_EQ(a.argc, 2);
-    EXPECT_STREQ(a.argv()[1], "--s");
+    EXPECT_EQ(s.command.mode, SaverCommand::Mode::Configure);
+    EXPECT_EQ(s.command.handle.value_or("none"), "7");
 }
 
-TEST(HeadlessOptions, RejectsWhatItDoesNotKnow)
+TEST(HeadlessOptions, PicturesAnywhereHelpFirst)
 {
-    for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-             {"mosvik", "/s"},                                         // no --headless
-             {"mosvik", "--headless=640", "/s"},                       // no height
-             {"mosvik", "--headless=0x480", "/s"},                     // empty display
-             {"mosvik", "--headless=20000x10", "/s"},                  // too wide
-             {"mosvik", "--headless=16384x16384", "/s"},               // too many pixels
-             {"mosvik", "--headless=64x48", "--fps=0", "/s"},          // fps range
-             {"mosvik", "--headless=64x48", "--clock=-1", "/s"},       // negative clock
-             {"mosvik", "--headless=64x48", "--frames", "/s"},         // no value
-             {"mosvik", "--headless=64x48", "--frames=", "/s"},        // empty value
-             {"mosvik", "--headless=64x48", "--config-answer=yes"},    // bad answer
-             {"mosvik", "--headless=64x48", "--config-answer=ok:x"},   // bad position
-             {"mosvik", "--headless=64x48", "--stop-after=soon"},      // bad time
-             {"mosvik", "--headless=64x48", "--speed=3", "/s"},        // unknown
-             {"mosvik", "--headless=64x48", "--record=out.gif", "/s"}, // not WebP
-             {"mosvik", "--headless=64x48", "--record=webp", "/s"},    // no extension
-             {"mosvik", "--headless=64x48,64x48+16400+0", "/s"},       // desktop too wide
-             {"mosvik", "--headless=64x48", "--frame-fd=-1", "/s"},    // no descriptor
-         }) {
-        Args a(bad);
-        EXPECT_THROW(ParseHeadlessOptions(a.argc, a.argv()), OptionError) << bad.back();
-    }
-    Args tooWide({"mosvik", "--headless=20000x10", "/s"});
-    try {
-        ParseHeadlessOptions(tooWide.argc, tooWide.argv());
-        ADD_FAILURE() << "no error";
-    } catch (const OptionError& e) {
-        EXPECT_NE(std::string(e.what()).find("each side 1 to 16384"), std::string::npos) << e.what();
-    }
-    EXPECT_TRUE(IsHeadlessOption("--frames=x"));
-    EXPECT_TRUE(IsHeadlessOption("--headless"));
-    EXPECT_FALSE(IsHeadlessOption("--framesx=1"));
-    EXPECT_FALSE(IsHeadlessOption("--display=:1"));
+    SaverOptions s = Options({"--color", "#102030", "--headless=64x48", "/p", "--bold", "4711"});
+    EXPECT_EQ(s.run, kRunHeadless);
+    EXPECT_TRUE(s.pictures.message.bold);
+    EXPECT_EQ(s.pictures.message.colour, COLORREF(0x302010));
+    EXPECT_EQ(s.pictures.given, unsigned(PictureOptions::kBold | PictureOptions::kColour));
+    EXPECT_EQ(s.command.handle.value_or("none"), "4711");
+    EXPECT_EQ(s.given.size(), 7u); // every show of a several-monitor run is given them too
+
+    // --help and --version are answered whatever the other options say.
+    EXPECT_TRUE(Options({"--bogus", "--fps=0", "--help"}).help);
+    EXPECT_TRUE(Options({"--headless=0x0", "--version", "/s"}).version);
+    EXPECT_FALSE(Options({"/s", "--help"}).help);
+}
+
+// The first fault is reported, each with the message its option has always
+// had; the two runs word some of them their own way.
+TEST(HeadlessOptions, FaultsAndTheirMessages)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } rows[] = {
+        {{"--headless=640", "/s"}, "--headless needs WIDTHxHEIGHT[+X+Y][,...], got \"640\""},
+        {{"--headless=0x480", "/s"}, "--headless needs WIDTHxHEIGHT[+X+Y][,...], got \"0x480\""},
+        {{"--headless=20000x10", "/s"}, "--headless size out of range: 20000x10 (each side 1 to 16384, at most "
+                                        "134217728 pixels)"},
+        {{"--headless=16384x16384", "/s"}, "--headless size out of range: 16384x16384 (each side 1 to 16384, at "
+                                           "most 134217728 pixels)"},
+        {{"--headless=64x48,64x48+16400+0", "/s"}, "--headless size out of range: 64x48,64x48+16400+0 (each side "
+                                                   "1 to 16384, at most 134217728 pixels)"},
+        {{"--headless", "/s"}, "--headless needs a value"},
+        {{"--headless=64x48", "--fps=0", "/s"}, "--fps needs 1 to 1000, got \"0\""},
+        {{"--headless=64x48", "--clock=-1", "/s"}, "--clock needs whole seconds, got \"-1\""},
+        {{"--headless=64x48", "--frames", "/s"}, "--frames needs a value"},
+        {{"--headless=64x48", "--frames=", "/s"}, "--frames needs a value"},
+        {{"--headless=64x48", "--config-answer=yes"}, "--config-answer needs ok:POSITION or cancel, got \"yes\""},
+        {{"--headless=64x48", "--config-answer=ok:x"}, "--config-answer needs ok:POSITION or cancel, got \"ok:x\""},
+        {{"--headless=64x48", "--stop-after=soon"}, "--stop-after needs seconds, got \"soon\""},
+        {{"--headless=64x48", "--speed=3", "/s"}, "unknown option --speed=3"},
+        {{"--headless=64x48", "--bold=yes", "/s"}, "unknown option --bold=yes"},
+        {{"--headless=64x48", "--monitor=0:64x48+0+0", "/s"}, "unknown option --monitor=0:64x48+0+0"},
+        {{"--headless=64x48", "--record=out.gif", "/s"},
+         "--record writes an animated WebP: FILE must end in .webp, got \"out.gif\""},
+        {{"--headless=64x48", "--record=webp", "/s"},
+         "--record writes an animated WebP: FILE must end in .webp, got \"webp\""},
+        {{"--headless=64x48", "--frame-fd=-1", "/s"}, "--frame-fd needs a file descriptor, got \"-1\""},
+        // Without --headless the desktop runs, which takes none of them.
+        {{"--fps=0", "--frames=x", "/s"}, "--fps needs --headless=WIDTHxHEIGHT"},
+        {{"--framesx=1", "/s"}, "unknown option --framesx=1 (see mosvik --help)"},
+        // Read before anything else, wherever the run.
+        {{"--monitor=x:64x48", "/s"}, "--monitor needs INDEX:WIDTHxHEIGHT+X+Y, got \"--monitor=x:64x48\""},
+        {{"--headless=0x0", "--picture"}, "--picture needs FILE"},
+        {{"--picture=.", "--help"}, "--picture needs a picture file, not a directory: \".\""},
+        {{"/s", "--picture-dir=/nonexistent/folder"}, "--picture-dir needs a directory: \"/nonexistent/folder\""},
+        {{"--picture-dir=.", "--picture=x.jpg", "/s"}, "--picture and --picture-dir cannot be used together"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(OptionErrorOf(row.args), row.message) << row.args.front();
+    EXPECT_EQ(OptionErrorOf({"/s"}, kRunHeadless), "not built with X11 support: use --headless=WIDTHxHEIGHT");
+    EXPECT_EQ(OptionErrorOf({"--headless=64x48", "/s"}, kRunHeadless), "no error");
 }
 
 } // namespace

@@ -220,19 +220,30 @@ void EncodeBlock(BitWriter& w, const HuffEncoder& dc, const HuffEncoder& ac, int
         ac.Encode(w, 0x00);
 }
 
-Decoded DecodeAll(const Bytes& stream)
+Decoded DecodeAll(const Bytes& stream, const Velt::Path* path)
 {
     VectorSource source(stream);
     Decoded d;
     std::unique_ptr<Velt::Decoder, void (*)(Velt::Decoder*)> decoder(
         Velt::CreateDecoder(&source, &d.width, &d.height, &d.colour, nullptr, nullptr, nullptr),
         Velt::DestroyDecoder);
+    if (path)
+        decoder->UsePath(*path);
     std::size_t rowBytes = std::size_t(d.width) * (d.colour ? 3 : 1);
     for (int y = 0; y < d.height; ++y) {
         const unsigned char* row = decoder->NextRow();
         d.pixels.insert(d.pixels.end(), row, row + rowBytes);
     }
     return d;
+}
+
+std::vector<Velt::Path> AvailablePaths()
+{
+    std::vector<Velt::Path> paths;
+    for (Velt::Path p : {Velt::Path::Plain, Velt::Path::Sse2, Velt::Path::Avx2})
+        if (Velt::KernelsFor(p))
+            paths.push_back(p);
+    return paths;
 }
 
 bool Refused(const Bytes& stream)

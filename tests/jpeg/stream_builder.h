@@ -104,13 +104,16 @@ private:
 void EncodeBlock(BitWriter& w, const HuffEncoder& dc, const HuffEncoder& ac, int& predictor,
                  const std::int16_t natural[64]);
 
-// Decodes a whole stream; rows concatenated (width * components bytes each).
+// Decodes a whole stream, with the given kernel version or the fastest;
+// rows concatenated (width * components bytes each).
 struct Decoded {
     int width = 0, height = 0;
     unsigned char colour = 0;
     Bytes pixels;
 };
-Decoded DecodeAll(const Bytes& stream);
+Decoded DecodeAll(const Bytes& stream, const Velt::Path* path = nullptr);
+// The kernel versions this build and processor run.
+std::vector<Velt::Path> AvailablePaths();
 bool Refused(const Bytes& stream); // CreateDecoder throws Velt::Error
 
 extern const std::uint8_t kZigzagOrder[64];

@@ -135,7 +135,9 @@ struct RefReader {
     }
 };
 
-HuffCodes RandomCodes(std::mt19937& rng, int maxSymbols)
+// A valid table of up to maxSymbols random symbols with no code shorter
+// than minLength bits.
+HuffCodes RandomCodes(std::mt19937& rng, int maxSymbols, int minLength = 1)
 {
     HuffCodes s;
     std::vector<int> symbols(256);
@@ -148,6 +150,8 @@ HuffCodes RandomCodes(std::mt19937& rng, int maxSymbols)
         int n = most > 0 ? int(rng() % unsigned(most + 1)) : 0;
         if (l >= 8 && rng() % 2)
             n = most; // fill up so that long codes appear
+        if (l < minLength)
+            n = 0;
         s.counts[l] = n;
         for (int i = 0; i < n; ++i)
             s.values.push_back(std::uint8_t(symbols[std::size_t(used + i)]));
@@ -250,8 +254,9 @@ TEST(VeltBitReader, MatchesLiteralReaderOnRandomTablesAndData)
 {
     std::mt19937 rng(1234);
     for (int round = 0; round < 400; ++round) {
+        // Every fourth round only long AC codes: the paths beyond the fast table.
         Velt::HuffmanDecoder dc(TableOf(RandomCodes(rng, 16)));
-        Velt::HuffmanDecoder ac(TableOf(RandomCodes(rng, 255)));
+        Velt::HuffmanDecoder ac(TableOf(RandomCodes(rng, 255, round % 4 == 3 ? 9 + int(rng() % 7) : 1)));
         Bytes data(std::size_t(64 + rng() % 600));
         for (auto& b : data) {
             b = std::uint8_t(rng());
@@ -283,6 +288,62 @@ TEST(VeltBitReader, MatchesLiteralReaderOnRandomTablesAndData)
                 break;
             ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << "round " << round << " block " << block;
             ASSERT_EQ(refPred, pred);
+            // Read-ahead aside, the reader holds what the literal one holds.
+            ASSERT_EQ(bits.count - bits.lag, ref.count) << "round " << round << " block " << block;
+        }
+    }
+}
+
+TEST(VeltBitReader, CodedBlocksWithLongCodesMatchTheLiteralReader)
+{
+    // Real block data under AC tables whose codes run from 3 to 16 bits, whole
+    // or cut short, through sources that hand out few or many bytes at a time.
+    const int counts[17] = {0, 0, 0, 2, 2, 3, 4, 6, 8, 10, 12, 14, 16, 20, 20, 20, 25};
+    std::mt19937 rng(4321);
+    for (int round = 0; round < 40; ++round) {
+        HuffCodes deep;
+        for (int r = 0; r < 16; ++r)
+            for (int size = 1; size <= 10; ++size)
+                deep.values.push_back(std::uint8_t(r << 4 | size));
+        deep.values.push_back(0x00);
+        deep.values.push_back(0xF0);
+        std::shuffle(deep.values.begin(), deep.values.end(), rng);
+        std::copy(std::begin(counts), std::end(counts), deep.counts);
+        BitWriter bw;
+        HuffEncoder dcEnc(SimpleDc()), acEnc(deep);
+        int encPred = 0;
+        for (const auto& block : RandomBlocks(rng, 300))
+            EncodeBlock(bw, dcEnc, acEnc, encPred, block.data());
+        bw.Flush();
+        Bytes data = bw.bytes;
+        if (round % 2)
+            data.resize(std::size_t(rng() % data.size())); // cut short: no marker follows
+        else
+            data.insert(data.end(), {0xFF, 0xD9});
+        Velt::HuffmanDecoder dc(TableOf(SimpleDc())), ac(TableOf(deep));
+        RefReader ref{data};
+        VectorSource src(data, round % 4 < 2 ? 1000 : 1 + int(rng() % 40));
+        Velt::BitReader bits(&src);
+        bits.detached = 1;
+        std::int16_t refPred = 0, pred = 0;
+        for (int block = 0; block < 300; ++block) {
+            std::int16_t a[64] = {}, b[64] = {};
+            bool refThrew = false, threw = false;
+            try {
+                ref.Block(a, refPred, dc, ac);
+            } catch (const Velt::Error&) {
+                refThrew = true;
+            }
+            try {
+                Velt::DecodeBlock(b, bits, pred, dc, ac);
+            } catch (const Velt::Error&) {
+                threw = true;
+            }
+            ASSERT_EQ(refThrew, threw) << "round " << round << " block " << block;
+            if (threw)
+                break;
+            ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << "round " << round << " block " << block;
+            ASSERT_EQ(bits.count - bits.lag, ref.count) << "round " << round << " block " << block;
         }
     }
 }

@@ -1,6 +1,7 @@
-// Dequantisation, the AAN inverse DCT (vector path against the scalar path
-// against a literal reference), colour tables, line conversion, upsampling
-// maps and the row builders against their per-pixel map versions.
+// Dequantisation, the AAN inverse DCT (every kernel version against a
+// literal reference), colour tables, the line kernels (every version against
+// the tables and the plain version), upsampling maps and the row builders
+// against their per-pixel map versions.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "jpeg/colour.h"
 #include "jpeg/idct.h"
+#include "jpeg/kernels.h"
 #include "jpeg/tables.h"
 
 namespace {
@@ -65,6 +67,37 @@ void ReferenceIdct(std::int16_t* c, const std::int32_t* dq)
     }
 }
 
+// Every kernel version this build and processor run, the plain one first.
+std::vector<const Velt::Kernels*> Versions()
+{
+    std::vector<const Velt::Kernels*> list;
+    for (Velt::Path p : {Velt::Path::Plain, Velt::Path::Sse2, Velt::Path::Avx2})
+        if (const Velt::Kernels* k = Velt::KernelsFor(p))
+            list.push_back(k);
+    return list;
+}
+
+// One kernel's transform of `count` blocks `stride` cells apart, given in
+// natural order with a natural-order table and handed over column by column
+// (tables.h): the samples, with the coefficients checked to be cleared.
+std::vector<std::int16_t> Transform(const Velt::Kernels& k, const std::vector<std::int16_t>& natural, int stride,
+                                    const std::int32_t* naturalDq, int count)
+{
+    std::vector<std::int16_t> cells(natural.size()), samples(natural.size(), -1);
+    std::int32_t dq[64];
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            dq[8 * c + r] = naturalDq[8 * r + c];
+            for (int b = 0; b < count; ++b)
+                cells[std::size_t(stride * b + 8 * c + r)] = natural[std::size_t(stride * b + 8 * r + c)];
+        }
+    k.inverseDct(cells.data(), stride, dq, count, samples.data(), stride, 8);
+    for (int b = 0; b < count; ++b)
+        for (int i = 0; i < 64; ++i)
+            EXPECT_EQ(cells[std::size_t(stride * b + i)], 0) << "path " << int(k.path);
+    return samples;
+}
+
 std::vector<std::int32_t> FlatDq(int q)
 {
     Velt::QuantTable t;
@@ -80,24 +113,24 @@ std::vector<std::int32_t> FlatDq(int q)
 TEST(VeltIdct, DcOnlyBlocksAreFlat)
 {
     auto dq = FlatDq(16);
-    for (auto [dc, expected] : {std::pair{10, 148}, {-100, 0}, {0, 128}, {200, 255}}) {
-        std::int16_t block[64] = {};
-        block[0] = std::int16_t(dc);
-        Velt::InverseDct(block, 64, dq.data(), 1);
-        for (int i = 0; i < 64; ++i)
-            ASSERT_EQ(block[i], expected) << dc;
-    }
     // A quantiser of 0 makes its coefficient contribute nothing.
     Velt::QuantTable t;
     t.values[0] = 16;
     std::int32_t zeroAc[64];
     Velt::BuildDequantTable(t, zeroAc);
-    std::int16_t block[64] = {};
-    block[0] = 10;
-    block[9] = 500;
-    Velt::InverseDct(block, 64, zeroAc, 1);
-    for (int i = 0; i < 64; ++i)
-        ASSERT_EQ(block[i], 148);
+    for (const Velt::Kernels* k : Versions()) {
+        for (auto [dc, expected] : {std::pair{10, 148}, {-100, 0}, {0, 128}, {200, 255}}) {
+            std::vector<std::int16_t> block(64);
+            block[0] = std::int16_t(dc);
+            for (auto v : Transform(*k, block, 64, dq.data(), 1))
+                ASSERT_EQ(v, expected) << dc << " path " << int(k->path);
+        }
+        std::vector<std::int16_t> block(64);
+        block[0] = 10;
+        block[9] = 500;
+        for (auto v : Transform(*k, block, 64, zeroAc, 1))
+            ASSERT_EQ(v, 148) << int(k->path);
+    }
 }
 
 TEST(VeltIdct, AanScaleTable)
@@ -110,7 +143,7 @@ TEST(VeltIdct, AanScaleTable)
     EXPECT_EQ(Velt::kAanScale[63], 624);
 }
 
-TEST(VeltIdct, ScalarAndVectorPathsMatchTheReference)
+TEST(VeltIdct, EveryVersionMatchesTheReference)
 {
     std::mt19937 rng(42);
     // Realistic ranges, sparse blocks, and wild values that overflow 32 bits.
@@ -134,14 +167,12 @@ TEST(VeltIdct, ScalarAndVectorPathsMatchTheReference)
             for (std::size_t i = 0; i < blocks.size(); ++i)
                 if (i % 64 != 0 && (round % 14 == 0 || (i % 64) / 8 > 3))
                     blocks[i] = 0;
-        auto reference = blocks, scalar = blocks, fast = blocks;
+        auto reference = blocks;
         for (int b = 0; b < 5; ++b)
             ReferenceIdct(reference.data() + 64 * b, dq);
-        Velt::InverseDctScalar(scalar.data(), 64, dq, 5);
-        Velt::InverseDct(fast.data(), 64, dq, 5);
-        ASSERT_EQ(scalar, reference) << round;
-        ASSERT_EQ(fast, reference) << round;
-        for (auto v : fast)
+        for (const Velt::Kernels* k : Versions())
+            ASSERT_EQ(Transform(*k, blocks, 64, dq, 5), reference) << round << " path " << int(k->path);
+        for (auto v : reference)
             ASSERT_TRUE(v >= 0 && v <= 255);
     }
 }
@@ -153,11 +184,20 @@ TEST(VeltIdct, StrideWalksEveryMcu)
     buffer[0] = 16;
     buffer[128] = 32;
     buffer[256] = -16;
-    Velt::InverseDct(buffer.data(), 128, dq.data(), 3);
-    EXPECT_EQ(buffer[63], 144);
-    EXPECT_EQ(buffer[128 + 5], 160);
-    EXPECT_EQ(buffer[256 + 60], 112);
-    EXPECT_EQ(buffer[64], 0); // the other block position is untouched
+    buffer[64] = 7;
+    for (const Velt::Kernels* k : Versions()) {
+        // Sample blocks side by side in rows of 40: 16 apart, rows 40 apart.
+        auto cells = buffer;
+        std::vector<std::int16_t> samples(8 * 40, -1);
+        k->inverseDct(cells.data(), 128, dq.data(), 3, samples.data(), 16, 40);
+        EXPECT_EQ(samples[7 * 40 + 7], 144);
+        EXPECT_EQ(samples[16 + 5], 160);
+        EXPECT_EQ(samples[7 * 40 + 32 + 4], 112);
+        EXPECT_EQ(samples[8], -1); // between the blocks: untouched
+        EXPECT_EQ(samples[3 * 40 + 24 + 7], -1);
+        EXPECT_EQ(cells[64], 7); // the other block position is untouched
+        EXPECT_EQ(cells[128], 0);
+    }
 }
 
 TEST(VeltColour, TablesReferenceValues)
@@ -179,54 +219,87 @@ TEST(VeltColour, TablesReferenceValues)
 TEST(VeltColour, LineConversionMatchesTablesForEverySample)
 {
     // Every (Y, Cb, Cr) triple, 256 lines of 65536 pixels... in chunks per Y.
-    auto Convert = [](const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int n, std::uint8_t* out) {
-        const auto size = static_cast<std::size_t>(n);
-        std::vector<std::int16_t> red(size), green(size), blue(size);
-        Velt::ChromaTerms(cb, cr, n, red.data(), green.data(), blue.data());
-        Velt::ApplyTerms(y, red.data(), green.data(), blue.data(), n, out);
-    };
-    std::vector<std::int16_t> y(65536), cb(65536), cr(65536);
-    std::vector<std::uint8_t> fast(3 * 65536 + 32), scalar(3 * 65536 + 32);
-    for (int i = 0; i < 65536; ++i) {
-        cb[std::size_t(i)] = std::int16_t(i & 0xFF);
-        cr[std::size_t(i)] = std::int16_t(i >> 8);
+    for (const Velt::Kernels* k : Versions()) {
+        auto Convert = [k](const std::int16_t* y, const std::int16_t* cb, const std::int16_t* cr, int n,
+                           std::uint8_t* out) {
+            const auto size = static_cast<std::size_t>(n);
+            std::vector<std::int16_t> red(size), green(size), blue(size);
+            k->chromaTerms(cb, cr, n, red.data(), green.data(), blue.data());
+            k->applyTerms(y, red.data(), green.data(), blue.data(), n, out);
+        };
+        std::vector<std::int16_t> y(65536), cb(65536), cr(65536);
+        std::vector<std::uint8_t> fast(3 * 65536 + 32), scalar(3 * 65536 + 32);
+        for (int i = 0; i < 65536; ++i) {
+            cb[std::size_t(i)] = std::int16_t(i & 0xFF);
+            cr[std::size_t(i)] = std::int16_t(i >> 8);
+        }
+        for (int yy = 0; yy < 256; ++yy) {
+            std::fill(y.begin(), y.end(), std::int16_t(yy));
+            Convert(y.data(), cb.data(), cr.data(), 65536, fast.data());
+            Velt::ConvertLineScalar(y.data(), cb.data(), cr.data(), 65536, scalar.data());
+            ASSERT_EQ(0, std::memcmp(fast.data(), scalar.data(), 3 * 65536)) << yy << " path " << int(k->path);
+        }
+        std::int16_t a[8] = {255, 0, 128, 128, 128, 128, 128, 128}, b[8] = {128, 0, 128, 128, 128, 128, 128, 128},
+                     r[8] = {255, 128, 128, 128, 128, 128, 128, 128};
+        std::uint8_t out[24 + 32];
+        Convert(a, b, r, 8, out);
+        EXPECT_EQ(out[0], 255); // Y 255, Cr 255: red clamps
+        EXPECT_EQ(out[5], 0);   // Y 0, Cb 0: blue clamps
+        EXPECT_EQ(out[6], 128);
+        EXPECT_EQ(out[7], 128);
+        EXPECT_EQ(out[8], 128);
     }
-    for (int yy = 0; yy < 256; ++yy) {
-        std::fill(y.begin(), y.end(), std::int16_t(yy));
-        Convert(y.data(), cb.data(), cr.data(), 65536, fast.data());
-        Velt::ConvertLineScalar(y.data(), cb.data(), cr.data(), 65536, scalar.data());
-        ASSERT_EQ(0, std::memcmp(fast.data(), scalar.data(), 3 * 65536)) << yy;
+}
+
+TEST(VeltColour, LineKernelsMatchThePlainVersion)
+{
+    // Lengths with and without a remainder after whole vector groups.
+    std::mt19937 rng(11);
+    const Velt::Kernels& plain = *Velt::KernelsFor(Velt::Path::Plain);
+    for (int count : {8, 16, 24, 32, 40, 56, 72, 104, 1000}) {
+        const auto n = std::size_t(count);
+        std::vector<std::int16_t> y(n), t0(n), t1(n), t2(n);
+        for (auto* line : {&y, &t0, &t1, &t2})
+            for (auto& v : *line)
+                v = std::int16_t(int(rng() % 700) - 350);
+        std::vector<std::uint8_t> want(3 * n + 32), got(3 * n + 32);
+        std::vector<std::int16_t> doubledWant(2 * n), doubledGot(2 * n);
+        for (const Velt::Kernels* k : Versions()) {
+            for (auto apply : {&Velt::Kernels::applyTerms, &Velt::Kernels::applyHalfTerms}) {
+                // Half terms: count / 2 of them, any values.
+                (plain.*apply)(y.data(), t0.data(), t1.data(), t2.data(), count, want.data());
+                (k->*apply)(y.data(), t0.data(), t1.data(), t2.data(), count, got.data());
+                ASSERT_EQ(0, std::memcmp(want.data(), got.data(), 3 * n)) << count << " path " << int(k->path);
+            }
+            plain.interleaveLine(t0.data(), t1.data(), t2.data(), count, want.data());
+            k->interleaveLine(t0.data(), t1.data(), t2.data(), count, got.data());
+            ASSERT_EQ(0, std::memcmp(want.data(), got.data(), 3 * n)) << count << " path " << int(k->path);
+            plain.doubleLine(y.data(), count, doubledWant.data());
+            k->doubleLine(y.data(), count, doubledGot.data());
+            ASSERT_EQ(doubledWant, doubledGot) << count << " path " << int(k->path);
+        }
     }
-    std::int16_t a[8] = {255, 0, 128, 128, 128, 128, 128, 128}, b[8] = {128, 0, 128, 128, 128, 128, 128, 128},
-                 r[8] = {255, 128, 128, 128, 128, 128, 128, 128};
-    std::uint8_t out[24 + 32];
-    Convert(a, b, r, 8, out);
-    EXPECT_EQ(out[0], 255); // Y 255, Cr 255: red clamps
-    EXPECT_EQ(out[5], 0);   // Y 0, Cb 0: blue clamps
-    EXPECT_EQ(out[6], 128);
-    EXPECT_EQ(out[7], 128);
-    EXPECT_EQ(out[8], 128);
 }
 
 TEST(VeltColour, UpsamplingMaps)
 {
     Velt::IndexRows map;
-    Velt::BuildMap(map, 2, 1, 0, 3, 1, 24, 8);
+    Velt::BuildMap(map, 2, 1, 3, 1, 24, 8, 16);
     const int cols23[6] = {0, 1, 1, 2, 3, 3};
     for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(map[0][x], cols23[x]);
+        EXPECT_EQ(map[5][x], 5 * 16 + cols23[x]);
     Velt::IndexRows third;
-    Velt::BuildMap(third, 1, 1, 2, 3, 1, 24, 8);
+    Velt::BuildMap(third, 1, 1, 3, 1, 24, 8, 8);
     const int cols13[6] = {0, 0, 0, 1, 1, 1};
     for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(third[0][x], 128 + cols13[x]);
+        EXPECT_EQ(third[0][x], cols13[x]);
     // 4:2:0 chroma: a 2 x 2 square per sample; luma is the identity over its blocks.
     Velt::IndexRows chroma, luma;
-    Velt::BuildMap(chroma, 1, 1, 4, 2, 2, 16, 16);
-    Velt::BuildMap(luma, 2, 2, 0, 2, 2, 16, 16);
-    EXPECT_EQ(chroma[15][15], 4 * 64 + 63);
-    EXPECT_EQ(chroma[2][3], 4 * 64 + 8 + 1);
-    EXPECT_EQ(luma[9][10], 64 * 3 + 8 * 1 + 2);
+    Velt::BuildMap(chroma, 1, 1, 2, 2, 16, 16, 40);
+    Velt::BuildMap(luma, 2, 2, 2, 2, 16, 16, 80);
+    EXPECT_EQ(chroma[15][15], 7 * 40 + 7);
+    EXPECT_EQ(chroma[2][3], 40 + 1);
+    EXPECT_EQ(luma[9][10], 9 * 80 + 10);
     EXPECT_THROW(luma.Allocate(1, 1), Velt::Error); // a second allocation
     Velt::IndexRows big;
     EXPECT_THROW(big.Allocate(33, 1), Velt::Error);
@@ -244,47 +317,44 @@ TEST(VeltColour, LineBuildersMatchPerPixelMapBuilders)
     std::mt19937 rng(3);
     for (const Case& k : cases) {
         int hmax = std::max({k.h[0], k.h[1], k.h[2]}), vmax = std::max({k.v[0], k.v[1], k.v[2]});
-        int blocks = 0, first[3];
-        for (int i = 0; i < 3; ++i) {
-            first[i] = blocks;
-            blocks += k.h[i] * k.v[i];
-        }
-        const int mcus = 3, mcuW = 8 * hmax, mcuH = 8 * vmax, cpm = 64 * blocks;
-        std::vector<std::int16_t> samples(std::size_t(mcus * cpm));
-        for (auto& s : samples)
-            s = std::int16_t(rng() % 256);
+        const int mcus = 7, mcuW = 8 * hmax, mcuH = 8 * vmax;
+        std::vector<std::int16_t> planes[3];
         Velt::IndexRows maps[3];
         std::vector<std::int16_t> lines(Velt::kScratchLines * std::size_t(mcus * mcuW));
         Velt::RowContext c;
-        c.coefficients = samples.data();
         c.mcusPerRow = mcus;
-        c.coefficientsPerMcu = cpm;
         c.mcuWidth = mcuW;
         c.mcuHeight = mcuH;
-        c.nf = 3;
         c.hmax = hmax;
         c.lines = lines.data();
         for (int i = 0; i < 3; ++i) {
-            Velt::BuildMap(maps[i], k.h[i], k.v[i], first[i], hmax, vmax, mcuW, mcuH);
-            c.maps[i] = &maps[i];
             c.h[i] = k.h[i];
+            planes[i].resize(std::size_t(8 * k.v[i] * c.PlaneWidth(i)));
+            for (auto& s : planes[i])
+                s = std::int16_t(rng() % 256);
+            c.planes[i] = planes[i].data();
+            Velt::BuildMap(maps[i], k.h[i], k.v[i], hmax, vmax, mcuW, mcuH, c.PlaneWidth(i));
+            c.maps[i] = &maps[i];
         }
         const std::size_t rowBytes = std::size_t(3 * mcus * mcuW);
-        for (bool convert : {true, false}) {
-            Velt::ByteRows fast, slow;
-            fast.Allocate(mcuH, rowBytes, Velt::kRowSlack);
-            slow.Allocate(mcuH, rowBytes, Velt::kRowSlack);
-            c.rows = &fast;
-            (convert ? Velt::BuildRowsYCbCr : Velt::BuildRowsDirect)(c);
-            c.rows = &slow;
-            (convert ? Velt::BuildRowsYCbCrMapped : Velt::BuildRowsDirectMapped)(c);
-            for (int y = 0; y < mcuH; ++y)
-                ASSERT_EQ(0, std::memcmp(fast[y], slow[y], rowBytes)) << k.h[0] << k.v[0] << " y " << y;
-        }
+        for (const Velt::Kernels* kernels : Versions())
+            for (bool convert : {true, false}) {
+                c.kernels = kernels;
+                Velt::ByteRows fast, slow;
+                fast.Allocate(mcuH, rowBytes, Velt::kRowSlack);
+                slow.Allocate(mcuH, rowBytes, Velt::kRowSlack);
+                c.rows = &fast;
+                (convert ? Velt::BuildRowsYCbCr : Velt::BuildRowsDirect)(c);
+                c.rows = &slow;
+                (convert ? Velt::BuildRowsYCbCrMapped : Velt::BuildRowsDirectMapped)(c);
+                for (int y = 0; y < mcuH; ++y)
+                    ASSERT_EQ(0, std::memcmp(fast[y], slow[y], rowBytes))
+                        << k.h[0] << k.v[0] << " y " << y << " path " << int(kernels->path);
+            }
     }
 }
 
-TEST(VeltColour, GreyBuilderCopiesBlockRows)
+TEST(VeltColour, GreyBuilderCopiesPlaneRows)
 {
     std::vector<std::int16_t> samples(64 * 3);
     for (std::size_t i = 0; i < samples.size(); ++i)
@@ -292,13 +362,12 @@ TEST(VeltColour, GreyBuilderCopiesBlockRows)
     Velt::ByteRows rows;
     rows.Allocate(8, 24, Velt::kRowSlack);
     Velt::RowContext c;
-    c.coefficients = samples.data();
+    c.planes[0] = samples.data();
+    c.h[0] = 1;
     c.mcusPerRow = 3;
-    c.coefficientsPerMcu = 64;
     c.mcuWidth = c.mcuHeight = 8;
-    c.nf = 1;
     c.rows = &rows;
     Velt::BuildRowsGrey(c);
-    EXPECT_EQ(rows[2][17], samples[128 + 16 + 1]);
-    EXPECT_EQ(rows[7][7], samples[63]);
+    EXPECT_EQ(rows[2][17], samples[2 * 24 + 17]);
+    EXPECT_EQ(rows[7][23], samples[7 * 24 + 23]);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package made by scripts/package: its control fields, its
-# files, dependencies that cover every shared library its programs need,
-# an install with dpkg into a throwaway root, where the installed saver runs
+# The Debian package made by scripts/package: lintian's verdict (no error,
+# no warning), its control fields, its files, the changelog's version,
+# dependencies that cover every shared library its programs need, an
+# install with dpkg into a throwaway root, where the installed saver runs
 # headless and mosvik-pack finds it, and the saver started by the
 # XScreenSaver daemon on a virtual display of its own. The machine's dpkg
 # database and file system are left alone (dpkg --root; the package has no
@@ -19,8 +20,18 @@ trap 'rm -rf "$work"' EXIT
 field() { dpkg-deb -f "$deb" "$1"; }
 version=$(basename "$deb" | cut -d_ -f2)
 
+echo "== lintian"
+# Errors and warnings fail; informational tags are listed for the reader.
+if lintian -I --fail-on error,warning "$deb" >"$work/lintian.txt" 2>&1; then
+  pass "lintian reports no error and no warning"
+else
+  fail "lintian reports no error and no warning" "$(grep -E '^[EW]:' "$work/lintian.txt" | head -n 5)"
+fi
+sed -n 's/^\([IN]: .*\)/      (\1)/p' "$work/lintian.txt"
+
 echo "== control fields"
 check "Package: mosvik" test "$(field Package)" = mosvik
+check "Section: x11" test "$(field Section)" = x11
 check "Version: $version, as in the file name" test "$(field Version)" = "$version"
 check "Architecture: $(dpkg --print-architecture)" test "$(field Architecture)" = "$(dpkg --print-architecture)"
 check "a description" bash -c "dpkg-deb -I '$deb' | grep -q '^ Description: jigsaw screen saver'"
@@ -35,16 +46,21 @@ echo "== files"
 expected='./usr/bin/mosvik -> ../libexec/xscreensaver/mosvik
 ./usr/bin/mosvik-pack
 ./usr/libexec/xscreensaver/mosvik
-./usr/share/man/man1/mosvik-pack.1
-./usr/share/man/man6/mosvik.6
+./usr/share/doc/mosvik/changelog.gz
+./usr/share/doc/mosvik/copyright
+./usr/share/man/man1/mosvik-pack.1.gz
+./usr/share/man/man6/mosvik.6.gz
 ./usr/share/xscreensaver/config/mosvik.xml'
 dpkg-deb -c "$deb" >"$work/contents"
 actual=$(awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' "$work/contents" | sort)
-if [ "$actual" = "$expected" ]; then pass "the package holds exactly its six files"; else
-  fail "the package holds exactly its six files" "got: $(echo $actual)"; fi
+if [ "$actual" = "$expected" ]; then pass "the package holds exactly its eight files"; else
+  fail "the package holds exactly its eight files" "got: $(echo $actual)"; fi
 check "everything belongs to root" bash -c "awk '\$2 != \"root/root\" { exit 1 }' '$work/contents'"
 check "the programs are executable" \
   bash -c "grep -E '^-rwxr-xr-x .*\./usr/(libexec/xscreensaver/mosvik|bin/mosvik-pack)\$' '$work/contents' | wc -l | grep -qx 2"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/mosvik/changelog.gz | gunzip >"$work/changelog"
+check "the changelog's latest entry is version $version" \
+  test "$(dpkg-parsechangelog -l "$work/changelog" -S Version 2>/dev/null)" = "$version"
 
 echo "== install into a throwaway root"
 root=$work/root
@@ -66,7 +82,8 @@ owner() {
 covered=yes
 for exe in usr/libexec/xscreensaver/mosvik usr/bin/mosvik-pack; do
   for soname in $(objdump -p "$root/$exe" | awk '/NEEDED/ { print $2 }'); do
-    lib=$(ldd "$root/$exe" | awk -v s="$soname" '$1 == s { print $3 }')
+    # "soname => path (address)", or "path (address)" for the dynamic loader
+    lib=$(ldd "$root/$exe" | awk -v s="$soname" '$1 == s { print $3 } $1 ~ "/" s "$" { print $1 }')
     pkg=$(owner "$lib")
     if ! grep -qx "${pkg:-none}" <<<"$depends"; then
       echo "      ($exe needs $soname from ${pkg:-no package}, not in Depends)"; covered=no

@@ -1,14 +1,15 @@
 // The Wayland backend without a compositor: buffer sizes and pointer
-// positions at integer and fractional scales, the damage list, the choice
-// of backend, and the several-output run's rule that an unplugged output's
-// show ends no other.
+// positions at integer and fractional scales, the damage list, the run
+// the options and the session pick, and the several-output run's rule
+// that an unplugged output's show ends no other.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "backends/wayland/wayland_geometry.h"
-#include "main/desktop_choice.h"
+#include "main/saver_options.h"
 #include "main/show_processes.h"
 
 namespace {
@@ -78,44 +79,62 @@ TEST(WaylandGeometry, DamageIsClippedAndBounded)
     EXPECT_EQ(d.Rects()[0], (RECT{0, 0, 95, 99}));
 }
 
-TEST(DesktopChoice, OptionsAndEnvironmentPickTheBackend)
+TEST(WaylandOptions, TheSessionAndTheOptionsPickTheRun)
 {
     struct Case {
         std::vector<std::string> args;
-        const char* wayland;
-        const char* display;
-        bool chosen;
-        std::vector<std::string> left;
+        bool session; // WAYLAND_DISPLAY without DISPLAY
+        unsigned run;
+        bool ownWindow;
+        int speed; // 0: none given
+        const char* output;
     } cases[] = {
-        {{"m", "/s"}, "wayland-1", nullptr, true, {"m", "/s"}},
-        {{"m", "/s"}, "wayland-1", ":0", false, {"m", "/s"}},   // XWayland present: X11
-        {{"m", "/s"}, "wayland-1", "", true, {"m", "/s"}},      // empty is unset
-        {{"m", "/s"}, nullptr, nullptr, false, {"m", "/s"}},
-        {{"m", "--wayland", "--speed", "3", "/s"}, nullptr, ":0", true, {"m", "--speed", "3", "/s"}},
-        {{"m", "--x11", "--window"}, "wayland-1", nullptr, false, {"m", "--window"}},
-        {{"m", "--wayland-output=DP-2", "/s"}, nullptr, ":0", true, {"m", "/s"}},
-        {{"m", "/s", "--x11"}, "wayland-1", nullptr, true, {"m", "/s", "--x11"}}, // after the switch: not an option
+        {{"/s"}, true, kRunWayland, false, 0, ""},
+        {{"/s"}, false, kRunX11, false, 0, ""},
+        {{"--x11", "/s"}, true, kRunX11, false, 0, ""},
+        {{"--wayland", "--speed", "3", "/s"}, false, kRunWayland, false, 3, ""},
+        {{"--speed", "3", "--wayland", "/s"}, false, kRunWayland, false, 3, ""},
+        {{"--speed=70", "-window"}, true, kRunWayland, true, 64, ""}, // XScreenSaver's spellings too
+        {{"--wayland", "--wayland-output=DP-2", "/s"}, false, kRunWayland, false, 0, "DP-2"},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> store = c.args;
-        std::vector<char*> argv;
-        for (std::string& a : store)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int argc = int(store.size());
-        const DesktopChoice choice = TakeDesktopChoice(argc, argv.data());
-        EXPECT_EQ(ChoosesWayland(choice, c.wayland, c.display), c.chosen) << c.args[1];
-        EXPECT_EQ(std::vector<std::string>(argv.data(), argv.data() + argc), c.left) << c.args[1];
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "mosvik");
+        const SaverOptions o = ParseSaverOptions(args, kRunsPosix, c.session);
+        EXPECT_EQ(o.run, c.run) << c.args[0];
+        EXPECT_EQ(o.wayland.ownWindow, c.ownWindow) << c.args[0];
+        const std::optional<int> speed = c.run == kRunWayland ? o.wayland.speed : o.x11.speed;
+        EXPECT_EQ(speed.value_or(0), c.speed) << c.args[0];
+        EXPECT_EQ(o.wayland.output, c.output) << c.args[0];
     }
-    for (std::vector<std::string> bad : {std::vector<std::string>{"m", "--x11", "--wayland"},
-                                         std::vector<std::string>{"m", "--wayland-output="}}) {
-        std::vector<char*> argv;
-        for (std::string& a : bad)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int argc = int(bad.size());
-        EXPECT_THROW(TakeDesktopChoice(argc, argv.data()), std::invalid_argument) << bad[1];
+
+    const std::pair<std::vector<std::string>, const char*> errors[] = {
+        {{"--wayland", "--x11"}, "--wayland and --x11 exclude each other"},
+        {{"--root"}, "--root draws into X windows: run with --x11"},
+        {{"--wayland", "--window-id", "5"}, "--window-id draws into X windows: run with --x11"},
+        {{"--window", "/s"}, "--window takes no switch, got \"/s\""},
+        {{"--wayland-output=", "/s"}, "--wayland-output needs an output's name"},
+        {{"--wayland", "--frames=out", "/s"}, "--frames needs --headless=WIDTHxHEIGHT"},
+    };
+    for (const auto& [given, message] : errors) {
+        std::vector<std::string> args = given;
+        args.insert(args.begin(), "mosvik");
+        try {
+            ParseSaverOptions(args, kRunsPosix, true);
+            ADD_FAILURE() << given[0] << ": no error";
+        } catch (const std::exception& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
     }
+    // A build without the backend: the session falls back to X11, the
+    // option is refused.
+    const std::vector<std::string> forced{"mosvik", "--wayland", "/s"};
+    EXPECT_THROW(ParseSaverOptions(forced, kRunHeadless | kRunX11, false), OptionError);
+    EXPECT_EQ(ParseSaverOptions(std::vector<std::string>{"mosvik", "/s"}, kRunHeadless | kRunX11, true).run, kRunX11);
+    EXPECT_TRUE(WaylandSession("wayland-1", nullptr));
+    EXPECT_TRUE(WaylandSession("wayland-1", ""));
+    EXPECT_FALSE(WaylandSession("wayland-1", ":0"));
+    EXPECT_FALSE(WaylandSession("", nullptr));
 }
 
 TEST(ShowProcesses, AShowWhoseOutputWentEndsNoOther)

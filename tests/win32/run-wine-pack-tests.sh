@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Runs the x86_64 mosvik-pack.exe under Wine on a virtual X display: it packs
+# Runs mosvik-pack.exe (i686 or x86_64) under Wine on a virtual X display: it packs
 # a PNG and an EXIF-turned JPEG into the mosvik.scr beside it, both tools
 # read the result back with --info, a refused pack writes nothing, and the
 # saver made from the turned JPEG shows it upright; the window, filled and
-# saved from the keyboard (xdotool), writes a working saver.
+# saved from the keyboard (xdotool), writes a working saver, and installs it
+# as the user's screen saver.
 #
-#   run-wine-pack-tests.sh BUILD_WIN64 NATIVE_BUILD
+#   run-wine-pack-tests.sh BUILD_WIN NATIVE_BUILD
 #
-# BUILD_WIN64 holds mosvik.scr and mosvik-pack.exe (the cross build);
+# BUILD_WIN holds mosvik.scr and mosvik-pack.exe (the cross build);
 # NATIVE_BUILD holds the Linux mosvik-pack. One Wine prefix and one Xvfb
 # display per run, every wait bounded, everything removed at the end.
 # Prints "N passed, M failed" last; exit status 1 when anything failed.
@@ -21,7 +22,7 @@ for tool in wine wineboot wineserver Xvfb xdotool import convert python3 timeout
     command -v "$tool" >/dev/null 2>&1 || skip_all "$tool is not installed (scripts/setup installs it)"
 done
 for f in mosvik.scr mosvik-pack.exe; do
-    [ -f "$BUILD_WIN/$f" ] || skip_all "no $BUILD_WIN/$f (build the x86_64 cross build first)"
+    [ -f "$BUILD_WIN/$f" ] || skip_all "no $BUILD_WIN/$f (build the cross build first)"
 done
 
 wine_session_start mosvik-wine-pack
@@ -142,6 +143,28 @@ if [ -n "$id" ]; then
         pass "the window writes a saver with the picture, message and style it was given"
     else
         fail "the window's saver"; cat "$WORK/made.scr.info"
+    fi
+    # "Install as my screen saver": with no installed Mosvik, the same saver
+    # goes into the user's own folder and becomes the current one.
+    xdotool windowfocus --sync "$id" >/dev/null 2>&1
+    sleep 0.5
+    xdotool key alt+n
+    desktop() {
+        (cd "$APP" && timeout 30 wine reg query 'HKCU\Control Panel\Desktop' /v "$1" 2>/dev/null) | tr -d '\r' |
+            awk -v v="$1" '$1 == v { sub(/^[ \t]*[^ \t]+[ \t]+[^ \t]+[ \t]+/, ""); print }'
+    }
+    for _ in $(seq 1 50); do
+        current=$(desktop SCRNSAVE.EXE)
+        [ -n "$current" ] && break
+        sleep 0.2
+    done
+    installed=$(cd "$APP" && timeout 30 winepath -u "$current" 2>/dev/null)
+    if [ -f "$installed" ] && [ "$(desktop ScreenSaveActive)" = 1 ] &&
+        [[ $(cd "$APP" && timeout 30 winepath -l "$current" 2>/dev/null) == *'\Mosvik\Savers\Mosvik - upright.scr' ]] &&
+        "$NATIVE/mosvik-pack" --info "$installed" 2>/dev/null | grep -qx 'message: Made in the window'; then
+        pass "Install as my screen saver writes the saver into the user's folder and makes it the current one"
+    else
+        fail "Install as my screen saver: SCRNSAVE.EXE '$current', active '$(desktop ScreenSaveActive)'"
     fi
     xdotool windowfocus --sync "$id" >/dev/null 2>&1
     xdotool key Escape

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Runs the x86_64 Windows saver under Wine on a virtual X display and checks
+# Runs a Windows saver (i686 or x86_64) under Wine on a virtual X display and checks
 # it from outside: the full-screen board and the input that ends it, the
 # preview inside a test parent window, the configuration dialog with the
 # registry setting, a saver in a folder named outside the ANSI code page,
-# a DLL planted beside the savers, the start-up failure box, the manifest,
-# and the outline arithmetic of the Windows build.
+# pictures from the disk by such a path, a DLL planted beside the savers,
+# the start-up failure box, the manifests (the saver's and
+# mosvik-pack.exe's), the outline arithmetic of the Windows build, and the
+# saver and the pack window at 144 and 192 DPI.
 #
-#   run-wine-tests.sh BUILD_WIN64 NATIVE_BUILD
+#   run-wine-tests.sh BUILD_WIN NATIVE_BUILD
 #
-# BUILD_WIN64 holds mosvik.scr, winhelper.exe, outline_check.exe and
-# planted-dwmapi.dll (the cross build);
+# BUILD_WIN holds mosvik.scr, mosvik-pack.exe, winhelper.exe,
+# outline_check.exe and planted-dwmapi.dll (the cross build);
 # NATIVE_BUILD holds mosvik-pack, which appends the test document. One Wine
 # prefix and one Xvfb display per run, every wait bounded, everything
 # removed at the end. Prints "N passed, M failed" last; exit status 1 when
@@ -26,8 +28,8 @@ note() { echo "  $*"; }
 for tool in wine wineboot wineserver Xvfb xdotool import python3 timeout; do
     command -v "$tool" >/dev/null 2>&1 || skip_all "$tool is not installed (scripts/setup installs it)"
 done
-[ -f "$BUILD_WIN/mosvik.scr" ] || skip_all "no $BUILD_WIN/mosvik.scr (build the x86_64 cross build first)"
-[ -f "$BUILD_WIN/winhelper.exe" ] || skip_all "no $BUILD_WIN/winhelper.exe (build the x86_64 cross build first)"
+[ -f "$BUILD_WIN/mosvik.scr" ] || skip_all "no $BUILD_WIN/mosvik.scr (build the cross build first)"
+[ -f "$BUILD_WIN/winhelper.exe" ] || skip_all "no $BUILD_WIN/winhelper.exe (build the cross build first)"
 [ -x "$NATIVE/mosvik-pack" ] || skip_all "no $NATIVE/mosvik-pack yet: the saver needs a document appended"
 
 # A native dwmapi.dll is preferred: a saver that searched its own folder
@@ -37,7 +39,7 @@ wine_session_start mosvik-wine
 
 APP="$WINEPREFIX/drive_c/mosvik"
 mkdir -p "$APP"
-cp "$BUILD_WIN/winhelper.exe" "$BUILD_WIN/outline_check.exe" "$APP/"
+cp "$BUILD_WIN/winhelper.exe" "$BUILD_WIN/outline_check.exe" "$BUILD_WIN/mosvik-pack.exe" "$APP/"
 cp "$BUILD_WIN/planted-dwmapi.dll" "$APP/dwmapi.dll"
 cp "$BUILD_WIN/mosvik.scr" "$APP/bare.scr"
 if ! "$NATIVE/mosvik-pack" -o "$APP/mosvik.scr" --saver "$BUILD_WIN/mosvik.scr" >"$WORK/pack.log" 2>&1; then
@@ -135,15 +137,21 @@ focus_dialog() {
 # --- the build itself -------------------------------------------------------------
 out=$( (cd "$APP" && timeout 60 wine outline_check.exe 2>&1) | tr -d '\r')
 if echo "$out" | grep -q '^outline ok'; then
-    pass "the outline worked example and the board checksum hold in the x86_64 build ($out)"
+    pass "the outline worked example and the board checksum hold in the $WIDTH build ($out)"
 else
-    fail "outline arithmetic of the x86_64 build: $out"
+    fail "outline arithmetic of the $WIDTH build: $out"
 fi
 if (cd "$APP" && timeout 30 wine winhelper.exe manifest 'C:\mosvik\mosvik.scr' 2>/dev/null) |
     grep -q '<requestedExecutionLevel level="asInvoker"'; then
     pass "the manifest asks to run as the invoker"
 else
     fail "the manifest has no requestedExecutionLevel asInvoker"
+fi
+manifest=$( (cd "$APP" && timeout 30 wine winhelper.exe manifest 'C:\mosvik\mosvik-pack.exe' 2>/dev/null) | tr -d '\r')
+if grep -q '>PerMonitorV2, PerMonitor</dpiAwareness>' <<<"$manifest" && grep -q '>true/pm</dpiAware>' <<<"$manifest"; then
+    pass "mosvik-pack.exe's manifest declares per-monitor DPI awareness (PerMonitorV2, true/pm before Windows 10)"
+else
+    fail "mosvik-pack.exe's manifest lacks PerMonitorV2 or true/pm"
 fi
 
 # --- a folder named outside the ANSI code page ----------------------------------------
@@ -171,6 +179,46 @@ if (cd "$APP" && timeout 30 wine winhelper.exe regkeys 2>/dev/null) | tr -d '\r'
     pass "the setting is kept under the saver's real file name"
 else
     fail "no setting under the name Мозаика: $( (cd "$APP" && timeout 30 wine winhelper.exe regkeys) | tr -d '\r')"
+fi
+
+# --- pictures from the disk, named outside the ANSI code page -------------------------
+# A red picture given by its UTF-8 path: the board shows red pieces, not the
+# carried picture's sky and grass. A folder that is not there is one line
+# and status 1.
+python3 - "$UAPP/красный.png" <<'PY'
+import struct, sys, zlib
+w, h = 64, 48
+rows = b''.join(b'\0' + b'\xd0\x10\x10' * w for _ in range(h))
+chunk = lambda t, d: struct.pack('>I', len(d)) + t + d + struct.pack('>I', zlib.crc32(t + d))
+open(sys.argv[1], 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 8, 2, 0, 0, 0))
+                              + chunk(b'IDAT', zlib.compress(rows)) + chunk(b'IEND', b''))
+PY
+mostly_red() {
+    python3 - "$HERE" "$1" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[1])
+from screen_check import read_ppm
+w, h, px = read_ppm(sys.argv[2])
+sat = [(px[i], px[i + 1], px[i + 2]) for i in range(0, len(px), 3)]
+sat = [p for p in sat if max(p) - min(p) >= 64]
+red = sum(1 for r, g, b in sat if r - max(g, b) >= 64)
+sys.exit(0 if sat and red >= 0.9 * len(sat) else 1)
+PY
+}
+xdotool mousemove 512 384
+ustart picture 'C:\Фото\Мозаика.scr' --picture 'C:\Фото\красный.png' /s
+if wait_for_board 30 && mostly_red "$WORK/shot.ppm"; then
+    pass "--picture with a path outside the ANSI code page shows that picture"
+else
+    fail "--picture C:\\Фото\\красный.png: $(cat "$WORK/shot.txt" 2>/dev/null) $(tr -d '\r' <"$WORK/picture.out" | head -n 3)"
+fi
+end_with_keys "$LAST_PID"
+ustart nodir 'C:\Фото\Мозаика.scr' /s --picture-dir 'C:\Фото\нет'
+if ended_within "$LAST_PID" 20 && [ "$STATUS" -eq 1 ] &&
+    tr -d '\r' <"$WORK/nodir.out" | grep -qxF 'mosvik: --picture-dir needs a directory: "C:\Фото\нет"'; then
+    pass "a missing --picture-dir is one line and status 1"
+else
+    stop "$LAST_PID"; fail "a missing --picture-dir: status ${STATUS:-?}, $(tr -d '\r' <"$WORK/nodir.out" | head -n 3)"
 fi
 
 # --- a saver without a document ------------------------------------------------
@@ -409,6 +457,86 @@ else
     pass "the savers ignored the dwmapi.dll planted beside them"
 fi
 
+# --- 144 and 192 DPI --------------------------------------------------------------
+# Wine's processes take the DPI from LogPixels when they start. On a display
+# that holds the pack window at 200 %: a move to another monitor's DPI, then
+# at each DPI from the start: the configuration dialog
+# and the pack window have no control on another or outside the window, the
+# pack window (laid out in code) at exactly its scale; at 192 the
+# full-screen show covers the whole screen in physical pixels.
+restart_wine() { timeout 20 wineserver -k >/dev/null 2>&1; timeout 20 wineserver -w >/dev/null 2>&1; }
+# layout_ok NAME TITLE DPI CONTROLS [W H]: the window titled TITLE (started
+# as NAME) laid out at DPI with its CONTROLS controls, and a client area of
+# W x H when given.
+layout_ok() {
+    local name=$1 title=$2 dpi=$3 controls=$4 out
+    out=$( (cd "$APP" && timeout 60 wine winhelper.exe layout "$title" 40 2>/dev/null) | tr -d '\r')
+    stop "$LAST_PID"
+    echo "$out" >"$WORK/$name.layout"
+    grep -qx "dpi $dpi" <<<"$out" && grep -qx "layout $controls 0 0" <<<"$out" &&
+        { [ $# -lt 6 ] || grep -qx "client $5 $6" <<<"$out"; }
+}
+restart_wine
+Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp 5>"$WORK/display3" >"$WORK/xvfb3.log" 2>&1 &
+BG_PIDS+=("$!")
+for _ in $(seq 1 100); do
+    [ -s "$WORK/display3" ] && break
+    sleep 0.1
+done
+MAIN_DISPLAY=$DISPLAY
+export DISPLAY=":$(head -n1 "$WORK/display3")"
+# A move to a monitor of 192 DPI (WM_DPICHANGED, which Wine itself never
+# sends): both windows scale every control and keep them apart.
+start dpi-move-dialog mosvik.scr /c
+moved=$( (cd "$APP" && timeout 60 wine winhelper.exe dpichange 'Mosvik configuration' 192 2>/dev/null) | tr -d '\r')
+if [ "$moved" = "scaled 7 of 7" ] && layout_ok dpi-move-dialog 'Mosvik configuration' 96 7; then
+    pass "moved to a 192 DPI monitor, the configuration dialog scales its controls and keeps them apart"
+else
+    stop "$LAST_PID"
+    fail "the configuration dialog moved to 192 DPI: $moved; $(tr '\n' ' ' <"$WORK/dpi-move-dialog.layout" 2>/dev/null)"
+fi
+start dpi-move-pack mosvik-pack.exe
+moved=$( (cd "$APP" && timeout 60 wine winhelper.exe dpichange 'Make a Mosvik saver' 192 2>/dev/null) | tr -d '\r')
+if [ "$moved" = "scaled 13 of 13" ] && layout_ok dpi-move-pack 'Make a Mosvik saver' 96 13 1280 1060; then
+    pass "moved to a 192 DPI monitor, the pack window takes the suggested size and lays its controls out again"
+else
+    stop "$LAST_PID"
+    fail "the pack window moved to 192 DPI: $moved; $(tr '\n' ' ' <"$WORK/dpi-move-pack.layout" 2>/dev/null)"
+fi
+for dpi in 144 192; do
+    (cd "$APP" && timeout 30 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f \
+        >/dev/null 2>&1)
+    restart_wine
+    start dpi-dialog mosvik.scr /c
+    if layout_ok dpi-dialog 'Mosvik configuration' $dpi 7; then
+        pass "at $dpi DPI the configuration dialog's controls neither overlap nor leave it"
+    else
+        fail "the configuration dialog at $dpi DPI: $(tr '\n' ' ' <"$WORK/dpi-dialog.layout")"
+    fi
+    start dpi-pack mosvik-pack.exe
+    if layout_ok dpi-pack 'Make a Mosvik saver' $dpi 13 $((640 * dpi / 96)) $((530 * dpi / 96)); then
+        pass "at $dpi DPI the pack window is $((640 * dpi / 96)) x $((530 * dpi / 96)), its controls apart and inside"
+    else
+        fail "the pack window at $dpi DPI: $(tr '\n' ' ' <"$WORK/dpi-pack.layout")"
+    fi
+done
+xdotool mousemove 800 600
+start dpi-full mosvik.scr /s
+if wait_for_board 30; then
+    win=$(xdotool search --onlyvisible --classname 'mosvik.scr' 2>/dev/null | head -n1)
+    geometry=$(xdotool getwindowgeometry --shell "$win" 2>/dev/null | tr '\n' ' ')
+    if [[ $geometry == *"X=0 Y=0 WIDTH=1600 HEIGHT=1200 "* ]]; then
+        pass "at 192 DPI the full-screen show covers the whole 1600 x 1200 screen"
+    else
+        fail "at 192 DPI the full-screen show's window is $geometry"
+    fi
+else
+    fail "at 192 DPI /s shows no board within 30 s"
+fi
+end_with_keys "$LAST_PID"
+(cd "$APP" && timeout 30 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1)
+export DISPLAY=$MAIN_DISPLAY
+
 # --- several monitors ---------------------------------------------------------------
 # Wine takes its monitors from Xinerama when the server has no RandR: on a
 # second display of two screens (Xvfb lays both at 0,0), /s runs a show per
@@ -422,7 +550,8 @@ for _ in $(seq 1 100); do
     [ -s "$WORK/display2" ] && break
     sleep 0.1
 done
-shows() { pgrep -c -f -- '--monitor=[0-9]+:[0-9]+x[0-9]+' 2>/dev/null || true; }
+# The shows of this saver only: the machine may run other savers' tests.
+shows() { pgrep -c -f -- 'mosvik\.scr.*--monitor=[0-9]+:[0-9]+x[0-9]+' 2>/dev/null || true; }
 if [ -s "$WORK/display2" ]; then
     export DISPLAY=":$(head -n1 "$WORK/display2")"
     start monitors mosvik.scr /s

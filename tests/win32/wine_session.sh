@@ -6,21 +6,38 @@
 #   . wine_session.sh; wine_session_start NAME
 #
 # WINE_OVERRIDES, when set before, adds DLL overrides to the session's.
-# After wine_session_start: WORK, DISPLAY and WINEPREFIX are set; a script
-# skips all its tests (skip_all) when the display or the prefix cannot be
-# made.
+# WINEARCH, when set to win32 in the environment, makes the prefix a 32-bit
+# one; unset, Wine makes a 64-bit prefix, which runs the i686 build too
+# (through WoW64: wine32 must be installed). After wine_session_start:
+# WORK, DISPLAY and WINEPREFIX are set; a script skips all its tests
+# (skip_all) when the display or the prefix cannot be made.
 
-# wine_session_args "$0" "$@": BUILD_WIN (the x86_64 cross build) and
-# NATIVE (the native build) from a script's two arguments.
+# wine_session_args "$0" "$@": BUILD_WIN (a cross build, either width) and
+# NATIVE (the native build) from a script's two arguments, and WIDTH
+# (i686 or x86_64), read from the machine field of BUILD_WIN's mosvik.scr.
 wine_session_args() {
     local self=$1
     shift
     if [ $# -ne 2 ]; then
-        echo "usage: $self BUILD_WIN64 NATIVE_BUILD" >&2
+        echo "usage: $self BUILD_WIN NATIVE_BUILD" >&2
         exit 2
     fi
     BUILD_WIN=$(cd "$1" 2>/dev/null && pwd) || BUILD_WIN=$1
     NATIVE=$(cd "$2" 2>/dev/null && pwd) || NATIVE=$2
+    WIDTH=$(pe_width "$BUILD_WIN/mosvik.scr")
+}
+
+# pe_width FILE: i686 or x86_64 from the PE header's machine field
+# ("unknown" for anything else).
+pe_width() {
+    local pe machine
+    pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    machine=$(od -An -tx2 -j$((${pe:-0} + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+    case $machine in
+        014c) echo i686 ;;
+        8664) echo x86_64 ;;
+        *) echo unknown ;;
+    esac
 }
 
 passed=0

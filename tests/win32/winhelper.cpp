@@ -29,14 +29,35 @@
 //   winhelper regkeys
 //     Prints the subkeys of HKCU\Software\Korvel Screen Savers, one a
 //     line as "key NAME" (UTF-8).
+//   winhelper link FILE.lnk
+//     Prints the shell link's target as "target PATH" and its arguments as
+//     "arguments ARGS" (UTF-8). Status 0 if it could be read.
+//   winhelper dpichange TITLE DPI
+//     Tells the window titled TITLE (waiting up to 20 s for it) that its
+//     monitor now has DPI, as Windows does when a window moves to another
+//     monitor: WM_DPICHANGED with a suggested rectangle whose client area is
+//     scaled from 96 DPI (the rectangle is written into the window's process:
+//     Wine passes this message's pointer on as it is). Prints "scaled K of N"
+//     for the N visible controls, K of which changed their width by
+//     DPI / 96 (to 2 pixels). Status 0 when all did.
+//   winhelper layout TITLE [SECONDS]
+//     Waits (default 20 s) for a visible window titled TITLE and checks its
+//     layout in physical pixels (the helper makes itself DPI aware): prints
+//     "dpi N", "client W H", "overlap A B" for each two visible controls
+//     whose rectangles meet (A, B their ids) and "outside A" for each that
+//     leaves the client area, then "layout CONTROLS OVERLAPS OUTSIDE".
+//     Status 0 when found and nothing overlaps or sticks out.
 //
 // It talks to the other process only through window handles, the way the
 // display settings do.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -290,6 +311,153 @@ int RegistryKeys()
     return 0;
 }
 
+int Link(const char* file)
+{
+    if (FAILED(CoInitialize(nullptr)))
+        return 2;
+    IShellLinkW* link = nullptr;
+    IPersistFile* persist = nullptr;
+    int status = 1;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, file, -1, nullptr, 0);
+    std::wstring wfile(std::size_t(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, file, -1, wfile.data(), n);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+        SUCCEEDED(persist->Load(wfile.c_str(), STGM_READ))) {
+        wchar_t target[MAX_PATH] = L"", arguments[1024] = L"";
+        if (SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) &&
+            SUCCEEDED(link->GetArguments(arguments, 1024))) {
+            Utf8Line("target", target, int(wcslen(target)));
+            Utf8Line("arguments", arguments, int(wcslen(arguments)));
+            status = 0;
+        }
+    }
+    if (persist)
+        persist->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return status;
+}
+
+// The visible window titled `title` (ASCII), waiting up to `seconds`; null
+// when there is none.
+HWND WaitForWindow(const char* title, int seconds)
+{
+    const std::wstring wtitle(title, title + std::strlen(title));
+    const DWORD start = GetTickCount();
+    HWND window = FindWindowW(nullptr, wtitle.c_str());
+    while ((!window || !IsWindowVisible(window)) && GetTickCount() - start < DWORD(seconds) * 1000) {
+        Sleep(100);
+        window = FindWindowW(nullptr, wtitle.c_str());
+    }
+    if (!window || !IsWindowVisible(window)) {
+        Line("no window");
+        return nullptr;
+    }
+    Sleep(500); // let its layout settle
+    return window;
+}
+
+std::vector<RECT> ControlRects(HWND window)
+{
+    std::vector<RECT> rects;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c))
+            continue;
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        rects.push_back(r);
+    }
+    return rects;
+}
+
+int DpiChange(const char* title, int dpi)
+{
+    SetProcessDPIAware();
+    HWND window = WaitForWindow(title, 20);
+    if (!window || dpi <= 0)
+        return 1;
+    RECT frame, client;
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    RECT suggested = frame;
+    suggested.right += MulDiv(client.right, dpi, 96) - client.right;
+    suggested.bottom += MulDiv(client.bottom, dpi, 96) - client.bottom;
+    const std::vector<RECT> before = ControlRects(window);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    void* remote = process ? VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE,
+                                            PAGE_READWRITE)
+                           : nullptr;
+    if (!remote || !WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr)) {
+        Line("cannot write into the window's process");
+        if (process)
+            CloseHandle(process);
+        return 2;
+    }
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    const std::vector<RECT> after = ControlRects(window);
+    long long scaled = 0;
+    for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
+        const int want = MulDiv(before[i].right - before[i].left, dpi, 96);
+        scaled += std::abs(after[i].right - after[i].left - want) <= 2 ? 1 : 0;
+    }
+    Line("scaled %lld of %lld", scaled, (long long)after.size());
+    return scaled == (long long)after.size() && after.size() == before.size() ? 0 : 1;
+}
+
+int Layout(const char* title, int seconds)
+{
+    SetProcessDPIAware();
+    HWND window = WaitForWindow(title, seconds);
+    if (!window)
+        return 1;
+    HDC screen = GetDC(nullptr);
+    Line("dpi %lld", GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    RECT client;
+    GetClientRect(window, &client);
+    Line("client %lld %lld", client.right, client.bottom);
+    struct Control {
+        int id;
+        RECT r;
+    };
+    std::vector<Control> controls;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c))
+            continue;
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        controls.push_back({GetDlgCtrlID(c), r});
+    }
+    int overlaps = 0, outside = 0;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const RECT& a = controls[i].r;
+        if (a.left < 0 || a.top < 0 || a.right > client.right || a.bottom > client.bottom) {
+            Line("outside %lld", controls[i].id);
+            ++outside;
+        }
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            RECT both;
+            if (IntersectRect(&both, &a, &controls[j].r)) {
+                Line("overlap %lld %lld", controls[i].id, controls[j].id);
+                ++overlaps;
+            }
+        }
+    }
+    Line("layout %lld %lld %lld", (long long)controls.size(), overlaps, outside);
+    return overlaps == 0 && outside == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -305,9 +473,16 @@ int main(int argc, char** argv)
         return Manifest(argv[2]);
     if (mode == "regkeys")
         return RegistryKeys();
+    if (mode == "link" && argc == 3)
+        return Link(argv[2]);
+    if (mode == "dpichange" && argc == 4)
+        return DpiChange(argv[2], std::atoi(argv[3]));
+    if (mode == "layout" && (argc == 3 || argc == 4))
+        return Layout(argv[2], argc == 4 ? std::atoi(argv[3]) : 20);
     if (mode == "close" && argc == 5)
         return Close(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | close SAVER COUNT SECONDS | slider [SECONDS] | "
-                         "msgbox [SECONDS] | manifest FILE | regkeys\n");
+                         "msgbox [SECONDS] | manifest FILE | regkeys | link FILE.lnk | dpichange TITLE DPI | "
+                         "layout TITLE [SECONDS]\n");
     return 2;
 }

@@ -1,5 +1,6 @@
-// The X11 backend's options: parsing and what is left for the application,
-// and the XScreenSaver settings file checked against the option table.
+// The X11 run's options: reading and what is left for the application; the
+// usage, the manual page and the XScreenSaver settings file checked against
+// the option table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,73 +12,59 @@
 #include <vector>
 
 #include "app/saver_app.h"
-#include "disk_pictures/disk_pictures.h"
 #include "backends/x11/x11_options.h"
+#include "main/option_table.h"
+#include "main/saver_options.h"
 
 namespace {
 
-// An argv that the parser may rewrite, with the strings kept alive.
-struct Args {
-    explicit Args(std::vector<std::string> a) : strings(std::move(a))
-    {
-        strings.insert(strings.begin(), "mosvik");
-        for (auto& s : strings)
-            ptrs.push_back(s.data());
-        ptrs.push_back(nullptr);
-        argc = int(strings.size());
-    }
-    std::vector<std::string> Left() const
-    {
-        std::vector<std::string> left;
-        for (int i = 1; i < argc; ++i)
-            left.emplace_back(ptrs[std::size_t(i)]);
-        return left;
-    }
-    std::vector<std::string> strings;
-    std::vector<char*> ptrs;
-    int argc = 0;
-};
-
-X11Options Parse(Args& a) { return ParseX11Options(a.argc, a.ptrs.data()); }
-
-void ExpectError(std::vector<std::string> argv)
+SaverOptions Parse(std::vector<std::string> args)
 {
-    Args a(std::move(argv));
-    EXPECT_THROW(Parse(a), X11OptionError) << a.strings[1];
+    args.insert(args.begin(), "mosvik");
+    return ParseSaverOptions(args, kRunsPosix);
+}
+
+std::string ErrorOf(const std::vector<std::string>& args)
+{
+    try {
+        Parse(args);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
 }
 
 } // namespace
 
 TEST(X11Options, TargetsAndSpeedAreTakenAndTheSwitchIsLeft)
 {
-    Args root({"--root", "--speed", "3"});
-    X11Options o = Parse(root);
-    EXPECT_EQ(o.target, X11Target::Root);
-    EXPECT_EQ(o.speed, 3);
-    EXPECT_TRUE(root.Left().empty());
-    EXPECT_EQ(root.ptrs[std::size_t(root.argc)], nullptr);
+    SaverOptions o = Parse({"--root", "--speed", "3"});
+    EXPECT_EQ(o.run, kRunX11);
+    EXPECT_EQ(o.x11.target, X11Target::Root);
+    EXPECT_EQ(o.x11.speed, 3);
+    EXPECT_EQ(o.command.mode, SaverCommand::Mode::Configure);
+    EXPECT_FALSE(o.command.handle);
 
     // XScreenSaver's older single-dash spelling and the '=' form.
-    Args old({"-window-id", "0x1a", "-speed=12"});
-    o = Parse(old);
-    EXPECT_EQ(o.target, X11Target::WindowId);
-    EXPECT_EQ(o.windowId, 0x1Au);
-    EXPECT_EQ(o.speed, 12);
+    o = Parse({"-window-id", "0x1a", "-speed=12"});
+    EXPECT_EQ(o.x11.target, X11Target::WindowId);
+    EXPECT_EQ(o.x11.windowId, 0x1Au);
+    EXPECT_EQ(o.x11.speed, 12);
 
-    Args window({"--window"});
-    EXPECT_EQ(Parse(window).target, X11Target::OwnWindow);
+    EXPECT_EQ(Parse({"--window"}).x11.target, X11Target::OwnWindow);
 
-    // The saver's switches are not options: parsing stops there.
-    Args sw({"--speed=5", "-s", "--root"});
-    o = Parse(sw);
-    EXPECT_EQ(o.target, X11Target::Switch);
-    EXPECT_EQ(sw.Left(), (std::vector<std::string>{"-s", "--root"}));
-    Args preview({"/p", "4711"});
-    Parse(preview);
-    EXPECT_EQ(preview.Left(), (std::vector<std::string>{"/p", "4711"}));
-    Args dashes({"--root", "--", "--window"});
-    Parse(dashes);
-    EXPECT_EQ(dashes.Left(), (std::vector<std::string>{"--window"}));
+    // The saver's switches are not options: reading stops there.
+    o = Parse({"--speed=5", "-s", "--root"});
+    EXPECT_EQ(o.x11.target, X11Target::Switch);
+    EXPECT_EQ(o.command.mode, SaverCommand::Mode::FullScreen);
+    EXPECT_EQ(o.command.handle.value_or("none"), "--root");
+    o = Parse({"/p", "4711"});
+    EXPECT_EQ(o.command.mode, SaverCommand::Mode::Preview);
+    EXPECT_EQ(o.command.PreviewHandle(), 4711);
+    o = Parse({"--speed", "2", "--", "--window", "-p"});
+    EXPECT_EQ(o.x11.target, X11Target::Switch);
+    EXPECT_EQ(o.command.mode, SaverCommand::Mode::Configure);
+    EXPECT_EQ(o.command.handle.value_or("none"), "-p");
 }
 
 TEST(X11Options, SpeedIsClampedIntoItsRange)
@@ -85,28 +72,35 @@ TEST(X11Options, SpeedIsClampedIntoItsRange)
     const std::map<std::string, int> cases = {
         {"0", 1}, {"-7", 1}, {"1", 1}, {"64", 64}, {"65", 64}, {"99999999999999999999999", 64},
         {"-99999999999999999999999", 1}};
-    for (const auto& [text, speed] : cases) {
-        Args a({"--speed", text});
-        EXPECT_EQ(Parse(a).speed, speed) << text;
-    }
+    for (const auto& [text, speed] : cases)
+        EXPECT_EQ(Parse({"--speed", text}).x11.speed, speed) << text;
 }
 
 TEST(X11Options, MalformedOptionsAreErrors)
 {
-    ExpectError({"--bogus"});
-    ExpectError({"--speed"});
-    ExpectError({"--speed", "fast"});
-    ExpectError({"--speed", "8x"});
-    ExpectError({"--speed="});
-    ExpectError({"--window-id"});
-    ExpectError({"--window-id", "0"});
-    ExpectError({"--window-id", "0x"});
-    ExpectError({"--window-id", "12abc"});
-    ExpectError({"--window-id", "-5"});
-    ExpectError({"--window-id", "0x100000000"});
-    ExpectError({"--root=yes"});
-    ExpectError({"--root", "--window"});
-    ExpectError({"--window-id", "5", "--root"});
+    const std::pair<std::vector<std::string>, const char*> rows[] = {
+        {{"--bogus"}, "unknown option --bogus (see mosvik --help)"},
+        {{"--speed"}, "--speed needs a value"},
+        {{"--speed", "fast"}, "--speed needs a whole number, got \"fast\""},
+        {{"--speed", "8x"}, "--speed needs a whole number, got \"8x\""},
+        {{"--speed="}, "--speed needs a whole number, got \"\""},
+        {{"-speed"}, "--speed needs a value"},
+        {{"--window-id"}, "--window-id needs a value"},
+        {{"--window-id", "0"}, "--window-id needs a window id (decimal or 0x hex), got \"0\""},
+        {{"--window-id", "0x"}, "--window-id needs a window id (decimal or 0x hex), got \"0x\""},
+        {{"--window-id", "12abc"}, "--window-id needs a window id (decimal or 0x hex), got \"12abc\""},
+        {{"--window-id", "-5"}, "--window-id needs a window id (decimal or 0x hex), got \"-5\""},
+        {{"--window-id", "0x100000000"}, "--window-id needs a window id (decimal or 0x hex), got \"0x100000000\""},
+        {{"--root=yes"}, "--root takes no value"},
+        {{"--root", "--window"}, "--root, --window-id and --window exclude each other"},
+        {{"--window-id", "5", "--root"}, "--root, --window-id and --window exclude each other"},
+        {{"--root", "/s"}, "--root, --window-id and --window take no switch, got \"/s\""},
+        {{"--window", "--", "x"}, "--root, --window-id and --window take no switch, got \"x\""},
+        {{"--speed=3", "--frames=out", "/s"}, "--frames needs --headless=WIDTHxHEIGHT"},
+        {{"--headless=64x48", "--root"}, "unknown option --root"},
+    };
+    for (const auto& [args, message] : rows)
+        EXPECT_EQ(ErrorOf(args), message) << args.front();
 }
 
 TEST(X11Options, WindowIdsAreDecimalOrHexadecimal)
@@ -121,15 +115,27 @@ TEST(X11Options, WindowIdsAreDecimalOrHexadecimal)
     EXPECT_FALSE(ParseWindowId("+12"));
 }
 
-TEST(X11Options, UsageNamesEveryOption)
+// --help and the manual page name every option the table lets a user give.
+TEST(OptionTable, UsageAndManualNameEveryOption)
 {
-    const std::string usage = X11Usage();
-    for (const X11OptionSpec& option : kX11Options) {
-        std::string shown = "--" + std::string(option.name);
-        if (option.metavar)
-            shown += " " + std::string(option.metavar);
-        EXPECT_NE(usage.find(shown), std::string::npos) << shown;
+    std::ifstream in(MOSVIK_SOURCE_DIR "/man/mosvik.6");
+    ASSERT_TRUE(in) << "man/mosvik.6";
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string manual = text.str();
+    const std::string usage = UsageText(kRunsPosix);
+    for (const OptionRow& row : OptionTable()) {
+        if (!row.help || !(row.runs & kRunsPosix))
+            continue;
+        EXPECT_NE(usage.find("  " + ShownOption(row) + " "), std::string::npos) << ShownOption(row);
+        std::string escaped = "\\\\-\\\\-";
+        for (const char* c = row.name; *c; ++c)
+            escaped += *c == '-' ? std::string("\\\\-") : std::string(1, *c);
+        // Not the start of a longer name: "--window" is not "--window-id".
+        EXPECT_TRUE(std::regex_search(manual, std::regex(escaped + "(?![a-z]|\\\\-[a-z])"))) << row.name;
     }
+    // Each run's section is there only when the run was built.
+    EXPECT_EQ(UsageText(kRunHeadless).find("--window-id"), std::string::npos);
 }
 
 // The settings file that XScreenSaver reads: every argument it passes is
@@ -163,20 +169,19 @@ TEST(XScreenSaverConfig, ArgumentsAreDeclaredOptions)
         ASSERT_EQ(arg.rfind("--", 0), 0u) << arg;
         const std::string name = arg.substr(2, arg.find(' ') == std::string::npos ? std::string::npos : arg.find(' ') - 2);
         if (tag == "file" || tag == "string") {
-            const auto picture = std::find_if(std::begin(kPictureOptions), std::end(kPictureOptions),
-                                              [&](const PictureOptionEntry& o) { return name == o.name; });
-            ASSERT_NE(picture, std::end(kPictureOptions)) << "not a picture option of the saver: " << arg;
+            const OptionRow* picture = FindOption(name, kRunX11, OptionPlace::Anywhere);
+            ASSERT_NE(picture, nullptr) << "not a picture option of the saver: " << arg;
             ASSERT_NE(picture->metavar, nullptr) << arg << " takes no value";
             EXPECT_EQ(arg, "--" + name + " %");
             texts.push_back(tag + " " + name);
             continue;
         }
-        const X11OptionSpec* option = FindX11Option(name);
+        const OptionRow* option = FindOption(name, kRunX11, OptionPlace::Leading);
         ASSERT_NE(option, nullptr) << "not an option of the saver: " << arg;
         if (tag == "command") {
             ++commands;
             EXPECT_EQ(option->metavar, nullptr) << arg;
-            sawRoot = sawRoot || option->id == X11Option::Root;
+            sawRoot = sawRoot || option->id == OptionId::Root;
             continue;
         }
         ASSERT_EQ(tag, "number") << arg;
@@ -188,7 +193,7 @@ TEST(XScreenSaverConfig, ArgumentsAreDeclaredOptions)
         const long long def = std::stoll(attrs["default"]);
         EXPECT_GE(def, option->minimum);
         EXPECT_LE(def, option->maximum);
-        if (option->id == X11Option::Speed) {
+        if (option->id == OptionId::Speed) {
             sawSpeed = true;
             EXPECT_EQ(def, kDefaultSpeed);
             EXPECT_EQ(option->minimum, kMinSpeed);

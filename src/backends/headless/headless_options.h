@@ -1,29 +1,21 @@
-// The headless backend's command-line options. They come before the
-// saver's switch:
+// What the headless backend is told to do: the virtual display (a list of
+// monitors simulates a desktop of several: the display is the box that
+// holds them all, and the full-screen saver runs one show per monitor),
+// the clock, the scripted input, where the samples go and how the
+// configuration dialog is answered. The saver's option table names the
+// options and its reader fills this value (main/saver_options.cpp):
 //   mosvik --headless=WxH[+X+Y][,WxH+X+Y...] [--clock=SECONDS] [--input=FILE] [--frames=DIR]
 //          [--fps=N] [--record=FILE.webp] [--stop-after=SECONDS]
 //          [--config-answer=ok:POSITION|cancel] [--frame-fd=N] SWITCH [HANDLE]
-// A list of monitors simulates a desktop of several: the display is the
-// box that holds them all, and the full-screen saver runs one show per
-// monitor. --frame-fd is the pipe one monitor's show hands its samples on.
-// Parsing removes them from argv, leaving argv[0], the switch and its
-// argument for the application.
+// --frame-fd is the pipe one monitor's show hands its samples on.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "framework/monitor_layout.h"
-
-// A malformed or unknown option (the process ends with status 2).
-class OptionError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct HeadlessOptions {
     static constexpr int kMaxSide = 16384;
@@ -42,11 +34,3 @@ struct HeadlessOptions {
     bool configOk = false;                 // the dialog's answer: OK (else Cancel)
     int configPosition = 0;                // slider position for OK
 };
-
-// True for an option only the headless backend knows (--frames=...).
-bool IsHeadlessOption(std::string_view arg);
-
-// Parses and removes the leading "--" arguments (up to the first other
-// argument or a lone "--", which is removed too). Throws OptionError for
-// an unknown or malformed option or when --headless is missing.
-HeadlessOptions ParseHeadlessOptions(int& argc, char** argv);

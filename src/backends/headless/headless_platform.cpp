@@ -49,15 +49,13 @@ CHeadlessPlatform::CHeadlessPlatform(const HeadlessOptions& options, std::vector
 
 CHeadlessPlatform::~CHeadlessPlatform() = default;
 
-HWND CHeadlessPlatform::PreviewHandleFromArgs(int argc, char** argv)
+HWND CHeadlessPlatform::PreviewParentOf(const SaverCommand& command)
 {
     // The application's own rules, so the parent made here is the one it asks for.
-    std::int64_t value = 0;
-    if (argc < 3 || !argv[1] || !argv[2] || !MatchSwitch(argv[1], 'p') || !ParsePreviewHandle(argv[2], value))
+    const std::optional<std::int64_t> value = command.PreviewHandle();
+    if (!value || *value < INTPTR_MIN || *value > INTPTR_MAX)
         return nullptr;
-    if (value < INTPTR_MIN || value > INTPTR_MAX)
-        return nullptr;
-    return reinterpret_cast<HWND>(static_cast<std::intptr_t>(value));
+    return reinterpret_cast<HWND>(static_cast<std::intptr_t>(*value));
 }
 
 void CHeadlessPlatform::AddFrameSink(std::unique_ptr<IFrameSink> sink) { m_sinks.push_back(std::move(sink)); }

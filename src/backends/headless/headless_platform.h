@@ -25,6 +25,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/command_line.h"
 #include "backends/headless/headless_options.h"
 #include "backends/headless/input_script.h"
 #include "backends/headless/virtual_clock.h"
@@ -58,10 +59,9 @@ public:
     // drawn in creation order over black.
     const CSurface& ComposeDisplay();
 
-    // The handle a preview switch names, read by the application's rules
-    // (argument 1 the preview switch, argument 2 a decimal number); null
-    // when the arguments name none.
-    static HWND PreviewHandleFromArgs(int argc, char** argv);
+    // The handle a preview command names, read by the application's rules
+    // (the preview switch, then a decimal number); null when it names none.
+    static HWND PreviewParentOf(const SaverCommand& command);
 
 protected:
     std::int64_t MonotonicMs() override { return m_clock.NowMs(); }

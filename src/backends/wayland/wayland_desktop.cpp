@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "app/saver_app.h"
 #include "backends/wayland/wayland_display.h"
 
 const char* NoLayerShellMessage()
@@ -13,17 +12,14 @@ const char* NoLayerShellMessage()
            "saver needs; under GNOME run it on XWayland with --x11";
 }
 
-std::unique_ptr<CWaylandPlatform> CreateWaylandPlatform(int& argc, char**& argv, const WaylandOptions& options)
+std::unique_ptr<CWaylandPlatform> CreateWaylandPlatform(const WaylandOptions& options, SaverCommand& command)
 {
     auto platform = std::make_unique<CWaylandPlatform>(options);
     if (options.ownWindow) {
-        if (argc > 1)
-            throw WaylandError("--window takes no switch, got \"" + std::string(argv[1]) + "\"");
-        const std::uint64_t handle = platform->MakeHostWindow();
-        argv = platform->PreviewArguments(argv[0], handle, argc);
+        command = SaverCommand::PreviewOf(platform->MakeHostWindow());
         return platform;
     }
-    if (argc > 1 && MatchSwitch(argv[1], 's')) {
+    if (command.mode == SaverCommand::Mode::FullScreen) {
         if (!platform->HasLayerShell())
             throw WaylandError(NoLayerShellMessage());
         // A named output that went meanwhile ends its show when the window

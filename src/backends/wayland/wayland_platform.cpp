@@ -157,17 +157,6 @@ std::uint64_t CWaylandPlatform::MakeHostWindow()
     return kHostHandle;
 }
 
-char** CWaylandPlatform::PreviewArguments(const char* argv0, std::uint64_t handle, int& argc)
-{
-    m_argStrings = {argv0 ? argv0 : "mosvik", "/p", std::to_string(handle)};
-    m_argPointers.clear();
-    for (std::string& s : m_argStrings)
-        m_argPointers.push_back(s.data());
-    m_argPointers.push_back(nullptr);
-    argc = int(m_argStrings.size());
-    return m_argPointers.data();
-}
-
 bool CWaylandPlatform::OnWindowCreated(CPosixWindow& w)
 {
     if (w.parent && w.parent == m_host) {

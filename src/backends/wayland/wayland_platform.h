@@ -37,20 +37,11 @@
 
 #include "backends/posix/posix_platform.h"
 #include "backends/wayland/wayland_input.h"
+#include "backends/wayland/wayland_options.h"
 
 class CWaylandDisplay;
 class CWaylandSurface;
 struct WaylandOutput;
-
-// The exit status of a show whose output went away: the other outputs'
-// shows go on. (A lone show whose output goes ends with 0.)
-constexpr int kExitOutputGone = 10;
-
-struct WaylandOptions {
-    bool ownWindow = false;   // --window: a resizable window; closing it ends the saver
-    std::optional<int> speed; // --speed for this run
-    std::string output;       // the output this show covers; empty: the only one
-};
 
 // An output as a several-output run starts its shows: its name and its
 // rectangle (logical place, size in buffer pixels).
@@ -74,9 +65,6 @@ public:
     // --window: makes the toplevel and registers it as a foreign window
     // (the preview parent); returns its handle. Throws when it cannot.
     std::uint64_t MakeHostWindow();
-    // The argument vector of the preview in that window: argv0, "/p" and
-    // the handle, kept by the platform (which lives as long as the process).
-    char** PreviewArguments(const char* argv0, std::uint64_t handle, int& argc);
 
     SIZE GetScreenSize() override;
     std::vector<MonitorRect> GetMonitors() override;
@@ -135,6 +123,4 @@ private:
     std::map<HWND, Native> m_native;  // by the window owning the surface
     HWND m_host = nullptr;            // the --window host, while it exists
     std::uint64_t m_inputCount = 0;   // input messages posted so far
-    std::vector<std::string> m_argStrings;
-    std::vector<char*> m_argPointers;
 };

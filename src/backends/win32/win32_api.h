@@ -59,7 +59,8 @@ bool LoadBitmapBytes(unsigned id, std::vector<std::uint8_t>& dib);
 // A modal error box with the saver's name as its caption (UTF-8 text).
 void ShowErrorBox(const std::string& text);
 // The scale of the monitor that shows window `h`, as dots per inch (96 at
-// 100 %): the window's own DPI where the system tells it, else the system's.
+// 100 %): the window's own DPI where the system tells it, else the system's
+// (win32_dpi.cpp).
 int WindowDpi(Handle h);
 
 // --- Windows, messages, timers, presentation (win32_window.cpp) ---
@@ -132,8 +133,6 @@ std::intptr_t WindowMessage(void* owner, Handle h, std::uint32_t message, std::u
 bool DialogInit(void* dlg, Handle hDlg) noexcept;
 // A button: routes it; true when the dialog has ended, with its result.
 bool DialogCommand(void* dlg, int id, int& result) noexcept;
-// The application: sets the platform and runs the saver.
-int RunSaver(int argc, char** argv) noexcept;
 } // namespace core
 
 } // namespace w32

@@ -4,33 +4,104 @@
 // OnInitDialog) and button clicks (OK, Cancel, the Escape key and the close
 // box arrive as IDOK/IDCANCEL; other buttons as their id). The trackbar is
 // reached through a few wrappers around its messages.
+//
+// The dialog manager lays the template out at the DPI the dialog starts
+// with. When the dialog moves to a monitor of another DPI, WM_DPICHANGED
+// comes, and the dialog scales itself: every control's rectangle by the
+// ratio of the two DPIs, the font made again for the new one, the frame
+// as the system suggests. It does this itself on every Windows that sends
+// the message, so the automatic scaling of Windows 10 (1703) is turned off
+// where there is one: two scalings would compound. Rounding drifts by a
+// pixel at most per move; a template is never laid out again.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <utility>
+
 #include "backends/win32/win32_api.h"
+#include "backends/win32/win32_dpi.h"
 
 namespace w32 {
 namespace {
 
+// What one run of the dialog holds besides the core's object: the DPI its
+// layout is at and the font made for it (none until the first change).
+struct DialogState {
+    void* dlg = nullptr;
+    int dpi = kBaseDpi;
+    Font font;
+};
+
+void TurnOffSystemDpiScaling(HWND h)
+{
+    using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    auto proc = user32 ? reinterpret_cast<void (*)()>(::GetProcAddress(user32, "SetDialogDpiChangeBehavior")) : nullptr;
+    if (proc) {
+        constexpr int kDisableAll = 1; // DDC_DISABLE_ALL
+        reinterpret_cast<SetBehaviorFn>(proc)(h, kDisableAll, kDisableAll);
+    }
+}
+
+void ScaleDialog(HWND h, DialogState& state, int dpi, const RECT& suggested)
+{
+    if (dpi <= 0 || dpi == state.dpi)
+        return;
+    const int from = state.dpi;
+    // The controls' font (the template's, or ours from the last change).
+    // The dialog itself keeps the template's: the dialog manager deletes
+    // the font it holds, and ours is deleted here.
+    const HWND first = ::GetWindow(h, GW_CHILD);
+    const HGDIOBJ current = first ? reinterpret_cast<HGDIOBJ>(::SendMessageW(first, WM_GETFONT, 0, 0)) : nullptr;
+    LOGFONTW lf{};
+    Font font;
+    if (current && ::GetObjectW(current, sizeof lf, &lf) == int(sizeof lf))
+        font = FontForDpi(lf, from, dpi);
+    for (HWND child = ::GetWindow(h, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
+        const int left = ::MulDiv(r.left, dpi, from), top = ::MulDiv(r.top, dpi, from);
+        ::MoveWindow(child, left, top, ::MulDiv(r.right, dpi, from) - left, ::MulDiv(r.bottom, dpi, from) - top,
+                     FALSE);
+        if (font)
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    }
+    if (font)
+        state.font = std::move(font); // the old one of ours goes now that no control uses it
+    state.dpi = dpi;
+    ::SetWindowPos(h, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(h, nullptr, TRUE);
+}
+
 INT_PTR CALLBACK DialogProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(h, DWLP_USER));
     switch (message) {
     case WM_INITDIALOG:
-        ::SetWindowLongPtrA(h, DWLP_USER, lParam);
+        state = reinterpret_cast<DialogState*>(lParam);
+        ::SetWindowLongPtrW(h, DWLP_USER, lParam);
+        state->dpi = WindowDpi(h);
+        TurnOffSystemDpiScaling(h);
         // TRUE: the dialog manager gives the focus to the first control.
-        return core::DialogInit(reinterpret_cast<void*>(lParam), h) ? TRUE : FALSE;
+        return core::DialogInit(state->dlg, h) ? TRUE : FALSE;
+    case WM_DPICHANGED:
+        if (!state)
+            return FALSE;
+        ScaleDialog(h, *state, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
     case WM_COMMAND: {
-        void* dlg = reinterpret_cast<void*>(::GetWindowLongPtrA(h, DWLP_USER));
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
-        if (!dlg)
+        if (!state)
             return FALSE;
         // OK and Cancel come from buttons, keys and the close box alike;
         // any other control counts only when a button was clicked.
         if (id != IDOK && id != IDCANCEL && (code != BN_CLICKED || lParam == 0))
             return FALSE;
         int result = 0;
-        if (core::DialogCommand(dlg, id, result))
+        if (core::DialogCommand(state->dlg, id, result))
             ::EndDialog(h, result);
         return TRUE;
     }
@@ -47,8 +118,10 @@ int RunModalDialog(void* dlg, unsigned templateId)
     icc.dwSize = sizeof icc;
     icc.dwICC = ICC_BAR_CLASSES;
     ::InitCommonControlsEx(&icc);
+    DialogState state;
+    state.dlg = dlg;
     const INT_PTR r = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr,
-                                        DialogProc, reinterpret_cast<LPARAM>(dlg));
+                                        DialogProc, reinterpret_cast<LPARAM>(&state));
     return int(r);
 }
 

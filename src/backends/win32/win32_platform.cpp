@@ -24,7 +24,7 @@ w32::Rect ToRect(const RECT& r) { return w32::Rect{r.left, r.top, r.right, r.bot
 // Full screen on several monitors: one show per monitor in a process of
 // its own (the core's state is per show). -1 when there is one monitor or
 // the shows could not be started; the caller then runs the one show itself.
-int RunShowsOnMonitors(int argc, char** argv)
+int RunShowsOnMonitors(const std::vector<std::string>& given)
 {
     std::vector<MonitorRect> found;
     for (const w32::Rect& r : w32::Monitors())
@@ -33,7 +33,6 @@ int RunShowsOnMonitors(int argc, char** argv)
     const std::vector<MonitorRect> monitors = ChooseMonitors(found, {}, MonitorRect{0, 0, screen.cx, screen.cy});
     if (monitors.size() < 2)
         return -1;
-    const std::vector<std::string> given(argv, argv + argc);
     std::vector<std::vector<std::string>> shows;
     for (std::size_t i = 0; i < monitors.size(); ++i)
         shows.push_back(ShowArguments(given, ShowMonitor{monitors[i], int(i)}, {}));
@@ -342,21 +341,21 @@ std::intptr_t WindowMessage(void* owner, Handle h, std::uint32_t message, std::u
     std::exit(1);
 }
 
-int RunSaver(int argc, char** argv) noexcept
+int RunSaver(const SaverCommand& command, const std::optional<ShowMonitor>& monitor,
+             const std::vector<std::string>& given) noexcept
 {
     try {
         // Made before the application object, so destroyed after it at exit.
-        static CWin32Platform platform(argc > 1 && MatchSwitch(argv[1], 'p'));
+        static CWin32Platform platform(command.mode == SaverCommand::Mode::Preview);
         s_pPlatform = &platform;
         AfxSetPlatform(&platform);
-        const std::optional<ShowMonitor> monitor = TakeMonitorOption(argc, argv);
         platform.SetMonitor(monitor);
-        if (!monitor && MatchSwitch(argc > 1 ? argv[1] : nullptr, 's')) {
-            const int status = RunShowsOnMonitors(argc, argv);
+        if (!monitor && command.mode == SaverCommand::Mode::FullScreen) {
+            const int status = RunShowsOnMonitors(given);
             if (status >= 0)
                 return status;
         }
-        return AfxWinMain(argc, argv);
+        return AfxWinMain(command);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
     } catch (...) {

@@ -9,9 +9,12 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
+#include "app/command_line.h"
 #include "framework/monitor_layout.h"
 #include "framework/platform.h"
 #include "raster/surface.h"
@@ -96,3 +99,12 @@ private:
     CGdiTextEngine m_text;
     bool m_bQuiet;
 };
+
+namespace w32::core {
+// Sets the platform and runs the saver for `command`: one monitor's show
+// when `monitor` is given, else full screen on several monitors as one
+// show each, started with `given` (the command line without --monitor).
+// Returns the process status; never throws.
+int RunSaver(const SaverCommand& command, const std::optional<ShowMonitor>& monitor,
+             const std::vector<std::string>& given) noexcept;
+} // namespace w32::core

@@ -54,25 +54,6 @@ void ShowErrorBox(const std::string& text)
                   MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-int WindowDpi(Handle h)
-{
-    // GetDpiForWindow (Windows 10 1607) is looked up in user32, which every
-    // GUI process has loaded: nothing is loaded by name here.
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const GetDpiForWindowFn s_getDpi = [] {
-        const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-        auto proc = user32 ? reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetDpiForWindow")) : nullptr;
-        return reinterpret_cast<GetDpiForWindowFn>(proc);
-    }();
-    if (s_getDpi && h) {
-        if (const UINT dpi = s_getDpi(h))
-            return int(dpi);
-    }
-    WindowDc dc(h);
-    const int dpi = dc.Get() ? ::GetDeviceCaps(dc.Get(), LOGPIXELSX) : 0;
-    return dpi > 0 ? dpi : 96;
-}
-
 bool FindProgramFor(const std::string& file, std::string& program)
 {
     wchar_t buf[MAX_PATH + 1] = {};

@@ -1,24 +1,14 @@
-// The desktop seam of the POSIX main(): makes the X11 platform from the
-// backend's options and turns XScreenSaver's ways of naming a window into
-// the application's preview switch:
-//   --root              -> /p <XSCREENSAVER_WINDOW, or the root window>
-//   --window-id ID      -> /p <ID>
-//   --window            -> /p <a new top-level window "Mosvik">
-//   /p XID (no option)  -> the XID is adopted as the preview parent
-// The display is opened before the application starts for every mode that
-// draws, so that a missing display is one line and status 2; the dialog
-// needs only GTK's own connection.
+// CreateX11Platform: the X11 desktop run (see x11_desktop.h).
+#include "backends/x11/x11_desktop.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
-#include "app/saver_app.h"
-#include "backends/posix/desktop.h"
 #include "backends/x11/x11_display.h"
-#include "backends/x11/x11_options.h"
-#include "backends/x11/x11_platform.h"
 
 namespace {
 
@@ -40,29 +30,25 @@ std::uint64_t RootTarget(CX11Platform& platform)
 
 } // namespace
 
-std::unique_ptr<CPosixPlatform> CreateDesktopPlatform(int& argc, char**& argv)
+std::unique_ptr<CX11Platform> CreateX11Platform(const X11Options& options, SaverCommand& command)
 {
-    const X11Options options = ParseX11Options(argc, argv);
     auto platform = std::make_unique<CX11Platform>(options);
 
     if (options.target == X11Target::Switch) {
-        const char* sw = argc > 1 ? argv[1] : nullptr;
-        if (MatchSwitch(sw, 'p')) {
+        if (command.mode == SaverCommand::Mode::Preview) {
             // The handle is an X window id; one that names no window is
             // left for the application to report.
-            std::int64_t value = 0;
-            if (argc > 2 && ParsePreviewHandle(argv[2], value) && value > 0 && value <= 0xFFFFFFFF)
-                platform->AdoptParent(std::uint64_t(value));
+            const std::optional<std::int64_t> value = command.PreviewHandle();
+            if (value && *value > 0 && *value <= 0xFFFFFFFF)
+                platform->AdoptParent(std::uint64_t(*value));
             else
                 platform->Connection();
-        } else if (MatchSwitch(sw, 's')) {
+        } else if (command.mode == SaverCommand::Mode::FullScreen) {
             platform->Connection();
         }
         return platform;
     }
 
-    if (argc > 1)
-        throw X11OptionError("--root, --window-id and --window take no switch, got \"" + std::string(argv[1]) + "\"");
     std::uint64_t xid = 0;
     switch (options.target) {
     case X11Target::Root:
@@ -83,12 +69,6 @@ std::unique_ptr<CPosixPlatform> CreateDesktopPlatform(int& argc, char**& argv)
     // for the preview switch.
     if (!platform->AdoptParent(xid) && options.target != X11Target::WindowId)
         throw std::runtime_error("no X window " + std::to_string(xid) + " to draw in");
-    argv = platform->PreviewArguments(argv[0], xid, argc);
+    command = SaverCommand::PreviewOf(xid);
     return platform;
-}
-
-const char* DesktopUsage()
-{
-    static const std::string usage = X11Usage();
-    return usage.c_str();
 }

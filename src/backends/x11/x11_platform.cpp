@@ -124,17 +124,6 @@ std::uint64_t CX11Platform::MakeHostWindow()
     return host;
 }
 
-char** CX11Platform::PreviewArguments(const char* argv0, std::uint64_t xid, int& argc)
-{
-    m_argStrings = {argv0 ? argv0 : "mosvik", "/p", std::to_string(xid)};
-    m_argPointers.clear();
-    for (std::string& s : m_argStrings)
-        m_argPointers.push_back(s.data());
-    m_argPointers.push_back(nullptr);
-    argc = int(m_argStrings.size());
-    return m_argPointers.data();
-}
-
 int CX11Platform::RunDialog(CDialog& dlg, UINT templateId)
 {
     if (templateId != IDD_CONFIG)

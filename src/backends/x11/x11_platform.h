@@ -55,9 +55,6 @@ public:
     // The preview draws with the move-arrow cursor (a preview the user
     // started) or with its parent's (XScreenSaver's windows, the root).
     void SetPreviewCursor(bool moveArrow) { m_bMoveCursor = moveArrow; }
-    // The argument vector for a preview the backend set up: argv0, "/p" and
-    // the XID. It is kept by the platform, which lives as long as the process.
-    char** PreviewArguments(const char* argv0, std::uint64_t xid, int& argc);
 
     SIZE GetScreenSize() override;
     std::vector<MonitorRect> GetMonitors() override; // x11_monitors.cpp
@@ -107,6 +104,4 @@ private:
     std::map<Window, HWND> m_byWindow;  // every X window known, own and foreign
     Window m_host = None;               // the --window host, while it exists
     bool m_bMoveCursor = true;
-    std::vector<std::string> m_argStrings;
-    std::vector<char*> m_argPointers;
 };

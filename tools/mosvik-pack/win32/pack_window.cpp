@@ -1,11 +1,12 @@
 // The pack window: the picture (typed, browsed or dropped), the message,
 // the face (system font chooser), the colour (system colour chooser), bold
-// and italic, a preview of the whole-picture screen and the message screen,
-// and "Save saver as...". Controls are made in code, not from a dialog
-// resource, so the tool needs no .rc; the window has a dialog's keyboard
-// handling through IsDialogMessage. The preview draws with the same GDI
-// calls and the same screen arithmetic as the saver, over a plain
-// background instead of the saver's tile.
+// and italic, a preview of the whole-picture screen and the message screen
+// (pack_preview.cpp), "Save saver as..." and "Install as my screen saver"
+// (saver_install.cpp). Controls are made in code from one table, not from
+// a dialog resource; the window has a dialog's keyboard handling through
+// IsDialogMessage. The table is written at 96 DPI and laid out again at the
+// window's DPI whenever it changes (the tool is per-monitor DPI aware:
+// mosvik-pack.manifest), controls and font alike.
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
@@ -13,15 +14,22 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "backends/win32/win32_dpi.h"
 #include "backends/win32/win32_wide.h"
 #include "pack_gui.h"
+#include "pack_preview.h"
+#include "saver_install.h"
 
 namespace {
 
 enum : int {
-    kPicturePath = 101,
+    kPictureLabel = 100,
+    kPicturePath,
     kBrowse,
+    kMessageLabel,
     kMessage,
     kFont,
     kFace,
@@ -29,12 +37,39 @@ enum : int {
     kBold,
     kItalic,
     kStatus,
+    kInstall,
     kSave,
 };
 
-constexpr int kWidth = 640, kHeight = 530;
+// The controls, in tab order, with their rectangles at 96 DPI.
+struct ControlSpec {
+    const wchar_t* cls;
+    const wchar_t* text;
+    DWORD style;
+    int id;
+    RECT r; // left, top, right, bottom
+};
+constexpr DWORD kTab = WS_TABSTOP;
+const ControlSpec kControls[] = {
+    {L"STATIC", L"&Picture:", 0, kPictureLabel, {10, 14, 75, 34}},
+    {L"EDIT", L"", kTab | WS_BORDER | ES_AUTOHSCROLL, kPicturePath, {80, 10, 520, 34}},
+    {L"BUTTON", L"&Browse...", kTab | BS_PUSHBUTTON, kBrowse, {530, 10, 630, 34}},
+    {L"STATIC", L"&Message:", 0, kMessageLabel, {10, 48, 75, 68}},
+    {L"EDIT", L"Happy birthday!", kTab | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+     kMessage, {80, 44, 630, 134}},
+    {L"BUTTON", L"&Font...", kTab | BS_PUSHBUTTON, kFont, {80, 144, 170, 170}},
+    {L"STATIC", L"", SS_LEFTNOWORDWRAP, kFace, {178, 150, 328, 170}},
+    {L"BUTTON", L"&Colour...", kTab | BS_PUSHBUTTON, kColour, {335, 144, 425, 170}},
+    {L"BUTTON", L"B&old", kTab | BS_AUTOCHECKBOX, kBold, {440, 148, 510, 168}},
+    {L"BUTTON", L"&Italic", kTab | BS_AUTOCHECKBOX, kItalic, {520, 148, 590, 168}},
+    {L"STATIC", L"Choose a picture (or drop one here), write the message, then save the saver.", 0, kStatus,
+     {10, 420, 630, 484}},
+    {L"BUTTON", L"I&nstall as my screen saver", kTab | BS_PUSHBUTTON, kInstall, {290, 490, 470, 518}},
+    {L"BUTTON", L"&Save saver as...", kTab | BS_DEFPUSHBUTTON, kSave, {480, 490, 630, 518}},
+};
+constexpr SIZE kClient{640, 530};
 constexpr RECT kPictureScreen{10, 186, 310, 411}, kMessageScreen{330, 186, 630, 411};
-constexpr COLORREF kBackground = RGB(52, 60, 52);
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 std::wstring Wide(const std::string& text, UINT codePage) { return w32::Widen(text, codePage); }
 
@@ -66,23 +101,6 @@ std::wstring AskForFile(HWND owner, bool save, const wchar_t* filter, const wcha
     return (save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) ? std::wstring(file) : std::wstring();
 }
 
-// A GDI font owned for a scope.
-class ScopedFont {
-public:
-    explicit ScopedFont(const LOGFONTW& lf) : m_font(CreateFontIndirectW(&lf)) {}
-    ScopedFont(const ScopedFont&) = delete;
-    ScopedFont& operator=(const ScopedFont&) = delete;
-    ~ScopedFont()
-    {
-        if (m_font)
-            DeleteObject(m_font);
-    }
-    HFONT Get() const { return m_font; }
-
-private:
-    HFONT m_font;
-};
-
 class PackWindow {
 public:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -90,19 +108,25 @@ public:
 private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
-    HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h);
+    void Layout(int dpi);
     void OnCommand(int id, int code);
     void LoadPicture();
     void ChooseFace();
     void ChooseColour();
+    // The saver written to `file` from the window's request; the status
+    // line says what happened. True when it was written.
+    bool Write(const std::wstring& file, const std::wstring& done);
     void Save();
+    void Install();
     void Status(const std::wstring& text) { SetDlgItemTextW(m_hwnd, kStatus, text.c_str()); }
     GuiRequest Request() const;
-    void PaintPreview(HDC dc);
-    void PaintMessage(HDC dc, const RECT& screen);
+    void PaintMessage(HDC dc);
 
     HWND m_hwnd = nullptr;
     HWND m_focus = nullptr; // the control that had the keyboard when the window was left
+    int m_dpi = w32::kBaseDpi;
+    w32::Font m_font; // the controls' font at m_dpi
+    RECT m_pictureScreen = kPictureScreen, m_messageScreen = kMessageScreen;
     GuiRequest m_request;
     GuiPicture m_picture;
     std::wstring m_loadedPath = L"\x1"; // differs from every path, so the first load happens
@@ -110,34 +134,35 @@ private:
     COLORREF m_custom[16] = {};
 };
 
-HWND PackWindow::Child(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h)
-{
-    HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, m_hwnd,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    return child;
-}
-
 void PackWindow::Create()
 {
-    Child(L"STATIC", L"&Picture:", 0, -1, 10, 14, 65, 20);
-    Child(L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kPicturePath, 80, 10, 440, 24);
-    Child(L"BUTTON", L"&Browse...", WS_TABSTOP | BS_PUSHBUTTON, kBrowse, 530, 10, 100, 24);
-    Child(L"STATIC", L"&Message:", 0, -1, 10, 48, 65, 20);
-    HWND message = Child(L"EDIT", L"", WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-                         kMessage, 80, 44, 550, 90);
-    SetWindowTextW(message, L"Happy birthday!");
-    Child(L"BUTTON", L"&Font...", WS_TABSTOP | BS_PUSHBUTTON, kFont, 80, 144, 90, 26);
-    Child(L"STATIC", Wide(m_request.message.face, CP_UTF8).c_str(), SS_LEFTNOWORDWRAP, kFace, 178, 150, 150, 20);
-    Child(L"BUTTON", L"&Colour...", WS_TABSTOP | BS_PUSHBUTTON, kColour, 335, 144, 90, 26);
-    Child(L"BUTTON", L"B&old", WS_TABSTOP | BS_AUTOCHECKBOX, kBold, 440, 148, 70, 20);
-    Child(L"BUTTON", L"&Italic", WS_TABSTOP | BS_AUTOCHECKBOX, kItalic, 520, 148, 70, 20);
-    Child(L"STATIC", L"Choose a picture (or drop one here), write the message, then save the saver.", 0, kStatus, 10,
-          420, 620, 64);
-    Child(L"BUTTON", L"&Save saver as...", WS_TABSTOP | BS_DEFPUSHBUTTON, kSave, 480, 490, 150, 28);
+    for (const ControlSpec& c : kControls)
+        CreateWindowExW(0, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, 0, 0, 0, 0, m_hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr), nullptr);
+    SetDlgItemTextW(m_hwnd, kFace, Wide(m_request.message.face, CP_UTF8).c_str());
+    Layout(w32::WindowDpi(m_hwnd));
+    const SIZE frame = w32::FrameForClient(SIZE{w32::ScaleForDpi(kClient.cx, m_dpi), w32::ScaleForDpi(kClient.cy, m_dpi)},
+                                           kStyle, 0, m_dpi);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     DragAcceptFiles(m_hwnd, TRUE);
     LoadPicture();
     m_focus = GetDlgItem(m_hwnd, kPicturePath);
+}
+
+void PackWindow::Layout(int dpi)
+{
+    m_dpi = dpi;
+    w32::Font font = w32::StockFontForDpi(GetStockObject(DEFAULT_GUI_FONT), dpi);
+    for (const ControlSpec& c : kControls) {
+        const RECT r = w32::ScaleForDpi(c.r, dpi);
+        const HWND child = GetDlgItem(m_hwnd, c.id);
+        MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    }
+    m_font = std::move(font); // the old font goes once no control uses it
+    m_pictureScreen = w32::ScaleForDpi(kPictureScreen, dpi);
+    m_messageScreen = w32::ScaleForDpi(kMessageScreen, dpi);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 GuiRequest PackWindow::Request() const
@@ -169,7 +194,7 @@ void PackWindow::LoadPicture()
     }
     if (!m_pictureError.empty())
         Status(m_pictureError);
-    InvalidateRect(m_hwnd, &kPictureScreen, FALSE);
+    InvalidateRect(m_hwnd, &m_pictureScreen, FALSE);
 }
 
 void PackWindow::ChooseFace()
@@ -191,7 +216,7 @@ void PackWindow::ChooseFace()
     SetDlgItemTextW(m_hwnd, kFace, lf.lfFaceName);
     CheckDlgButton(m_hwnd, kBold, lf.lfWeight >= FW_SEMIBOLD ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hwnd, kItalic, lf.lfItalic ? BST_CHECKED : BST_UNCHECKED);
-    InvalidateRect(m_hwnd, &kMessageScreen, FALSE);
+    InvalidateRect(m_hwnd, &m_messageScreen, FALSE);
 }
 
 void PackWindow::ChooseColour()
@@ -205,7 +230,25 @@ void PackWindow::ChooseColour()
     if (!ChooseColorW(&cc))
         return;
     m_request.message.colour = cc.rgbResult;
-    InvalidateRect(m_hwnd, &kMessageScreen, FALSE);
+    InvalidateRect(m_hwnd, &m_messageScreen, FALSE);
+}
+
+bool PackWindow::Write(const std::wstring& file, const std::wstring& done)
+{
+    try {
+        std::vector<std::string> warnings;
+        const std::string line = GuiPack(Request(), Utf8(file), warnings);
+        std::wstring text = L"Saved " + Wide(line, CP_UTF8) + L".\r\n" + done;
+        for (const std::string& w : warnings)
+            text += L"\r\nNote: " + Wide(w, CP_UTF8);
+        Status(text);
+        return true;
+    } catch (const std::bad_alloc&) {
+        Status(L"Nothing was written: out of memory.");
+    } catch (const std::exception& e) {
+        Status(L"Nothing was written: " + Wide(e.what(), CP_UTF8));
+    }
+    return false;
 }
 
 void PackWindow::Save()
@@ -215,24 +258,32 @@ void PackWindow::Save()
         return; // the status line already says why
     const std::wstring file = AskForFile(m_hwnd, true, L"Screen savers (*.scr)\0*.scr\0", L"my-saver.scr",
                                          OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST);
-    if (file.empty())
+    if (!file.empty())
+        Write(file, L"To use it, right-click the file and choose Install (or copy it into C:\\Windows).");
+}
+
+void PackWindow::Install()
+{
+    LoadPicture();
+    if (!m_pictureError.empty())
         return;
+    std::wstring file;
     try {
-        std::vector<std::string> warnings;
-        const std::string done = GuiPack(Request(), Utf8(file), warnings);
-        std::wstring text = L"Saved " + Wide(done, CP_UTF8) +
-                            L".\r\nTo use it, right-click the file and choose Install (or copy it into C:\\Windows).";
-        for (const std::string& w : warnings)
-            text += L"\r\nNote: " + Wide(w, CP_UTF8);
-        Status(text);
-    } catch (const std::bad_alloc&) {
-        Status(L"Nothing was written: out of memory.");
+        file = SaverInstallFolder() + L"\\" + InstalledSaverName(WindowText(GetDlgItem(m_hwnd, kPicturePath)));
     } catch (const std::exception& e) {
         Status(L"Nothing was written: " + Wide(e.what(), CP_UTF8));
+        return;
+    }
+    if (!Write(file, L"It is now your screen saver."))
+        return;
+    try {
+        MakeCurrentSaver(file);
+    } catch (const std::exception& e) {
+        Status(L"Saved " + file + L", but it could not be made your screen saver: " + Wide(e.what(), CP_UTF8));
     }
 }
 
-void PackWindow::PaintMessage(HDC dc, const RECT& screen)
+void PackWindow::PaintMessage(HDC dc)
 {
     std::string stored;
     try {
@@ -241,63 +292,7 @@ void PackWindow::PaintMessage(HDC dc, const RECT& screen)
         Status(L"The message cannot be stored: " + Wide(e.what(), CP_UTF8));
         return;
     }
-    const std::wstring text = Wide(stored, 1252);
-    const int W = screen.right - screen.left, H = screen.bottom - screen.top;
-    RECT t{screen.left + W / 8, screen.top + H / 8, screen.right - W / 8, screen.bottom - H / 8};
-    LOGFONTW lf{};
-    const std::wstring face = Wide(m_request.message.face, CP_UTF8);
-    lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    lf.lfHeight = -MulDiv(100, dpi, 720); // 10 points
-    RECT m = t;
-    {
-        ScopedFont measure(lf);
-        HGDIOBJ old = SelectObject(dc, measure.Get());
-        DrawTextW(dc, text.c_str(), int(text.size()), &m, DT_CALCRECT | DT_NOCLIP);
-        SelectObject(dc, old);
-    }
-    if (m.right <= m.left || m.bottom <= m.top)
-        return; // the saver shows no message screen either
-    const int size = GuiFitMessageSize(t.right - t.left, t.bottom - t.top, m.right - m.left, m.bottom - m.top);
-    lf.lfHeight = -MulDiv(size, dpi, 720);
-    lf.lfWeight = IsDlgButtonChecked(m_hwnd, kBold) == BST_CHECKED ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = IsDlgButtonChecked(m_hwnd, kItalic) == BST_CHECKED;
-    ScopedFont font(lf);
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ old = SelectObject(dc, font.Get());
-    const COLORREF oldColour = SetTextColor(dc, m_request.message.colour);
-    DrawTextW(dc, text.c_str(), int(text.size()), &t, DT_CENTER | DT_NOCLIP);
-    SetTextColor(dc, oldColour);
-    SelectObject(dc, old);
-    SetBkMode(dc, oldMode);
-}
-
-void PackWindow::PaintPreview(HDC dc)
-{
-    HBRUSH background = CreateSolidBrush(kBackground);
-    FillRect(dc, &kPictureScreen, background);
-    FillRect(dc, &kMessageScreen, background);
-    DeleteObject(background);
-
-    if (m_picture.width > 0) {
-        const RECT& s = kPictureScreen;
-        const GuiRect r = GuiPictureRect(s.right - s.left, s.bottom - s.top, m_picture.width, m_picture.height);
-        BITMAPINFO bmi{};
-        bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bmi.bmiHeader.biWidth = m_picture.width;
-        bmi.bmiHeader.biHeight = m_picture.height;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 24;
-        bmi.bmiHeader.biCompression = BI_RGB;
-        const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-        StretchDIBits(dc, s.left + r.left, s.top + r.top, r.right - r.left, r.bottom - r.top, 0, 0, m_picture.width,
-                      m_picture.height, m_picture.bits.data(), &bmi, DIB_RGB_COLORS, SRCCOPY);
-        SetStretchBltMode(dc, oldMode);
-    }
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, kMessageScreen.left, kMessageScreen.top, kMessageScreen.right, kMessageScreen.bottom);
-    PaintMessage(dc, kMessageScreen);
-    RestoreDC(dc, saved);
+    PaintMessagePreview(dc, m_messageScreen, Wide(stored, 1252), Request(), m_dpi);
 }
 
 void PackWindow::OnCommand(int id, int code)
@@ -319,13 +314,14 @@ void PackWindow::OnCommand(int id, int code)
         break;
     case kMessage:
         if (code == EN_CHANGE)
-            InvalidateRect(m_hwnd, &kMessageScreen, FALSE);
+            InvalidateRect(m_hwnd, &m_messageScreen, FALSE);
         break;
     case kFont: ChooseFace(); break;
     case kColour: ChooseColour(); break;
     case kBold:
-    case kItalic: InvalidateRect(m_hwnd, &kMessageScreen, FALSE); break;
+    case kItalic: InvalidateRect(m_hwnd, &m_messageScreen, FALSE); break;
     case kSave: Save(); break;
+    case kInstall: Install(); break;
     case IDCANCEL: DestroyWindow(m_hwnd); break;
     }
 }
@@ -339,6 +335,14 @@ LRESULT PackWindow::Handle(UINT msg, WPARAM wp, LPARAM lp)
     case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp));
         return 0;
+    case WM_DPICHANGED: {
+        // The system suggests the frame for the new DPI; the controls follow.
+        Layout(LOWORD(wp));
+        const RECT* r = reinterpret_cast<const RECT*>(lp);
+        SetWindowPos(m_hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case WM_ACTIVATE:
         // As a dialog does: the keyboard goes back to the control that had it.
         if (LOWORD(wp) == WA_INACTIVE) {
@@ -361,7 +365,8 @@ LRESULT PackWindow::Handle(UINT msg, WPARAM wp, LPARAM lp)
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(m_hwnd, &ps);
-        PaintPreview(dc);
+        PaintPicturePreview(dc, m_pictureScreen, m_picture);
+        PaintMessage(dc);
         EndPaint(m_hwnd, &ps);
         return 0;
     }
@@ -403,12 +408,11 @@ int RunPackWindow()
     wc.lpszClassName = L"MosvikPack";
     if (!RegisterClassExW(&wc))
         return 2;
-    RECT frame{0, 0, kWidth, kHeight};
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    AdjustWindowRect(&frame, style, FALSE);
+    // Made at 96 DPI; WM_CREATE sizes it for the DPI of the monitor it is on.
+    const SIZE frame = w32::FrameForClient(kClient, kStyle, 0, w32::kBaseDpi);
     PackWindow window;
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Make a Mosvik saver", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, &window);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Make a Mosvik saver", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                frame.cx, frame.cy, nullptr, nullptr, instance, &window);
     if (!hwnd)
         return 2;
     ShowWindow(hwnd, SW_SHOWNORMAL);

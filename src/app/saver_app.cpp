@@ -1,5 +1,6 @@
-// Start-up of the application object: the speed setting, the embedded
-// document, then one of the three run modes. Failures that leave no window
+// Start-up of the application object: the settings, the embedded
+// document, then one of the three run modes (a show first asks for the
+// source of its pictures). Failures that leave no window
 // to run are thrown to AfxWinMain, which turns them into the exit status.
 // The window objects delete themselves once their window is gone; the
 // process normally ends before that, so they are never freed by the app.
@@ -39,10 +40,12 @@ BOOL CSaverApp::InitInstance()
     LoadDocument();
 
     if (m_command.mode == SaverCommand::Mode::Preview) {
+        ChooseDocSource();
         StartPreview();
         return TRUE;
     }
     if (m_command.mode == SaverCommand::Mode::FullScreen) {
+        ChooseDocSource();
         StartFullScreen();
         return TRUE;
     }
@@ -59,6 +62,13 @@ void CSaverApp::LoadSettings()
     // A stored value outside the dialog's range is pulled into it: the
     // animation divides by the speed, so 0 must never reach it.
     m_nSpeed = std::clamp(GetProfileInt(kSpeedSection, kSpeedEntry, kDefaultSpeed), kMinSpeed, kMaxSpeed);
+    m_pictures = ReadPictureSettings(*this);
+}
+
+void CSaverApp::ChooseDocSource()
+{
+    if (!m_pDocSource && m_makeDocSource)
+        m_pDocSource = m_makeDocSource(m_pictures);
 }
 
 void CSaverApp::LoadDocument()

@@ -8,10 +8,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/picture_settings.h"
 #include "board/jigsaw_board.h"
 #include "document/jigsaw_doc.h"
 #include "raster/dc.h"
@@ -55,9 +57,17 @@ public:
     // cycle shows the embedded document.
     IDocumentSource* m_pDocSource = nullptr;
     SaverCommand m_command; // set by AfxWinMain
+    // The saver's own picture setting, read at start-up with the speed.
+    PictureSettings m_pictures;
+    // Installed by the composition root before AfxWinMain when no source
+    // is: asked once, as a show (full screen or preview) starts, for the
+    // source that follows the picture setting. It keeps what it makes
+    // until the process ends; null leaves the embedded document.
+    std::function<IDocumentSource*(const PictureSettings&)> m_makeDocSource;
 
 private:
     void LoadSettings();
+    void ChooseDocSource();
     void LoadDocument();
     void StartPreview();
     void StartFullScreen();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,13 @@ public:
                               const char* entry, int nDefault) = 0;
     virtual BOOL WriteProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                                  const char* entry, int value) = 0;
+    // A text setting beside the numbers, keyed the same way, in UTF-8 (a
+    // folder name may hold any character): nothing when the entry is
+    // missing or is not text. An empty text is a value like any other.
+    virtual std::optional<std::string> GetProfileString(const std::string& registryKey, const std::string& appName,
+                                                        const char* section, const char* entry) = 0;
+    virtual BOOL WriteProfileString(const std::string& registryKey, const std::string& appName, const char* section,
+                                    const char* entry, const std::string& value) = 0;
     // Runs a modal dialog built from its template; returns the code that
     // ended it (IDOK, IDCANCEL).
     virtual int RunDialog(CDialog& dlg, UINT templateId) = 0;

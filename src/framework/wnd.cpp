@@ -1,7 +1,9 @@
 // Message dispatch through message maps, the per-message guard, the
-// handle map and the application object's loop and profile functions.
+// handle map, the application object's loop and profile functions, and
+// the dialog's items.
 #include "framework/wnd.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <unordered_map>
@@ -150,6 +152,16 @@ BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
     return AfxGetPlatform().WriteProfileInt(m_strRegistryKey, m_strAppName, section, entry, value);
 }
 
+std::optional<std::string> CWinApp::GetProfileString(const char* section, const char* entry)
+{
+    return AfxGetPlatform().GetProfileString(m_strRegistryKey, m_strAppName, section, entry);
+}
+
+BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const std::string& value)
+{
+    return AfxGetPlatform().WriteProfileString(m_strRegistryKey, m_strAppName, section, entry, value);
+}
+
 std::string AppNameFromPath(const std::string& path)
 {
     std::size_t slash = path.find_last_of("/\\");
@@ -180,3 +192,57 @@ void CSliderCtrl::SetPos(int nPos)
 int CSliderCtrl::GetPos() const { return m_pPeer ? m_pPeer->GetPos() : m_nPos; }
 
 int CDialog::DoModal() { return AfxGetPlatform().RunDialog(*this, m_nIDTemplate); }
+
+std::string CDialog::GetDlgItemText(UINT nID) const
+{
+    if (m_pItems)
+        return m_pItems->GetText(nID);
+    auto it = m_items.find(nID);
+    return it == m_items.end() ? std::string() : it->second.text;
+}
+
+void CDialog::SetDlgItemText(UINT nID, const std::string& text)
+{
+    m_items[nID].text = text;
+    if (m_pItems)
+        m_pItems->SetText(nID, text);
+}
+
+UINT CDialog::IsDlgButtonChecked(UINT nID) const
+{
+    if (m_pItems)
+        return m_pItems->IsChecked(nID) ? 1 : 0;
+    auto it = m_items.find(nID);
+    return it != m_items.end() && it->second.checked ? 1 : 0;
+}
+
+void CDialog::CheckDlgButton(UINT nID, UINT nCheck)
+{
+    m_items[nID].checked = nCheck != 0;
+    if (m_pItems)
+        m_pItems->SetChecked(nID, nCheck != 0);
+}
+
+void CDialog::CheckRadioButton(UINT nIDFirst, UINT nIDLast, UINT nIDCheck)
+{
+    for (std::uint64_t id = nIDFirst; id <= nIDLast; ++id)
+        CheckDlgButton(UINT(id), id == nIDCheck ? 1 : 0);
+}
+
+void CDialog::EnableDlgItem(UINT nID, BOOL bEnable)
+{
+    m_items[nID].enabled = bEnable != FALSE;
+    if (m_pItems)
+        m_pItems->Enable(nID, bEnable != FALSE);
+}
+
+BOOL CDialog::IsDlgItemEnabled(UINT nID) const
+{
+    auto it = m_items.find(nID);
+    return it == m_items.end() || it->second.enabled ? TRUE : FALSE;
+}
+
+std::optional<std::string> CDialog::PickFolder(const std::string& initial)
+{
+    return m_pItems ? m_pItems->PickFolder(initial) : std::nullopt;
+}

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "framework/cstring.h"
@@ -76,6 +78,9 @@ public:
     void SetRegistryKey(const char* key) { m_strRegistryKey = key; }
     int GetProfileInt(const char* section, const char* entry, int nDefault);
     BOOL WriteProfileInt(const char* section, const char* entry, int value);
+    // Text entries (UTF-8); nothing when the entry is missing.
+    std::optional<std::string> GetProfileString(const char* section, const char* entry);
+    BOOL WriteProfileString(const char* section, const char* entry, const std::string& value);
 
     CWnd* m_pMainWnd = nullptr;
     std::string m_strAppName;     // executable file name without extension
@@ -87,9 +92,26 @@ CWinApp* AfxGetApp();
 std::string AppNameFromPath(const std::string& path);
 
 // Modal dialogs. The backend builds the window from the template, binds
-// the controls (DDX_Control), calls OnInitDialog, and routes the buttons:
-// IDOK to OnOK, IDCANCEL to OnCancel, any other to OnCommand.
+// the controls (DDX_Control), attaches its items, calls OnInitDialog, and
+// routes the buttons: IDOK to OnOK, IDCANCEL to OnCancel, any other
+// (check boxes and radio buttons included) to OnCommand.
 class CSliderCtrl;
+
+// The backend's side of a running dialog: its items by id (the texts of
+// buttons and edit boxes in UTF-8, the states of check boxes and radio
+// buttons, whether an item takes input) and the folder picker it offers.
+class IDialogItems {
+public:
+    virtual ~IDialogItems() = default;
+    virtual std::string GetText(UINT nID) const = 0;
+    virtual void SetText(UINT nID, const std::string& text) = 0;
+    virtual bool IsChecked(UINT nID) const = 0;
+    virtual void SetChecked(UINT nID, bool checked) = 0;
+    virtual void Enable(UINT nID, bool enable) = 0;
+    // Lets the user choose a folder, starting at `initial` (UTF-8); nothing
+    // when the user cancels or the backend has no picker.
+    virtual std::optional<std::string> PickFolder(const std::string& initial) = 0;
+};
 
 class ISliderPeer {
 public:
@@ -132,8 +154,31 @@ public:
     int GetResult() const { return m_nResult; }
     UINT GetTemplateId() const { return m_nIDTemplate; }
 
+    // The items while the backend's window lives (null detaches them).
+    void AttachItems(IDialogItems* items) { m_pItems = items; }
+    // The framework's item functions. The dialog keeps what it set, so one
+    // run without a backend window (headless, tests) reads back the same;
+    // with a window attached, reading asks the window.
+    std::string GetDlgItemText(UINT nID) const;
+    void SetDlgItemText(UINT nID, const std::string& text);
+    UINT IsDlgButtonChecked(UINT nID) const;
+    void CheckDlgButton(UINT nID, UINT nCheck);
+    // Checks nIDCheck and clears the other radio buttons nIDFirst..nIDLast.
+    void CheckRadioButton(UINT nIDFirst, UINT nIDLast, UINT nIDCheck);
+    void EnableDlgItem(UINT nID, BOOL bEnable);
+    BOOL IsDlgItemEnabled(UINT nID) const;
+    std::optional<std::string> PickFolder(const std::string& initial);
+
 private:
+    struct Item {
+        std::string text;
+        bool checked = false;
+        bool enabled = true;
+    };
+
     UINT m_nIDTemplate;
     int m_nResult = IDCANCEL;
     bool m_bEnded = false;
+    IDialogItems* m_pItems = nullptr;
+    std::map<UINT, Item> m_items;
 };

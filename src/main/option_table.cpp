@@ -47,8 +47,9 @@ constexpr OptionRow kRows[] = {
      OptionPlace::Leading},
     {OptionId::StopAfter, "stop-after", "SECONDS", "end with status 0 after that much virtual time", kRunHeadless,
      OptionPlace::Leading},
-    {OptionId::ConfigAnswer, "config-answer", "ok:POS|cancel",
-     "how the configuration dialog is answered (default cancel)", kRunHeadless, OptionPlace::Leading},
+    {OptionId::ConfigAnswer, "config-answer", "ok:POS[:DIR]|cancel",
+     "how the configuration dialog is answered (default cancel); DIR is typed as the picture folder", kRunHeadless,
+     OptionPlace::Leading},
     // The pipe one monitor's show hands its samples on (a several-monitor run).
     {OptionId::FrameFd, "frame-fd", "N", nullptr, kRunHeadless, OptionPlace::Leading},
 

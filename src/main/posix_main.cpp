@@ -19,8 +19,10 @@
 #include "backends/headless/headless_platform.h"
 #include "backends/headless/input_script.h"
 #include "disk_pictures/disk_pictures.h"
+#include "disk_pictures/xscreensaver_images.h"
 #include "main/desktop_recording.h"
 #include "main/monitor_shows.h"
+#include "main/picture_choice.h"
 #include "main/saver_options.h"
 #if MOSVIK_HAVE_X11
 #include "backends/x11/x11_desktop.h"
@@ -136,12 +138,11 @@ int main(int argc, char** argv)
     if (!platform)
         return 2;
 
-    // Like the platform, the source lives until the process ends.
-    std::unique_ptr<CDiskPictureSource> source;
-    if (options.pictures.Any()) {
-        source = std::make_unique<CDiskPictureSource>(std::move(options.pictures));
-        GetSaverApp().m_pDocSource = source.get();
-    }
+    // The pictures: the command line's, else the saver's setting, else on
+    // the desktop XScreenSaver's image folder; chosen as a show starts.
+    InstallPictureChoice(GetSaverApp(), std::move(options.pictures),
+                         options.run == kRunHeadless ? ImageFolderReader()
+                                                     : ImageFolderReader(xscreensaver::ReadImageFolder));
     AfxSetPlatform(platform);
     int status = 1;
     try {

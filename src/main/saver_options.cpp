@@ -86,11 +86,18 @@ void SetHeadlessOption(HeadlessOptions& o, OptionId id, const std::string& value
             o.configOk = false;
             return;
         }
-        if (value.starts_with("ok:") && ReadNumber(std::string_view(value).substr(3), o.configPosition)) {
+        // ok:POSITION, then optionally :FOLDER (which may hold colons itself).
+        if (const std::size_t folderAt = value.find(':', 3);
+            value.starts_with("ok:") &&
+            ReadNumber(std::string_view(value).substr(3, folderAt == std::string::npos ? std::string::npos
+                                                                                        : folderAt - 3),
+                       o.configPosition)) {
             o.configOk = true;
+            if (folderAt != std::string::npos)
+                o.configFolder = value.substr(folderAt + 1);
             return;
         }
-        throw OptionError("--config-answer needs ok:POSITION or cancel, got \"" + value + "\"");
+        throw OptionError("--config-answer needs ok:POSITION[:FOLDER] or cancel, got \"" + value + "\"");
     default:
         throw std::logic_error("not a headless option");
     }

@@ -16,6 +16,7 @@
 #include "backends/win32/win32_platform.h"
 #include "disk_pictures/disk_pictures.h"
 #include "main/common_options.h"
+#include "main/picture_choice.h"
 #include "main/option_table.h"
 
 int StartWindowsSaver(const std::vector<std::string>& args) noexcept
@@ -32,13 +33,14 @@ int StartWindowsSaver(const std::vector<std::string>& args) noexcept
             std::fprintf(stderr, "mosvik: %s\n", e.what());
             return 1;
         }
-        // Lives until the saver has run (the process may end inside it).
-        std::unique_ptr<CDiskPictureSource> source;
-        if (options.pictures.Any()) {
-            source = std::make_unique<CDiskPictureSource>(std::move(options.pictures));
-            GetSaverApp().m_pDocSource = source.get();
-        }
-        return w32::core::RunSaver(command, options.monitor, options.given);
+        // The pictures: the command line's, else the folder of the saver's
+        // setting (Windows starts a saver with /s alone, so that is where a
+        // folder comes from); chosen as a show starts. The application
+        // object is made only once the platform is.
+        auto choosePictures = [&options] {
+            InstallPictureChoice(GetSaverApp(), std::move(options.pictures), nullptr);
+        };
+        return w32::core::RunSaver(command, options.monitor, options.given, choosePictures);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
     } catch (...) {

@@ -13,6 +13,13 @@
 #define IDB_TILE 229
 #define IDC_HOMEPAGE 1012
 #define IDC_SPEED 1013
+/* The dialog's pictures group; the two radio buttons are consecutive. */
+#define IDC_OWN_PICTURE 1014
+#define IDC_FOLDER_PICTURES 1015
+#define IDC_PICTURE_FOLDER 1016
+#define IDC_BROWSE 1017
+#define IDC_SUBFOLDERS 1018
+#define IDC_CAPTION 1019
 
 #define MOSVIK_NAME_TEXT "Mosvik"
 #define MOSVIK_STOCK_TEXT "\"Your message here.\""
@@ -20,6 +27,13 @@
 #define MOSVIK_CONFIG_CAPTION "Mosvik configuration"
 #define MOSVIK_HOMEPAGE_TEXT "&Go to the Korvel Software home page"
 #define MOSVIK_NOTICE_TEXT "Copyright \251 Korvel Software"
+#define MOSVIK_PICTURES_TEXT "Pictures"
+#define MOSVIK_OWN_PICTURE_TEXT "The saver's &own picture"
+#define MOSVIK_FOLDER_TEXT "A &folder:"
+#define MOSVIK_BROWSE_TEXT "&Browse..."
+#define MOSVIK_SUBFOLDERS_TEXT "Include &subfolders"
+#define MOSVIK_CAPTION_TEXT "Show &date and file name"
+#define MOSVIK_PICK_FOLDER_TEXT "Choose a folder of pictures"
 #define MOSVIK_HOMEPAGE_HOST "www.korvel-software.example"
 #define MOSVIK_REGISTRY_KEY "Korvel Screen Savers"
 

@@ -29,6 +29,8 @@ protected:
         app.m_nSpeed = kDefaultSpeed;
         app.m_bPreview = FALSE;
         app.m_command = SaverCommand{};
+        app.m_pictures = PictureSettings{};
+        app.m_makeDocSource = nullptr;
         app.m_board.ClearBoard();
         app.m_doc.m_message.text = CString();
         app.m_doc.m_message.face = CString("Arial");

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -237,6 +238,20 @@ public:
         profile[std::string(section) + "\\" + entry] = value;
         return TRUE;
     }
+    std::optional<std::string> GetProfileString(const std::string& key, const std::string& app, const char* section,
+                                                const char* entry) override
+    {
+        profileReads.push_back(key + "\\" + app + "\\" + section + "\\" + entry);
+        auto it = profileText.find(std::string(section) + "\\" + entry);
+        return it == profileText.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    BOOL WriteProfileString(const std::string& key, const std::string& app, const char* section, const char* entry,
+                            const std::string& value) override
+    {
+        profileTextWrites.push_back({std::string(section) + "\\" + entry, value});
+        profileText[std::string(section) + "\\" + entry] = value;
+        return TRUE;
+    }
     int RunDialog(CDialog& dlg, UINT templateId) override
     {
         dialogTemplates.push_back(templateId);
@@ -287,6 +302,7 @@ public:
     std::function<void(DWORD)> onSleepUntilTick; // replaces the jump
     std::map<HWND, RECT> foreign; // windows of other processes (preview parents)
     std::map<std::string, int> profile;
+    std::map<std::string, std::string> profileText;
 
     // State and records.
     DWORD ticks = 0;
@@ -312,6 +328,7 @@ public:
     std::vector<int> exitStatuses;
     std::vector<std::string> profileReads;
     std::vector<std::pair<std::string, int>> profileWrites;
+    std::vector<std::pair<std::string, std::string>> profileTextWrites;
     std::vector<UINT> dialogTemplates;
     std::vector<std::string> lookups, launches;
     int peeks = 0;

@@ -75,9 +75,12 @@ TEST_F(StartupTest, AnyOtherSwitchRunsTheDialogAfterLoadingTheDocument)
         EXPECT_TRUE(err.empty()) << err;
     }
     EXPECT_TRUE(fake.createCalls.empty());
-    // The setting is read under the key, the executable's name and the section.
-    ASSERT_FALSE(fake.profileReads.empty());
-    EXPECT_EQ(fake.profileReads.back(), "Korvel Screen Savers\\jigsaw\\MOSVIK\\Speed");
+    // The settings are read under the key, the executable's name and the section.
+    for (const char* entry : {"Speed", "PictureFolder", "PictureSubfolders", "PictureCaption"})
+        EXPECT_NE(std::find(fake.profileReads.begin(), fake.profileReads.end(),
+                            std::string("Korvel Screen Savers\\jigsaw\\MOSVIK\\") + entry),
+                  fake.profileReads.end())
+            << entry;
     EXPECT_TRUE(fake.profileWrites.empty());
 }
 

@@ -100,6 +100,34 @@ TEST_F(IniProfileTest, UnreadableValuesGiveTheDefault)
     EXPECT_FALSE(ini.WriteInt(kKey, "mosvik", "MOSVIK", "Speed", 8));
 }
 
+TEST_F(IniProfileTest, TextsComeBackAsTheyWereWritten)
+{
+    CIniProfile ini(m_home);
+    const fs::path file = m_home / kKey / "mosvik.ini";
+    EXPECT_EQ(ini.GetString(kKey, "mosvik", "MOSVIK", "PictureFolder"), std::nullopt);
+    // The text, and how the file holds it.
+    const std::pair<std::string, std::string> cases[] = {
+        {"/home/ann/Pictures", "/home/ann/Pictures"},
+        {"", ""}, // set, and empty: not the same as missing
+        {"/srv/My Photos/\xd0\xa4\xd0\xbe\xd1\x82\xd0\xbe", "/srv/My Photos/\xd0\xa4\xd0\xbe\xd1\x82\xd0\xbe"},
+        {" /padded ", "\" /padded \""},
+        {"\"quoted\"", "\"\"quoted\"\""},
+        {"a=b;#c", "a=b;#c"},
+    };
+    for (const auto& [text, stored] : cases) {
+        ASSERT_TRUE(ini.WriteString(kKey, "mosvik", "MOSVIK", "PictureFolder", text)) << text;
+        EXPECT_EQ(Read(file), "[MOSVIK]\nPictureFolder=" + stored + "\n");
+        EXPECT_EQ(ini.GetString(kKey, "mosvik", "mosvik", "picturefolder"), text);
+    }
+    for (const std::string& bad : {std::string("two\nlines"), std::string("cr\r"), std::string("nul\0", 4)})
+        EXPECT_FALSE(ini.WriteString(kKey, "mosvik", "MOSVIK", "PictureFolder", bad));
+    EXPECT_EQ(ini.GetString(kKey, "mosvik", "MOSVIK", "PictureFolder"), "a=b;#c");
+    // Numbers and texts share the section.
+    ASSERT_TRUE(ini.WriteInt(kKey, "mosvik", "MOSVIK", "Speed", 3));
+    EXPECT_EQ(ini.GetString(kKey, "mosvik", "MOSVIK", "Speed"), "3");
+    EXPECT_EQ(ini.GetInt(kKey, "mosvik", "MOSVIK", "PictureFolder", 8), 8);
+}
+
 TEST_F(IniProfileTest, FailedWriteLeavesTheOldFile)
 {
     const fs::path file = m_home / kKey / "mosvik.ini";

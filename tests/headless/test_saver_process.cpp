@@ -129,16 +129,20 @@ TEST_F(SaverRun, PreviewIgnoresInputAndEndsWithItsParent)
     EXPECT_EQ(Lines(noParent.err), 1) << noParent.err;
 }
 
-TEST_F(SaverRun, ConfigurationAnswersStoreTheSpeed)
+TEST_F(SaverRun, ConfigurationAnswersStoreTheSettings)
 {
     const fs::path saver = Saver("Hi");
     const fs::path ini = m_config / "Korvel Screen Savers" / (saver.filename().string() + ".ini");
+    const std::string rest = "PictureSubfolders=1\nPictureCaption=0\n";
     struct Case {
         const char* answer;
-        const char* stored;
+        const char* stored; // the settings after it, the pictures' numbers aside
     };
-    for (const Case& c : {Case{"cancel", nullptr}, Case{"ok:57", "8"}, Case{"ok:1", "64"}, Case{"ok:64", "1"},
-                          Case{"cancel", "1"}}) {
+    for (const Case& c : {Case{"cancel", nullptr}, Case{"ok:57", "Speed=8\n"}, Case{"ok:1", "Speed=64\n"},
+                          Case{"ok:64", "Speed=1\n"},
+                          Case{"ok:64:/srv/My Photos: 2024", "Speed=1\nPictureFolder=/srv/My Photos: 2024\n"},
+                          Case{"cancel", "Speed=1\nPictureFolder=/srv/My Photos: 2024\n"},
+                          Case{"ok:64:", "Speed=1\nPictureFolder=\n"}}) { // the own picture, chosen
         const RunResult r = RunSaver(saver, {std::string("--config-answer=") + c.answer, "/c"});
         EXPECT_EQ(r.status, 0) << c.answer << ": " << r.err;
         EXPECT_EQ(r.out + r.err, "") << c.answer;
@@ -146,12 +150,16 @@ TEST_F(SaverRun, ConfigurationAnswersStoreTheSpeed)
             EXPECT_FALSE(fs::exists(ini)) << c.answer;
             continue;
         }
-        EXPECT_EQ(ReadText(ini), std::string("[MOSVIK]\nSpeed=") + c.stored + "\n") << c.answer;
+        std::string text = ReadText(ini);
+        const std::size_t at = text.find(rest);
+        ASSERT_NE(at, std::string::npos) << c.answer << ": " << text;
+        EXPECT_EQ(text.erase(at, rest.size()), std::string("[MOSVIK]\n") + c.stored) << c.answer;
     }
     // No answer given: cancel.
+    const std::string before = ReadText(ini);
     const RunResult r = RunSaver(saver, {"x"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(ReadText(ini), "[MOSVIK]\nSpeed=1\n");
+    EXPECT_EQ(ReadText(ini), before);
 }
 
 TEST_F(SaverRun, EmptyOrStockMessageSkipsTheMessageScreen)

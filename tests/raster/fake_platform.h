@@ -97,6 +97,16 @@ public:
     {
         return TRUE;
     }
+    std::optional<std::string> GetProfileString(const std::string&, const std::string&, const char*,
+                                                const char*) override
+    {
+        return std::nullopt;
+    }
+    BOOL WriteProfileString(const std::string&, const std::string&, const char*, const char*,
+                            const std::string&) override
+    {
+        return TRUE;
+    }
     int RunDialog(CDialog&, UINT) override { return IDCANCEL; }
     BOOL FindExecutable(const std::string&, std::string&) override { return FALSE; }
     void ShellExecute(const std::string&, const char*, const char*) override {}

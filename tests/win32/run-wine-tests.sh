@@ -2,11 +2,12 @@
 # Runs a Windows saver (i686 or x86_64) under Wine on a virtual X display and checks
 # it from outside: the full-screen board and the input that ends it, the
 # preview inside a test parent window, the configuration dialog with the
-# registry setting, a saver in a folder named outside the ANSI code page,
-# pictures from the disk by such a path, a DLL planted beside the savers,
-# the start-up failure box, the manifests (the saver's and
-# mosvik-pack.exe's), the outline arithmetic of the Windows build, and the
-# saver and the pack window at 144 and 192 DPI.
+# registry settings, pictures from the folder the settings name, a saver
+# in a folder named outside the ANSI code page, pictures from the disk by
+# such a path, a DLL planted beside the savers, the start-up failure box,
+# the manifests (the saver's and mosvik-pack.exe's), the outline
+# arithmetic of the Windows build, and the saver and the pack window at
+# 144 and 192 DPI.
 #
 #   run-wine-tests.sh BUILD_WIN NATIVE_BUILD
 #
@@ -25,7 +26,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 wine_session_args "$0" "$@"
 note() { echo "  $*"; }
 
-for tool in wine wineboot wineserver Xvfb xdotool import python3 timeout; do
+for tool in wine wineboot wineserver Xvfb xdotool import convert python3 timeout; do
     command -v "$tool" >/dev/null 2>&1 || skip_all "$tool is not installed (scripts/setup installs it)"
 done
 [ -f "$BUILD_WIN/mosvik.scr" ] || skip_all "no $BUILD_WIN/mosvik.scr (build the cross build first)"
@@ -450,6 +451,82 @@ else
 fi
 end_with_keys "$LAST_PID"
 
+# --- pictures from the folder in the settings ---------------------------------------
+# A flat magenta picture lies only in a subfolder of C:\Фото\2024: the
+# folder in PictureFolder shows it (subfolders count by default), and
+# PictureSubfolders = 0 leaves the saver's own picture. Then the dialog,
+# driven from the keyboard, stores the pictures' values on OK only.
+PICS="$WINEPREFIX/drive_c/Фото/2024/Лето"
+mkdir -p "$PICS"
+convert -size 640x480 xc:'#FF00FF' "$PICS/magenta.png"
+regtext() { (cd "$APP" && LC_ALL=C.UTF-8 timeout 30 wine winhelper.exe regtext mosvik "$@" 2>/dev/null) | tr -d '\r'; }
+dword_stored() {
+    (cd "$APP" && timeout 30 wine reg query "$KEY" /v "$1" 2>/dev/null) | tr -d '\r' |
+        awk -v n="$1" '$1 == n && $2 == "REG_DWORD" { print $3 }'
+}
+# shows_magenta SECONDS: true once a screenshot shows the magenta pieces
+# while the saver $LAST_PID runs.
+shows_magenta() {
+    local tries=$(($1 * 2))
+    while [ "$tries" -gt 0 ] && kill -0 "$LAST_PID" 2>/dev/null; do
+        import -window root -depth 8 "ppm:$WORK/pic.ppm" >/dev/null 2>&1 &&
+            python3 "$HERE/screen_check.py" --colour FF00FF "$WORK/pic.ppm" >"$WORK/pic.txt" && return 0
+        sleep 0.5
+        tries=$((tries - 1))
+    done
+    return 1
+}
+regtext PictureFolder 'C:\Фото\2024' >/dev/null
+xdotool mousemove 512 384
+start folder1 mosvik.scr /s
+if shows_magenta 60; then
+    pass "PictureFolder = C:\Фото\2024 shows the picture in its subfolder ($(cat "$WORK/pic.txt"))"
+else
+    fail "PictureFolder = C:\Фото\2024 shows no magenta picture ($(cat "$WORK/pic.txt" 2>/dev/null))"
+fi
+end_with_keys "$LAST_PID"
+(cd "$APP" && timeout 30 wine reg add "$KEY" /v PictureSubfolders /t REG_DWORD /d 0 /f >/dev/null 2>&1)
+start folder2 mosvik.scr /s
+if wait_for_board 30 && ! shows_magenta 20; then
+    pass "PictureSubfolders = 0 leaves the subfolder's picture out ($(cat "$WORK/pic.txt"))"
+else
+    fail "PictureSubfolders = 0: $(cat "$WORK/pic.txt" 2>/dev/null)"
+fi
+end_with_keys "$LAST_PID"
+
+if run_dialog pics1 alt+s Return; then
+    folder=$(regtext PictureFolder)
+    if [ "$folder" = 'text C:\Фото\2024' ] && [ "$(dword_stored PictureSubfolders)" = 0x1 ]; then
+        pass "/c shows the folder, and OK stores it back with Include subfolders checked"
+    else
+        fail "/c with the folder set, subfolders checked, OK: '$folder', PictureSubfolders $(dword_stored PictureSubfolders)"
+    fi
+else
+    fail "/c with the folder set: the dialog did not close on Enter"
+fi
+PATH_KEYS="C colon backslash p i c s"
+# shellcheck disable=SC2086 # the keys are separate words
+if run_dialog pics2 alt+f Tab $PATH_KEYS alt+s alt+d Escape; then
+    if [ "$(regtext PictureFolder)" = 'text C:\Фото\2024' ] && [ "$(dword_stored PictureSubfolders)" = 0x1 ] &&
+        [ "$(dword_stored PictureCaption)" = 0x0 ]; then
+        pass "/c: a folder typed, the boxes changed, then Cancel stores nothing"
+    else
+        fail "/c then Cancel changed the settings: $(regtext PictureFolder), $(dword_stored PictureSubfolders)"
+    fi
+else
+    fail "/c with a folder typed: the dialog did not close on Escape"
+fi
+# shellcheck disable=SC2086
+if run_dialog pics3 alt+f Tab $PATH_KEYS alt+d Return; then
+    if [ "$(regtext PictureFolder)" = 'text C:\pics' ] && [ "$(dword_stored PictureCaption)" = 0x1 ]; then
+        pass "/c: a folder typed and the caption checked, OK stores both"
+    else
+        fail "/c with a folder typed and OK: $(regtext PictureFolder), PictureCaption $(dword_stored PictureCaption)"
+    fi
+else
+    fail "/c with a folder typed: the dialog did not close on Enter"
+fi
+
 # --- the DLL planted beside every saver above ----------------------------------------
 if [ -e "$APP/planted-dll-loaded" ] || [ -e "$UAPP/planted-dll-loaded" ]; then
     fail "a saver loaded the dwmapi.dll planted beside it"
@@ -465,6 +542,10 @@ fi
 # pack window (laid out in code) at exactly its scale; at 192 the
 # full-screen show covers the whole screen in physical pixels.
 restart_wine() { timeout 20 wineserver -k >/dev/null 2>&1; timeout 20 wineserver -w >/dev/null 2>&1; }
+# The dialog's controls: OK, Cancel, the home page, the icon, two texts, the
+# slider; the pictures' group box with its two radio buttons, folder box,
+# Browse and two check boxes.
+DIALOG_CONTROLS=14
 # layout_ok NAME TITLE DPI CONTROLS [W H]: the window titled TITLE (started
 # as NAME) laid out at DPI with its CONTROLS controls, and a client area of
 # W x H when given.
@@ -489,7 +570,8 @@ export DISPLAY=":$(head -n1 "$WORK/display3")"
 # sends): both windows scale every control and keep them apart.
 start dpi-move-dialog mosvik.scr /c
 moved=$( (cd "$APP" && timeout 60 wine winhelper.exe dpichange 'Mosvik configuration' 192 2>/dev/null) | tr -d '\r')
-if [ "$moved" = "scaled 7 of 7" ] && layout_ok dpi-move-dialog 'Mosvik configuration' 96 7; then
+if [ "$moved" = "scaled $DIALOG_CONTROLS of $DIALOG_CONTROLS" ] &&
+    layout_ok dpi-move-dialog 'Mosvik configuration' 96 $DIALOG_CONTROLS; then
     pass "moved to a 192 DPI monitor, the configuration dialog scales its controls and keeps them apart"
 else
     stop "$LAST_PID"
@@ -508,7 +590,7 @@ for dpi in 144 192; do
         >/dev/null 2>&1)
     restart_wine
     start dpi-dialog mosvik.scr /c
-    if layout_ok dpi-dialog 'Mosvik configuration' $dpi 7; then
+    if layout_ok dpi-dialog 'Mosvik configuration' $dpi $DIALOG_CONTROLS; then
         pass "at $dpi DPI the configuration dialog's controls neither overlap nor leave it"
     else
         fail "the configuration dialog at $dpi DPI: $(tr '\n' ' ' <"$WORK/dpi-dialog.layout")"

@@ -3,6 +3,7 @@
 
     screen_check.py SHOT.ppm [LEFT TOP RIGHT BOTTOM]
     screen_check.py --message SHOT.ppm
+    screen_check.py --colour RRGGBB SHOT.ppm
 
 Reads a binary PPM (P6, 8 bits). The first form (optionally cropped) prints
 the share of saturated pixels (max - min channel >= 64) and of white
@@ -17,11 +18,16 @@ background: exit status 0 when yellow pixels are present, nothing else on
 screen is saturated, and the text's bounding box is centred horizontally
 (within 2 % of the width) and starts in the upper quarter, as text drawn
 centred and top-aligned in the middle three quarters of the screen is.
+
+--colour looks for pieces of a picture of one flat colour: it prints the
+share of pixels within 48 of RRGGBB on every channel (the pieces' bevels
+shade their edges) and exits 0 when that share is at least 5 %.
 """
 import sys
 
 SATURATED_SPREAD = 64
 BOARD_SHARE = 0.10
+COLOUR_SHARE = 0.05
 
 
 def read_ppm(path):
@@ -96,7 +102,21 @@ def check_message(w, h, px):
     return 0 if ok else 1
 
 
+def check_colour(w, h, px, rgb):
+    want = (int(rgb[0:2], 16), int(rgb[2:4], 16), int(rgb[4:6], 16))
+    near = 0
+    for i in range(0, w * h * 3, 3):
+        if (abs(px[i] - want[0]) <= 48 and abs(px[i + 1] - want[1]) <= 48 and
+                abs(px[i + 2] - want[2]) <= 48):
+            near += 1
+    print('colour %s %.3f' % (rgb, near / (w * h)))
+    return 0 if near / (w * h) >= COLOUR_SHARE else 1
+
+
 def main(argv):
+    if len(argv) == 4 and argv[1] == '--colour':
+        w, h, px = read_ppm(argv[3])
+        return check_colour(w, h, px, argv[2])
     if len(argv) == 3 and argv[1] == '--message':
         w, h, px = read_ppm(argv[2])
         return check_message(w, h, px)

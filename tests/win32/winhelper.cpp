@@ -29,6 +29,12 @@
 //   winhelper regkeys
 //     Prints the subkeys of HKCU\Software\Korvel Screen Savers, one a
 //     line as "key NAME" (UTF-8).
+//   winhelper regtext SAVER ENTRY [VALUE]
+//     Without VALUE prints the text entry ENTRY of the saver named SAVER
+//     (HKCU\Software\Korvel Screen Savers\SAVER\MOSVIK) as "text VALUE"
+//     (UTF-8), or "no text" (status 1) when it is missing or not REG_SZ;
+//     with VALUE stores it as REG_SZ. The arguments are read as UTF-16, so
+//     any name survives.
 //   winhelper link FILE.lnk
 //     Prints the shell link's target as "target PATH" and its arguments as
 //     "arguments ARGS" (UTF-8). Status 0 if it could be read.
@@ -44,7 +50,7 @@
 //     Waits (default 20 s) for a visible window titled TITLE and checks its
 //     layout in physical pixels (the helper makes itself DPI aware): prints
 //     "dpi N", "client W H", "overlap A B" for each two visible controls
-//     whose rectangles meet (A, B their ids) and "outside A" for each that
+//     whose rectangles meet (A, B their ids; a group box may hold controls) and "outside A" for each that
 //     leaves the client area, then "layout CONTROLS OVERLAPS OUTSIDE".
 //     Status 0 when found and nothing overlaps or sticks out.
 //
@@ -53,11 +59,13 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -311,6 +319,47 @@ int RegistryKeys()
     return 0;
 }
 
+// The command line's arguments as UTF-16 (argv holds them in the ANSI code page).
+std::vector<std::wstring> WideArguments()
+{
+    int n = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &n);
+    std::vector<std::wstring> out;
+    for (int i = 0; args && i < n; ++i)
+        out.emplace_back(args[i]);
+    if (args)
+        LocalFree(args);
+    return out;
+}
+
+int RegistryText(const std::vector<std::wstring>& args)
+{
+    const std::wstring path = L"Software\\Korvel Screen Savers\\" + args[2] + L"\\MOSVIK";
+    HKEY key;
+    if (args.size() == 5) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            return 1;
+        const LONG r = RegSetValueExW(key, args[3].c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(args[4].c_str()),
+                                      DWORD((args[4].size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        return r == ERROR_SUCCESS ? 0 : 1;
+    }
+    wchar_t text[4096] = {};
+    DWORD size = sizeof text - sizeof(wchar_t), type = 0;
+    LONG r = ERROR_FILE_NOT_FOUND;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        r = RegQueryValueExW(key, args[3].c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+        RegCloseKey(key);
+    }
+    if (r != ERROR_SUCCESS || type != REG_SZ) {
+        Line("no text");
+        return 1;
+    }
+    Utf8Line("text", text, int(wcslen(text)));
+    return 0;
+}
+
 int Link(const char* file)
 {
     if (FAILED(CoInitialize(nullptr)))
@@ -429,6 +478,7 @@ int Layout(const char* title, int seconds)
     struct Control {
         int id;
         RECT r;
+        bool group; // a group box: it frames the controls inside it
     };
     std::vector<Control> controls;
     for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -437,8 +487,14 @@ int Layout(const char* title, int seconds)
         RECT r;
         GetWindowRect(c, &r);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-        controls.push_back({GetDlgCtrlID(c), r});
+        wchar_t cls[16] = L"";
+        GetClassNameW(c, cls, 16);
+        const bool group = lstrcmpiW(cls, L"Button") == 0 && (GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+        controls.push_back({GetDlgCtrlID(c), r, group});
     }
+    auto inside = [](const RECT& in, const RECT& out) {
+        return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
+    };
     int overlaps = 0, outside = 0;
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const RECT& a = controls[i].r;
@@ -448,7 +504,10 @@ int Layout(const char* title, int seconds)
         }
         for (std::size_t j = i + 1; j < controls.size(); ++j) {
             RECT both;
-            if (IntersectRect(&both, &a, &controls[j].r)) {
+            const Control& b = controls[j];
+            if ((controls[i].group && inside(b.r, a)) || (b.group && inside(a, b.r)))
+                continue;
+            if (IntersectRect(&both, &a, &b.r)) {
                 Line("overlap %lld %lld", controls[i].id, controls[j].id);
                 ++overlaps;
             }
@@ -481,8 +540,12 @@ int main(int argc, char** argv)
         return Layout(argv[2], argc == 4 ? std::atoi(argv[3]) : 20);
     if (mode == "close" && argc == 5)
         return Close(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (mode == "regtext" && (argc == 4 || argc == 5)) {
+        const std::vector<std::wstring> args = WideArguments();
+        return args.size() == std::size_t(argc) ? RegistryText(args) : 2;
+    }
     std::fprintf(stderr, "usage: winhelper preview SAVER SECONDS | close SAVER COUNT SECONDS | slider [SECONDS] | "
-                         "msgbox [SECONDS] | manifest FILE | regkeys | link FILE.lnk | dpichange TITLE DPI | "
-                         "layout TITLE [SECONDS]\n");
+                         "msgbox [SECONDS] | manifest FILE | regkeys | regtext SAVER ENTRY [VALUE] | link FILE.lnk | "
+                         "dpichange TITLE DPI | layout TITLE [SECONDS]\n");
     return 2;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The desktop saver on a virtual X display (Xvfb): full screen, preview,
-# XScreenSaver's ways of starting it, its own window and the configuration
-# dialog, driven with xdotool and looked at with ImageMagick's import.
+# XScreenSaver's ways of starting it (and its image folder), its own window
+# and the configuration dialog, driven with xdotool and looked at with
+# ImageMagick's import.
 #   tests/x11/run-x11-tests.sh BUILD_DIR
 # BUILD_DIR holds mosvik, mosvik-pack and tests/x11/mosvik-x11-testwin.
 # Prints one line per check and "N passed, M failed"; exits non-zero when
@@ -88,6 +89,22 @@ still_runs() { kill -0 "$1" 2>/dev/null; }
 
 # colours FILE: the number of distinct colours of a picture.
 colours() { convert "$1" -format '%k' info: 2>/dev/null || echo 0; }
+
+# shows_magenta WINDOW SECONDS: within SECONDS a screenshot of the window
+# is at least 5 % pieces of the flat magenta test picture.
+shows_magenta() {
+  local i share
+  for i in $(seq $(($2 * 2))); do
+    if import -window "$1" "$work/magenta.png" 2>/dev/null; then
+      share=$(convert "$work/magenta.png" -fuzz 19% -fill black +opaque '#FF00FF' -fill white -opaque '#FF00FF' \
+              -format '%[fx:mean]' info: 2>/dev/null)
+      awk -v s="${share:-0}" 'BEGIN {exit !(s >= 0.05)}' && return 0
+    fi
+    sleep 0.5
+  done
+  echo "      (magenta share ${share:-none})"
+  return 1
+}
 
 # shows_board WINDOW FILE: a screenshot of the window has far more colours
 # than the felt background (at most 256) or a white window.
@@ -228,6 +245,16 @@ check "--root alone: draws on the screen below other windows" shows_board root "
 kill -TERM "$spid"
 check "--root alone: SIGTERM ends it with status 0" ends_with "$spid" 0 5
 
+# XScreenSaver's image folder (~/.xscreensaver) when nothing else names
+# the pictures: a flat magenta picture in a subfolder of it.
+mkdir -p "$work/xss-home" "$work/xss-pictures/summer" "$work/xss-config"
+convert -size 640x480 xc:'#FF00FF' "$work/xss-pictures/summer/magenta.png"
+printf 'chooseRandomImages:\tTrue\nimageDirectory:\t%s\n' "$work/xss-pictures" >"$work/xss-home/.xscreensaver"
+HOME=$work/xss-home XDG_CONFIG_HOME=$work/xss-config start xssimages --root
+check "--root with XScreenSaver's imageDirectory: shows that folder's picture" shows_magenta root 20
+kill -TERM "$spid"
+check "--root with XScreenSaver's imageDirectory: SIGTERM ends it with status 0" ends_with "$spid" 0 5
+
 check "--speed needs a number" bash -c "'$saver' --speed fast /s 2>/dev/null; [ \$? -eq 2 ]"
 check "an unknown option is refused" bash -c "'$saver' --bogus 2>/dev/null; [ \$? -eq 2 ]"
 
@@ -260,10 +287,18 @@ dialog() { # dialog NAME "KEYS" [SAVER OPTIONS]: answers the dialog with KEYS
   xdotool windowfocus --sync "$id" 2>/dev/null; sleep 0.3
   local key
   # 0.5 s apart: a button activated from the keyboard clicks 250 ms later.
-  for key in $keys; do xdotool key "$key"; sleep 0.5; done
+  # "type:TEXT" types TEXT.
+  for key in $keys; do
+    case $key in
+      type:*) xdotool type -- "${key#type:}" ;;
+      *) xdotool key "$key" ;;
+    esac
+    sleep 0.5
+  done
   ends_with "$spid" 0 5
 }
 stored_speed() { grep -i '^Speed=' "$ini" 2>/dev/null | cut -d= -f2 | tr -d '\r'; }
+stored() { grep -i "^$1=" "$ini" 2>/dev/null | cut -d= -f2- | tr -d '\r'; }
 
 check "dialog: Escape closes it" dialog cancel Escape
 check "dialog: cancelling stores nothing" test ! -e "$ini"
@@ -276,6 +311,14 @@ check "dialog: the slider moved to the left end, then cancelled" dialog left "Ta
 check "dialog: still 1" test "$(stored_speed)" = 1
 check "dialog: --speed 3 shows 3; accepted, it stores 3" dialog speed Return --speed 3
 check "dialog: stored 3" test "$(stored_speed)" = 3
+# The pictures: Alt+F chooses a folder, Tab reaches its box.
+check "dialog: a folder typed, subfolders left out, then cancelled" \
+  dialog nofolder "alt+f Tab type:$work/xss-pictures alt+s Escape"
+check "dialog: ... stores no folder" test -z "$(stored PictureFolder)"
+check "dialog: a folder typed and the caption checked, accepted" \
+  dialog folder "alt+f Tab type:$work/xss-pictures alt+d Return"
+check "dialog: ... stores the folder, with subfolders and the caption" \
+  test "$(stored PictureFolder)|$(stored PictureSubfolders)|$(stored PictureCaption)" = "$work/xss-pictures|1|1"
 
 # The home-page button (Alt+G) asks the desktop's opener for the maker's
 # page; a stand-in opener records what it was given.

@@ -6,7 +6,7 @@
 // options and its reader fills this value (main/saver_options.cpp):
 //   mosvik --headless=WxH[+X+Y][,WxH+X+Y...] [--clock=SECONDS] [--input=FILE] [--frames=DIR]
 //          [--fps=N] [--record=FILE.webp] [--stop-after=SECONDS]
-//          [--config-answer=ok:POSITION|cancel] [--frame-fd=N] SWITCH [HANDLE]
+//          [--config-answer=ok:POSITION[:FOLDER]|cancel] [--frame-fd=N] SWITCH [HANDLE]
 // --frame-fd is the pipe one monitor's show hands its samples on.
 #pragma once
 
@@ -33,4 +33,5 @@ struct HeadlessOptions {
     std::optional<std::int64_t> stopAfter; // virtual clock units
     bool configOk = false;                 // the dialog's answer: OK (else Cancel)
     int configPosition = 0;                // slider position for OK
+    std::optional<std::string> configFolder; // the folder typed before OK (empty: the saver's own picture)
 };

@@ -245,6 +245,13 @@ int CHeadlessPlatform::RunDialog(CDialog& dlg, UINT)
     if (!dlg.IsEnded()) {
         if (m_options.configOk) {
             slider.SetPos(m_options.configPosition);
+            if (m_options.configFolder) {
+                // As a user would: the radio button clicked, the folder typed.
+                const UINT choice = m_options.configFolder->empty() ? IDC_OWN_PICTURE : IDC_FOLDER_PICTURES;
+                dlg.CheckRadioButton(IDC_OWN_PICTURE, IDC_FOLDER_PICTURES, choice);
+                dlg.OnCommand(choice);
+                dlg.SetDlgItemText(IDC_PICTURE_FOLDER, *m_options.configFolder);
+            }
             dlg.OnOK();
         } else {
             dlg.OnCancel();

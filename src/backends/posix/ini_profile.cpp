@@ -1,4 +1,4 @@
-// INI reading and atomic rewriting for the profile setting.
+// INI reading and atomic rewriting for the profile settings.
 #include "backends/posix/ini_profile.h"
 
 #include <fcntl.h>
@@ -149,15 +149,15 @@ std::filesystem::path CIniProfile::FilePath(const std::string& registryKey, cons
     return m_home / registryKey / (appName + ".ini");
 }
 
-int CIniProfile::GetInt(const std::string& registryKey, const std::string& appName, const std::string& section,
-                        const std::string& entry, int nDefault) const
+std::optional<std::string> CIniProfile::RawValue(const std::string& registryKey, const std::string& appName,
+                                                 const std::string& section, const std::string& entry) const
 {
     const std::filesystem::path path = FilePath(registryKey, appName);
     if (path.empty())
-        return nDefault;
+        return std::nullopt;
     const std::optional<std::string> text = ReadSmallFile(path);
     if (!text)
-        return nDefault;
+        return std::nullopt;
     bool inSection = false;
     for (std::string_view line : SplitLines(*text)) {
         if (auto name = SectionName(line)) {
@@ -166,16 +166,48 @@ int CIniProfile::GetInt(const std::string& registryKey, const std::string& appNa
         }
         if (!inSection)
             continue;
-        if (auto kv = KeyValue(line); kv && EqualNoCase(kv->first, entry)) {
-            auto n = ParseInt(kv->second);
-            return n ? *n : nDefault;
-        }
+        if (auto kv = KeyValue(line); kv && EqualNoCase(kv->first, entry))
+            return std::string(kv->second);
     }
-    return nDefault;
+    return std::nullopt;
+}
+
+int CIniProfile::GetInt(const std::string& registryKey, const std::string& appName, const std::string& section,
+                        const std::string& entry, int nDefault) const
+{
+    const std::optional<std::string> raw = RawValue(registryKey, appName, section, entry);
+    const std::optional<int> n = raw ? ParseInt(*raw) : std::nullopt;
+    return n ? *n : nDefault;
+}
+
+std::optional<std::string> CIniProfile::GetString(const std::string& registryKey, const std::string& appName,
+                                                  const std::string& section, const std::string& entry) const
+{
+    std::optional<std::string> raw = RawValue(registryKey, appName, section, entry);
+    if (raw && raw->size() >= 2 && raw->front() == '"' && raw->back() == '"')
+        return raw->substr(1, raw->size() - 2);
+    return raw;
 }
 
 bool CIniProfile::WriteInt(const std::string& registryKey, const std::string& appName, const std::string& section,
                            const std::string& entry, int value) const
+{
+    return WriteRaw(registryKey, appName, section, entry, std::to_string(value));
+}
+
+bool CIniProfile::WriteString(const std::string& registryKey, const std::string& appName, const std::string& section,
+                              const std::string& entry, const std::string& value) const
+{
+    if (value.find_first_of(std::string_view("\n\r\0", 3)) != std::string::npos)
+        return false;
+    // Quoted when reading it bare would change it.
+    const bool quoted = Trim(value).size() != value.size() ||
+                        (value.size() >= 2 && value.front() == '"' && value.back() == '"');
+    return WriteRaw(registryKey, appName, section, entry, quoted ? '"' + value + '"' : value);
+}
+
+bool CIniProfile::WriteRaw(const std::string& registryKey, const std::string& appName, const std::string& section,
+                           const std::string& entry, const std::string& raw) const
 {
     const std::filesystem::path path = FilePath(registryKey, appName);
     if (path.empty())
@@ -188,7 +220,7 @@ bool CIniProfile::WriteInt(const std::string& registryKey, const std::string& ap
     // Rebuild the file: every line kept, the entry replaced in place or
     // added at the end of its section (the section added when missing).
     const std::string old = ReadSmallFile(path).value_or(std::string());
-    const std::string newLine = entry + "=" + std::to_string(value);
+    const std::string newLine = entry + "=" + raw;
     std::string out;
     bool inSection = false, sectionSeen = false, written = false;
     for (std::string_view line : SplitLines(old)) {

@@ -5,12 +5,16 @@
 // names do. Writes replace the whole file atomically (a temporary file in
 // the same directory, flushed, then renamed), so a reader never sees half
 // a file; lines this class does not understand are kept as they were.
+// Texts are kept as they are, in double quotes when blanks at either end
+// or quotes around them would otherwise be lost; a text holding a line
+// break cannot be kept on one line and is refused.
 // Trade-off: files larger than kMaxFileSize are not read (their values
 // give the default) and are replaced whole on the next write.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 class CIniProfile {
@@ -27,6 +31,13 @@ public:
     // false when it could not be written (the old file is then unchanged).
     bool WriteInt(const std::string& registryKey, const std::string& appName, const std::string& section,
                   const std::string& entry, int value) const;
+    // The text of an entry (any bytes but line breaks; a folder name is
+    // UTF-8), or nothing when the file, section or entry is missing.
+    std::optional<std::string> GetString(const std::string& registryKey, const std::string& appName,
+                                         const std::string& section, const std::string& entry) const;
+    // As WriteInt; false also for a text holding a line break or NUL.
+    bool WriteString(const std::string& registryKey, const std::string& appName, const std::string& section,
+                     const std::string& entry, const std::string& value) const;
 
     // The file for a key and application; empty when a name cannot be a
     // single path component (empty, ".", "..", or holding '/' or NUL).
@@ -37,5 +48,11 @@ public:
     static std::filesystem::path DefaultConfigHome();
 
 private:
+    // The entry's value as written in the file, blanks around it removed.
+    std::optional<std::string> RawValue(const std::string& registryKey, const std::string& appName,
+                                        const std::string& section, const std::string& entry) const;
+    bool WriteRaw(const std::string& registryKey, const std::string& appName, const std::string& section,
+                  const std::string& entry, const std::string& raw) const;
+
     std::filesystem::path m_home;
 };

@@ -125,22 +125,42 @@ ITextEngine& CPosixPlatform::Text()
     return *m_text;
 }
 
-int CPosixPlatform::GetProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
-                                  const char* entry, int nDefault)
+CIniProfile& CPosixPlatform::Profile()
 {
     if (!m_profile)
         m_profile = std::make_unique<CIniProfile>(ConfigHome());
-    return m_profile->GetInt(registryKey, appName, section ? section : "", entry ? entry : "", nDefault);
+    return *m_profile;
+}
+
+int CPosixPlatform::GetProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
+                                  const char* entry, int nDefault)
+{
+    return Profile().GetInt(registryKey, appName, section ? section : "", entry ? entry : "", nDefault);
 }
 
 BOOL CPosixPlatform::WriteProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                                      const char* entry, int value)
 {
-    if (!m_profile)
-        m_profile = std::make_unique<CIniProfile>(ConfigHome());
     if (!section || !entry)
         return FALSE;
-    return m_profile->WriteInt(registryKey, appName, section, entry, value) ? TRUE : FALSE;
+    return Profile().WriteInt(registryKey, appName, section, entry, value) ? TRUE : FALSE;
+}
+
+std::optional<std::string> CPosixPlatform::GetProfileString(const std::string& registryKey,
+                                                            const std::string& appName, const char* section,
+                                                            const char* entry)
+{
+    if (!section || !entry)
+        return std::nullopt;
+    return Profile().GetString(registryKey, appName, section, entry);
+}
+
+BOOL CPosixPlatform::WriteProfileString(const std::string& registryKey, const std::string& appName,
+                                        const char* section, const char* entry, const std::string& value)
+{
+    if (!section || !entry)
+        return FALSE;
+    return Profile().WriteString(registryKey, appName, section, entry, value) ? TRUE : FALSE;
 }
 
 BOOL CPosixPlatform::FindExecutable(const std::string& file, std::string& program)

@@ -2,8 +2,8 @@
 // the window table, the thread's message queue with the Windows rules
 // (posted messages first, then WM_QUIT, then at most one synthesised
 // WM_TIMER per due timer), creation and destruction with their
-// synchronous messages, one CSurface per window, the profile setting in an
-// INI file, the FreeType text engine and the xdg-open shell.
+// synchronous messages, one CSurface per window, the profile settings in
+// an INI file, the FreeType text engine and the xdg-open shell.
 //
 // A backend derives from it and supplies the display: the clock (real by
 // default), waiting for events when the queue is empty, presenting a
@@ -98,6 +98,10 @@ public:
                       const char* entry, int nDefault) override;
     BOOL WriteProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                          const char* entry, int value) override;
+    std::optional<std::string> GetProfileString(const std::string& registryKey, const std::string& appName,
+                                                const char* section, const char* entry) override;
+    BOOL WriteProfileString(const std::string& registryKey, const std::string& appName, const char* section,
+                            const char* entry, const std::string& value) override;
     BOOL FindExecutable(const std::string& file, std::string& program) override;
     void ShellExecute(const std::string& program, const char* verb, const char* parameters) override;
 
@@ -176,6 +180,7 @@ private:
     // Sleeps until the monotonic clock reads `deadlineNs`, waking for a
     // stop signal.
     void SleepUntilNs(std::int64_t deadlineNs);
+    CIniProfile& Profile(); // made on first use
     void DestroyTree(CPosixWindow& w);
     void SendToOwner(CPosixWindow& w, UINT message, WPARAM wParam, LPARAM lParam);
     void FreeWindow(HWND hwnd);

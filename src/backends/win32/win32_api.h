@@ -110,6 +110,12 @@ int ReadProfileInt(const std::string& registryKey, const std::string& appName, c
                   const char* entry, int nDefault);
 bool StoreProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                      const char* entry, int value);
+// A text entry (REG_SZ, UTF-16 in the registry, UTF-8 here); false when it
+// is missing or not a string.
+bool ReadProfileText(const std::string& registryKey, const std::string& appName, const char* section,
+                     const char* entry, std::string& value);
+bool StoreProfileText(const std::string& registryKey, const std::string& appName, const char* section,
+                      const char* entry, const std::string& value);
 bool FindProgramFor(const std::string& file, std::string& program);
 void OpenWithProgram(const std::string& program, const char* verb, const char* parameters);
 
@@ -122,6 +128,17 @@ Handle DialogItem(Handle hDlg, int id);
 void SliderSetRange(Handle slider, int nMin, int nMax, bool redraw);
 void SliderSetPos(Handle slider, int pos);
 int SliderGetPos(Handle slider);
+// Items by id: texts in UTF-8, check boxes and radio buttons, enabling.
+std::string DialogItemText(Handle hDlg, int id);
+void SetDialogItemText(Handle hDlg, int id, const std::string& text);
+bool DialogButtonChecked(Handle hDlg, int id);
+void CheckDialogButton(Handle hDlg, int id, bool checked);
+void EnableDialogItem(Handle hDlg, int id, bool enable);
+
+// --- Folder picker (win32_folder_picker.cpp) ---
+// The shell's folder dialog over `owner`, starting in `initial` (UTF-8);
+// false when the user cancels or it cannot be shown.
+bool PickFolder(Handle owner, const std::string& title, const std::string& initial, std::string& folder);
 
 // --- Implemented by the core side (win32_platform.cpp). Never throw. ---
 namespace core {

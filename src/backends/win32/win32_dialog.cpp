@@ -2,8 +2,9 @@
 // template in the resources, and this procedure hands its two events to the
 // core, which holds the logic: WM_INITDIALOG (bind the controls, run
 // OnInitDialog) and button clicks (OK, Cancel, the Escape key and the close
-// box arrive as IDOK/IDCANCEL; other buttons as their id). The trackbar is
-// reached through a few wrappers around its messages.
+// box arrive as IDOK/IDCANCEL; other buttons, check boxes and radio
+// buttons as their id). The trackbar and the other items are reached
+// through a few wrappers around their messages; texts cross in UTF-8.
 //
 // The dialog manager lays the template out at the DPI the dialog starts
 // with. When the dialog moves to a monitor of another DPI, WM_DPICHANGED
@@ -16,10 +17,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "backends/win32/win32_api.h"
 #include "backends/win32/win32_dpi.h"
+#include "backends/win32/win32_wide.h"
 
 namespace w32 {
 namespace {
@@ -120,7 +124,8 @@ int RunModalDialog(void* dlg, unsigned templateId)
     ::InitCommonControlsEx(&icc);
     DialogState state;
     state.dlg = dlg;
-    const INT_PTR r = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr,
+    // A Unicode dialog, so its edit box holds any folder name.
+    const INT_PTR r = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr,
                                         DialogProc, reinterpret_cast<LPARAM>(&state));
     return int(r);
 }
@@ -136,5 +141,34 @@ void SliderSetRange(Handle slider, int nMin, int nMax, bool redraw)
 void SliderSetPos(Handle slider, int pos) { ::SendMessageA(slider, TBM_SETPOS, TRUE, pos); }
 
 int SliderGetPos(Handle slider) { return int(::SendMessageA(slider, TBM_GETPOS, 0, 0)); }
+
+std::string DialogItemText(Handle hDlg, int id)
+{
+    HWND item = ::GetDlgItem(hDlg, id);
+    const int n = item ? ::GetWindowTextLengthW(item) : 0;
+    if (n <= 0)
+        return {};
+    std::vector<wchar_t> buf(std::size_t(n) + 1, L'\0');
+    const int got = ::GetWindowTextW(item, buf.data(), n + 1);
+    return Narrow(buf.data(), std::size_t(got > 0 ? got : 0));
+}
+
+void SetDialogItemText(Handle hDlg, int id, const std::string& text)
+{
+    ::SetDlgItemTextW(hDlg, id, Widen(text).c_str());
+}
+
+bool DialogButtonChecked(Handle hDlg, int id) { return ::IsDlgButtonChecked(hDlg, id) == BST_CHECKED; }
+
+void CheckDialogButton(Handle hDlg, int id, bool checked)
+{
+    ::CheckDlgButton(hDlg, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void EnableDialogItem(Handle hDlg, int id, bool enable)
+{
+    if (HWND item = ::GetDlgItem(hDlg, id))
+        ::EnableWindow(item, enable ? TRUE : FALSE);
+}
 
 } // namespace w32

@@ -1,12 +1,15 @@
 // The core's side of the Win32 dialog and text engine: the trackbar peer
-// that a CSliderCtrl mirrors to, the dialog hooks that run CDialog's logic
-// for the dialog manager, and the ITextEngine that hands fonts and text to
-// GDI. Nothing here throws into the system's frames.
+// that a CSliderCtrl mirrors to, the items the dialog reaches by id, the
+// dialog hooks that run CDialog's logic for the dialog manager, and the
+// ITextEngine that hands fonts and text to GDI. Nothing here throws into
+// the system's frames.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "framework/exceptions.h"
 #include "backends/win32/win32_platform.h"
@@ -27,10 +30,32 @@ private:
     w32::Handle m_hCtrl;
 };
 
+// The dialog's other items, by id, and the shell's folder picker.
+class CWin32DialogItems final : public IDialogItems {
+public:
+    explicit CWin32DialogItems(w32::Handle hDlg) : m_hDlg(hDlg) {}
+    std::string GetText(UINT nID) const override { return w32::DialogItemText(m_hDlg, int(nID)); }
+    void SetText(UINT nID, const std::string& text) override { w32::SetDialogItemText(m_hDlg, int(nID), text); }
+    bool IsChecked(UINT nID) const override { return w32::DialogButtonChecked(m_hDlg, int(nID)); }
+    void SetChecked(UINT nID, bool checked) override { w32::CheckDialogButton(m_hDlg, int(nID), checked); }
+    void Enable(UINT nID, bool enable) override { w32::EnableDialogItem(m_hDlg, int(nID), enable); }
+    std::optional<std::string> PickFolder(const std::string& initial) override
+    {
+        std::string folder;
+        if (!w32::PickFolder(m_hDlg, MOSVIK_PICK_FOLDER_TEXT, initial, folder))
+            return std::nullopt;
+        return folder;
+    }
+
+private:
+    w32::Handle m_hDlg;
+};
+
 // What the dialog procedure carries for one modal run.
 struct DialogRun {
     CDialog& dlg;
     std::unique_ptr<CWin32SliderPeer> slider;
+    std::unique_ptr<CWin32DialogItems> items;
 };
 
 // A failure inside a dialog handler: the silent user exception is ignored
@@ -69,10 +94,12 @@ w32::FontDesc ToFontDesc(const LOGFONT& lf)
 
 int CWin32Platform::RunDialog(CDialog& dlg, UINT templateId)
 {
-    DialogRun run{dlg, nullptr};
+    DialogRun run{dlg, nullptr, nullptr};
     const int result = w32::RunModalDialog(&run, templateId);
-    // The control is gone with the dialog: the slider keeps its last model.
+    // The controls are gone with the dialog: the slider and the items keep
+    // their last model.
     dlg.BindControl(IDC_SPEED, nullptr);
+    dlg.AttachItems(nullptr);
     return result;
 }
 
@@ -99,6 +126,8 @@ bool DialogInit(void* dlg, Handle hDlg) noexcept
     try {
         run.slider = std::make_unique<CWin32SliderPeer>(w32::DialogItem(hDlg, IDC_SPEED));
         run.dlg.BindControl(IDC_SPEED, run.slider.get());
+        run.items = std::make_unique<CWin32DialogItems>(hDlg);
+        run.dlg.AttachItems(run.items.get());
         return run.dlg.OnInitDialog() != FALSE;
     } catch (const CUserException&) {
         return true;

@@ -261,6 +261,22 @@ BOOL CWin32Platform::WriteProfileInt(const std::string& registryKey, const std::
     return w32::StoreProfileInt(registryKey, appName, section, entry, value) ? TRUE : FALSE;
 }
 
+std::optional<std::string> CWin32Platform::GetProfileString(const std::string& registryKey,
+                                                            const std::string& appName, const char* section,
+                                                            const char* entry)
+{
+    std::string value;
+    if (!w32::ReadProfileText(registryKey, appName, section, entry, value))
+        return std::nullopt;
+    return value;
+}
+
+BOOL CWin32Platform::WriteProfileString(const std::string& registryKey, const std::string& appName,
+                                        const char* section, const char* entry, const std::string& value)
+{
+    return w32::StoreProfileText(registryKey, appName, section, entry, value) ? TRUE : FALSE;
+}
+
 BOOL CWin32Platform::FindExecutable(const std::string& file, std::string& program)
 {
     return w32::FindProgramFor(file, program) ? TRUE : FALSE;
@@ -342,13 +358,15 @@ std::intptr_t WindowMessage(void* owner, Handle h, std::uint32_t message, std::u
 }
 
 int RunSaver(const SaverCommand& command, const std::optional<ShowMonitor>& monitor,
-             const std::vector<std::string>& given) noexcept
+             const std::vector<std::string>& given, const std::function<void()>& prepare) noexcept
 {
     try {
         // Made before the application object, so destroyed after it at exit.
         static CWin32Platform platform(command.mode == SaverCommand::Mode::Preview);
         s_pPlatform = &platform;
         AfxSetPlatform(&platform);
+        if (prepare)
+            prepare();
         platform.SetMonitor(monitor);
         if (!monitor && command.mode == SaverCommand::Mode::FullScreen) {
             const int status = RunShowsOnMonitors(given);

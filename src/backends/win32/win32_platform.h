@@ -6,6 +6,7 @@
 // through the windows.h side declared in win32_api.h.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -68,6 +69,10 @@ public:
                       const char* entry, int nDefault) override;
     BOOL WriteProfileInt(const std::string& registryKey, const std::string& appName, const char* section,
                          const char* entry, int value) override;
+    std::optional<std::string> GetProfileString(const std::string& registryKey, const std::string& appName,
+                                                const char* section, const char* entry) override;
+    BOOL WriteProfileString(const std::string& registryKey, const std::string& appName, const char* section,
+                            const char* entry, const std::string& value) override;
     int RunDialog(CDialog& dlg, UINT templateId) override;
     BOOL FindExecutable(const std::string& file, std::string& program) override;
     void ShellExecute(const std::string& program, const char* verb, const char* parameters) override;
@@ -104,7 +109,9 @@ namespace w32::core {
 // Sets the platform and runs the saver for `command`: one monitor's show
 // when `monitor` is given, else full screen on several monitors as one
 // show each, started with `given` (the command line without --monitor).
+// `prepare` runs once the platform is set: the application object may be
+// made from then on, after the platform, so that it goes first at exit.
 // Returns the process status; never throws.
 int RunSaver(const SaverCommand& command, const std::optional<ShowMonitor>& monitor,
-             const std::vector<std::string>& given) noexcept;
+             const std::vector<std::string>& given, const std::function<void()>& prepare) noexcept;
 } // namespace w32::core

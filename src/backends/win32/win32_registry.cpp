@@ -1,12 +1,14 @@
-// The per-user setting on Win32, laid out as the framework's profile
-// functions lay it out: HKCU\Software\<registry key>\<application>\<section>,
-// one REG_DWORD per entry. The keys are created on first access, reading
-// included. Without a registry key the application's .INI file is used, as
-// the framework does. The application name is the executable's own (UTF-8
-// from the core), so the keys are made with the wide calls.
+// The per-user settings on Win32, laid out as the framework's profile
+// functions lay them out: HKCU\Software\<registry key>\<application>\<section>,
+// one REG_DWORD per number and one REG_SZ per text. The keys are created on
+// first access, reading included. Without a registry key the application's
+// .INI file is used, as the framework does. Names and texts are UTF-8 in
+// the core, so everything goes through the wide calls. Trade-off: texts
+// longer than kMaxTextChars (a path's limit) read as missing.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "backends/win32/win32_api.h"
 #include "backends/win32/win32_handles.h"
@@ -33,6 +35,8 @@ bool OpenSection(const std::wstring& path, bool forWriting, RegKey& key)
 }
 
 std::wstring IniFile(const std::string& appName) { return Widen(appName + ".INI"); }
+
+constexpr DWORD kMaxTextChars = 32767; // the longest path the wide calls take
 
 } // namespace
 
@@ -69,6 +73,62 @@ bool StoreProfileInt(const std::string& registryKey, const std::string& appName,
     const DWORD v = DWORD(value);
     return ::RegSetValueExW(key.Get(), Widen(entry).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
            ERROR_SUCCESS;
+}
+
+bool ReadProfileText(const std::string& registryKey, const std::string& appName, const char* section,
+                     const char* entry, std::string& value)
+{
+    if (registryKey.empty()) {
+        // A default no entry could hold tells a missing entry from an empty one.
+        std::vector<wchar_t> buf(kMaxTextChars + 1);
+        const DWORD n = ::GetPrivateProfileStringW(Widen(section).c_str(), Widen(entry).c_str(), L"\n", buf.data(),
+                                                   DWORD(buf.size()), IniFile(appName).c_str());
+        if (n == 1 && buf[0] == L'\n')
+            return false;
+        value = Narrow(buf.data(), n);
+        return true;
+    }
+    RegKey key;
+    if (!OpenSection(SectionPath(registryKey, appName, section), false, key))
+        return false;
+    const std::wstring name = Widen(entry);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    if (type != REG_SZ || size > (kMaxTextChars + 1) * sizeof(wchar_t))
+        return false;
+    // One more character than asked for: a value stored without its NUL
+    // still ends in one.
+    std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD got = DWORD(buf.size() * sizeof(wchar_t));
+    if (::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return false;
+    std::size_t len = 0;
+    while (len < buf.size() && len < got / sizeof(wchar_t) && buf[len] != L'\0')
+        ++len;
+    value = Narrow(buf.data(), len);
+    return true;
+}
+
+bool StoreProfileText(const std::string& registryKey, const std::string& appName, const char* section,
+                      const char* entry, const std::string& value)
+{
+    const std::wstring text = Widen(value);
+    if (text.size() > kMaxTextChars)
+        return false;
+    if (registryKey.empty()) {
+        return ::WritePrivateProfileStringW(Widen(section).c_str(), Widen(entry).c_str(), text.c_str(),
+                                            IniFile(appName).c_str()) != FALSE;
+    }
+    RegKey key;
+    if (!OpenSection(SectionPath(registryKey, appName, section), true, key))
+        return false;
+    const DWORD bytes = DWORD((text.size() + 1) * sizeof(wchar_t)); // the NUL included
+    return ::RegSetValueExW(key.Get(), Widen(entry).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            bytes) == ERROR_SUCCESS;
 }
 
 } // namespace w32

@@ -1,20 +1,26 @@
 // The configuration dialog (template 133) built with GTK 3, laid out like
 // the template: the icon at the top left with the version line beside it,
 // the notice below, OK and Cancel at the top right, the speed slider with a
-// tick at every position across the dialog and the home-page button at the
-// bottom. OK is the default button and has the focus first, as the first
-// control of the template. The buttons go to the dialog object: OK to
-// OnOK, Cancel, the close box, Escape and a stop signal to OnCancel, the
-// home-page button to OnCommand(1012). The dialog's own code decides when
-// it has ended; this file only waits for that.
+// tick at every position across the dialog, the home-page button, and the
+// pictures group at the bottom. OK is the default button and has the focus
+// first, as the first control of the template. The buttons go to the
+// dialog object: OK to OnOK, Cancel, the close box, Escape and a stop
+// signal to OnCancel, the home-page button, Browse and a radio button the
+// user turns on to OnCommand with their ids; the dialog reaches its items
+// by id. The dialog's own code decides when it has ended; this file only
+// waits for that. Trade-off: a folder name that is not UTF-8 is shown and
+// returned by its display name (GTK's entries hold UTF-8 only).
 #include "backends/x11/gtk_config_dialog.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "framework/cstring.h"
 #include "raster/dc.h"
@@ -66,7 +72,89 @@ private:
 struct DialogRun {
     CDialog* dlg = nullptr;
     std::exception_ptr failure;
-    guint stopWatch = 0; // the stop-signal source while it is installed
+    guint stopWatch = 0;          // the stop-signal source while it is installed
+    GtkWidget* window = nullptr;
+    GtkWidget* picker = nullptr;  // the folder picker while it is open
+    bool settingItems = false;    // the dialog is setting states: no commands
+};
+
+// Text for an entry: GTK takes UTF-8 only.
+std::string ForEntry(const std::string& text)
+{
+    if (g_utf8_validate(text.data(), gssize(text.size()), nullptr))
+        return text;
+    gchar* shown = g_filename_display_name(text.c_str());
+    std::string out = shown ? shown : "";
+    g_free(shown);
+    return out;
+}
+
+// The items of the dialog by id.
+class CGtkDialogItems : public IDialogItems {
+public:
+    explicit CGtkDialogItems(DialogRun& run) : m_run(run) {}
+    void Add(UINT nID, GtkWidget* widget) { m_widgets[nID] = widget; }
+
+    std::string GetText(UINT nID) const override
+    {
+        GtkWidget* w = Find(nID);
+        return w && GTK_IS_ENTRY(w) ? gtk_entry_get_text(GTK_ENTRY(w)) : "";
+    }
+    void SetText(UINT nID, const std::string& text) override
+    {
+        if (GtkWidget* w = Find(nID); w && GTK_IS_ENTRY(w))
+            gtk_entry_set_text(GTK_ENTRY(w), ForEntry(text).c_str());
+    }
+    bool IsChecked(UINT nID) const override
+    {
+        GtkWidget* w = Find(nID);
+        return w && GTK_IS_TOGGLE_BUTTON(w) && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w));
+    }
+    void SetChecked(UINT nID, bool checked) override
+    {
+        GtkWidget* w = Find(nID);
+        if (!w || !GTK_IS_TOGGLE_BUTTON(w))
+            return;
+        // As on Windows, only the user's clicks become commands.
+        m_run.settingItems = true;
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(w), checked ? TRUE : FALSE);
+        m_run.settingItems = false;
+    }
+    void Enable(UINT nID, bool enable) override
+    {
+        if (GtkWidget* w = Find(nID))
+            gtk_widget_set_sensitive(w, enable ? TRUE : FALSE);
+    }
+    std::optional<std::string> PickFolder(const std::string& initial) override
+    {
+        GtkWidget* picker = gtk_file_chooser_dialog_new(MOSVIK_PICK_FOLDER_TEXT, GTK_WINDOW(m_run.window),
+                                                        GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Cancel",
+                                                        GTK_RESPONSE_CANCEL, "_Select", GTK_RESPONSE_ACCEPT, nullptr);
+        if (!initial.empty())
+            gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(picker), initial.c_str());
+        m_run.picker = picker;
+        const gint response = gtk_dialog_run(GTK_DIALOG(picker));
+        m_run.picker = nullptr;
+        std::optional<std::string> folder;
+        if (response == GTK_RESPONSE_ACCEPT) {
+            if (gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(picker))) {
+                folder = ForEntry(name);
+                g_free(name);
+            }
+        }
+        gtk_widget_destroy(picker);
+        return folder;
+    }
+
+private:
+    GtkWidget* Find(UINT nID) const
+    {
+        auto it = m_widgets.find(nID);
+        return it == m_widgets.end() ? nullptr : it->second;
+    }
+
+    DialogRun& m_run;
+    std::map<UINT, GtkWidget*> m_widgets;
 };
 
 template <typename F>
@@ -94,10 +182,21 @@ void OnCancelClicked(GtkButton*, gpointer data)
     Guarded(run, [&] { run->dlg->OnCancel(); });
 }
 
-void OnHomePageClicked(GtkButton*, gpointer data)
+// A push button other than OK and Cancel: its id rides on the widget.
+void OnButtonClicked(GtkButton* button, gpointer data)
 {
     auto* run = static_cast<DialogRun*>(data);
-    Guarded(run, [&] { run->dlg->OnCommand(IDC_HOMEPAGE); });
+    const UINT id = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(button), "mosvik-id"));
+    Guarded(run, [&] { run->dlg->OnCommand(id); });
+}
+
+// A radio button the user turned on.
+void OnRadioToggled(GtkToggleButton* button, gpointer data)
+{
+    auto* run = static_cast<DialogRun*>(data);
+    if (run->settingItems || !gtk_toggle_button_get_active(button))
+        return;
+    OnButtonClicked(GTK_BUTTON(button), data);
 }
 
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data)
@@ -116,7 +215,10 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* ev, gpointer data)
 
 gboolean OnStopSignal(gint, GIOCondition, gpointer data)
 {
-    static_cast<DialogRun*>(data)->stopWatch = 0;
+    auto* run = static_cast<DialogRun*>(data);
+    run->stopWatch = 0;
+    if (run->picker)
+        gtk_dialog_response(GTK_DIALOG(run->picker), GTK_RESPONSE_CANCEL);
     OnCancelClicked(nullptr, data);
     return G_SOURCE_REMOVE;
 }
@@ -179,6 +281,53 @@ GtkWidget* MakeLabel(const char* text)
     return label;
 }
 
+// A button that reports its id to the dialog when clicked.
+GtkWidget* IdButton(GtkWidget* button, UINT nID, DialogRun& run, CGtkDialogItems& items)
+{
+    g_object_set_data(G_OBJECT(button), "mosvik-id", GUINT_TO_POINTER(nID));
+    items.Add(nID, button);
+    if (GTK_IS_RADIO_BUTTON(button))
+        g_signal_connect(button, "toggled", G_CALLBACK(OnRadioToggled), &run);
+    else if (!GTK_IS_CHECK_BUTTON(button))
+        g_signal_connect(button, "clicked", G_CALLBACK(OnButtonClicked), &run);
+    return button;
+}
+
+// The pictures group: the saver's own picture or a folder (typed or
+// browsed for), its subfolders, the caption.
+GtkWidget* MakePicturesGroup(DialogRun& run, CGtkDialogItems& items)
+{
+    GtkWidget* frame = gtk_frame_new(MOSVIK_PICTURES_TEXT);
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 6);
+    gtk_container_set_border_width(GTK_CONTAINER(grid), 8);
+    gtk_container_add(GTK_CONTAINER(frame), grid);
+
+    GtkWidget* own = gtk_radio_button_new_with_mnemonic(nullptr, MnemonicFromResource(MOSVIK_OWN_PICTURE_TEXT).c_str());
+    GtkWidget* folder = gtk_radio_button_new_with_mnemonic_from_widget(
+        GTK_RADIO_BUTTON(own), MnemonicFromResource(MOSVIK_FOLDER_TEXT).c_str());
+    gtk_grid_attach(GTK_GRID(grid), IdButton(own, IDC_OWN_PICTURE, run, items), 0, 0, 2, 1);
+    gtk_grid_attach(GTK_GRID(grid), IdButton(folder, IDC_FOLDER_PICTURES, run, items), 0, 1, 2, 1);
+
+    GtkWidget* entry = gtk_entry_new();
+    gtk_widget_set_hexpand(entry, TRUE);
+    gtk_widget_set_margin_start(entry, 20);
+    gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+    items.Add(IDC_PICTURE_FOLDER, entry);
+    gtk_grid_attach(GTK_GRID(grid), entry, 0, 2, 1, 1);
+    GtkWidget* browse = gtk_button_new_with_mnemonic(MnemonicFromResource(MOSVIK_BROWSE_TEXT).c_str());
+    gtk_grid_attach(GTK_GRID(grid), IdButton(browse, IDC_BROWSE, run, items), 1, 2, 1, 1);
+
+    int row = 3;
+    for (auto [id, text] : {std::pair{IDC_SUBFOLDERS, MOSVIK_SUBFOLDERS_TEXT}, {IDC_CAPTION, MOSVIK_CAPTION_TEXT}}) {
+        GtkWidget* check = gtk_check_button_new_with_mnemonic(MnemonicFromResource(text).c_str());
+        gtk_widget_set_margin_start(check, 20);
+        gtk_grid_attach(GTK_GRID(grid), IdButton(check, UINT(id), run, items), 0, row++, 2, 1);
+    }
+    return frame;
+}
+
 } // namespace
 
 int RunGtkConfigDialog(CDialog& dlg, int stopFd)
@@ -189,8 +338,10 @@ int RunGtkConfigDialog(CDialog& dlg, int stopFd)
 
     DialogRun run;
     run.dlg = &dlg;
+    CGtkDialogItems items(run);
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    run.window = window;
     gtk_window_set_title(GTK_WINDOW(window), MOSVIK_CONFIG_CAPTION);
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
     gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
@@ -229,11 +380,12 @@ int RunGtkConfigDialog(CDialog& dlg, int stopFd)
     gtk_widget_set_size_request(scale, 320, -1);
     gtk_grid_attach(GTK_GRID(grid), scale, 0, 2, 3, 1);
     GtkWidget* home = gtk_button_new_with_mnemonic(MnemonicFromResource(MOSVIK_HOMEPAGE_TEXT).c_str());
-    gtk_grid_attach(GTK_GRID(grid), home, 0, 3, 3, 1);
+    gtk_grid_attach(GTK_GRID(grid), IdButton(home, IDC_HOMEPAGE, run, items), 0, 3, 3, 1);
+    // Row 4: the pictures.
+    gtk_grid_attach(GTK_GRID(grid), MakePicturesGroup(run, items), 0, 4, 3, 1);
 
     g_signal_connect(ok, "clicked", G_CALLBACK(OnOkClicked), &run);
     g_signal_connect(cancel, "clicked", G_CALLBACK(OnCancelClicked), &run);
-    g_signal_connect(home, "clicked", G_CALLBACK(OnHomePageClicked), &run);
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), &run);
     g_signal_connect(window, "key-press-event", G_CALLBACK(OnKeyPress), &run);
     if (stopFd >= 0)
@@ -241,6 +393,7 @@ int RunGtkConfigDialog(CDialog& dlg, int stopFd)
 
     CGtkSlider slider(scale);
     dlg.BindControl(IDC_SPEED, &slider);
+    dlg.AttachItems(&items);
     Guarded(&run, [&] { dlg.OnInitDialog(); });
 
     gtk_widget_set_can_default(ok, TRUE);
@@ -254,7 +407,8 @@ int RunGtkConfigDialog(CDialog& dlg, int stopFd)
 
     if (run.stopWatch)
         g_source_remove(run.stopWatch);
-    dlg.BindControl(IDC_SPEED, nullptr); // the control goes with the window
+    dlg.BindControl(IDC_SPEED, nullptr); // the controls go with the window
+    dlg.AttachItems(nullptr);
     gtk_widget_destroy(window);
     while (gtk_events_pending())
         gtk_main_iteration();

@@ -58,14 +58,24 @@ constexpr OptionRow kRows[] = {
     // The pipe one monitor's show hands its samples on (a several-monitor run).
     {OptionId::FrameFd, "frame-fd", "N", nullptr, kRunHeadless, OptionPlace::Leading},
 
+    // Which desktop draws; listed with the Wayland run's options.
+    {OptionId::Wayland, "wayland", nullptr,
+     "draw on Wayland: a layer surface over each output (needs the wlr\n"
+     "layer shell: sway, Hyprland, river, labwc, KDE Plasma)",
+     kRunWayland, OptionPlace::Choice},
+    {OptionId::X11, "x11", nullptr, "draw on X11 (under GNOME's Wayland session: XWayland)", kRunWayland,
+     OptionPlace::Choice},
+
     {OptionId::Root, "root", nullptr, "draw into $XSCREENSAVER_WINDOW, else on the root window", kRunX11,
      OptionPlace::Leading},
     {OptionId::WindowId, "window-id", "ID", "draw into the X window ID (decimal or 0x hex)", kRunX11,
      OptionPlace::Leading},
-    {OptionId::Window, "window", nullptr, "run in a resizable window; closing it ends the saver", kRunX11,
-     OptionPlace::Leading},
-    {OptionId::Speed, "speed", "N", "speed for this run, 1 (fastest) to 64 (slowest)", kRunX11,
+    {OptionId::Window, "window", nullptr, "run in a resizable window; closing it ends the saver",
+     kRunX11 | kRunWayland, OptionPlace::Leading},
+    {OptionId::Speed, "speed", "N", "speed for this run, 1 (fastest) to 64 (slowest)", kRunX11 | kRunWayland,
      OptionPlace::Leading, kMinSpeed, kMaxSpeed},
+    // The output a several-output run's show covers, put in front by the run.
+    {OptionId::WaylandOutput, "wayland-output", "NAME", nullptr, kRunWayland, OptionPlace::Leading},
 };
 
 constexpr OptionGrammar kGrammars[] = {
@@ -77,6 +87,11 @@ constexpr OptionGrammar kGrammars[] = {
      "  With none of --root, --window-id and --window the switch decides; for p the HANDLE\n"
      "  is an X window id in decimal. Without a switch the configuration dialog opens.\n"
      "  SIGTERM and SIGINT end the saver with status 0.\n"},
+    // The other desktop, written as the X11 run's options are.
+    {kRunWayland, "Wayland options (when WAYLAND_DISPLAY is set and DISPLAY is not, or with --wayland):", true,
+     true, " (see mosvik --help)",
+     "  --root and --window-id are X11's. Without a switch the configuration dialog opens\n"
+     "  (GTK's, on Wayland too).\n"},
 };
 
 constexpr std::size_t kHelpColumn = 27;
@@ -157,7 +172,8 @@ std::string UsageText(unsigned built)
             continue;
         text += std::string("\n") + g.heading + "\n";
         for (const OptionRow& row : kRows) {
-            if ((row.runs & g.run) && row.place == OptionPlace::Leading && row.help)
+            if ((row.runs & g.run) && (row.place == OptionPlace::Leading || row.place == OptionPlace::Choice) &&
+                row.help)
                 AddLine(text, row);
         }
         text += g.notes;

@@ -30,6 +30,7 @@ enum class OptionId {
     Picture, PictureDir, Message, Font, Color, Bold, Italic, Caption, PictureOrder,
     Headless, Clock, Input, Frames, Fps, Record, StopAfter, ConfigAnswer, FrameFd,
     Root, WindowId, Window, Speed,
+    Wayland, X11, WaylandOutput,
 };
 
 // The runs an option belongs to (the backend a process runs with); a row
@@ -38,8 +39,9 @@ enum OptionRun : unsigned {
     kRunHeadless = 1u << 0,
     kRunX11 = 1u << 1,
     kRunWin32 = 1u << 2,
+    kRunWayland = 1u << 3,
 };
-inline constexpr unsigned kRunsPosix = kRunHeadless | kRunX11;
+inline constexpr unsigned kRunsPosix = kRunHeadless | kRunX11 | kRunWayland;
 
 // Where an option stands on the command line.
 enum class OptionPlace {
@@ -47,6 +49,7 @@ enum class OptionPlace {
     Anywhere,      // anywhere, after the switch too: --name VALUE or --name=VALUE
     Query,         // --help, --version: answered when among the leading "--" words
     Leading,       // before the switch, written as the run's grammar says
+    Choice,        // --wayland, --x11: among the leading "--" words, they pick the desktop run
 };
 
 struct OptionRow {

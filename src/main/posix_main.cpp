@@ -1,12 +1,14 @@
 // main() of the POSIX saver `mosvik`: reads the command line once
 // (saver_options.h), answers --help and --version, makes the run's
-// platform (the headless one, or the desktop's: X11 where the build found
-// it, chosen at compile time by MOSVIK_HAVE_X11), starts one show per
-// monitor where full screen covers several, and runs the application with
-// the command. The platform object is never destroyed: the process ends
+// platform (the headless one, or the desktop's: X11 and Wayland where the
+// build found them, MOSVIK_HAVE_X11 and MOSVIK_HAVE_WAYLAND, the run chosen
+// by the options and the session), starts one show per monitor or output
+// where full screen covers several, and runs the application with the
+// command. The platform object is never destroyed: the process ends
 // through IPlatform::Exit, and static destructors that run then may still
 // reach it.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -26,6 +28,9 @@
 #if MOSVIK_HAVE_X11
 #include "backends/x11/x11_desktop.h"
 #endif
+#if MOSVIK_HAVE_WAYLAND
+#include "main/wayland_run.h"
+#endif
 
 #ifndef MOSVIK_VERSION
 #define MOSVIK_VERSION "unknown"
@@ -42,11 +47,14 @@ extern "C" const char* __lsan_default_options() { return "print_suppressions=0";
 
 namespace {
 
+constexpr unsigned kBuiltRuns = kRunHeadless
 #if MOSVIK_HAVE_X11
-constexpr unsigned kBuiltRuns = kRunHeadless | kRunX11;
-#else
-constexpr unsigned kBuiltRuns = kRunHeadless;
+                                | kRunX11
 #endif
+#if MOSVIK_HAVE_WAYLAND
+                                | kRunWayland
+#endif
+    ;
 
 std::unique_ptr<CPosixPlatform> MakeHeadless(HeadlessOptions options, std::vector<InputEvent> input,
                                              const std::optional<ShowMonitor>& monitor, const SaverCommand& command)
@@ -70,7 +78,8 @@ int main(int argc, char** argv)
 {
     SaverOptions options;
     try {
-        options = ParseSaverOptions(std::vector<std::string>(argv, argv + argc), kBuiltRuns);
+        options = ParseSaverOptions(std::vector<std::string>(argv, argv + argc), kBuiltRuns,
+                                    WaylandSession(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY")));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mosvik: %s\n", e.what());
         return 2;
@@ -113,9 +122,22 @@ int main(int argc, char** argv)
                 return RunHeadlessMonitors(CPosixPlatform::ExecutablePath(), options.given, options.headless);
             }
             platform = MakeHeadless(options.headless, std::move(input), options.monitor, command).release();
-        } else {
+        } else if (options.run == kRunWayland) {
+#if MOSVIK_HAVE_WAYLAND
+            WaylandStart wayland =
+                StartWayland(options.wayland, command, options.monitor, options.given, (kBuiltRuns & kRunX11) != 0);
+            if (wayland.status)
+                return *wayland.status;
+            platform = wayland.platform.release(); // none: the dialog, X11's below
+#endif
+        }
+        if (!platform && options.run != kRunHeadless) {
 #if MOSVIK_HAVE_X11
-            std::unique_ptr<CX11Platform> desktop = CreateX11Platform(options.x11, command);
+            // The X11 run, and the Wayland run's dialog (GTK shows it there).
+            X11Options x11 = options.x11;
+            if (options.run == kRunWayland)
+                x11.speed = options.wayland.speed;
+            std::unique_ptr<CX11Platform> desktop = CreateX11Platform(x11, command);
             if (options.monitor)
                 desktop->SetMonitor(*options.monitor);
             else if (command.mode == SaverCommand::Mode::FullScreen) {

@@ -147,24 +147,57 @@ void SetX11Option(X11Options& o, const OptionRow& row, std::string_view value)
     }
 }
 
-// The run and the questions, from the leading "--" words: --help and
-// --version are answered whatever else is wrong; --headless picks the
-// headless run. `foreign` gets the first option only the headless run
-// takes.
-void ChooseRun(SaverOptions& o, std::span<const std::string> rest, std::string& foreign)
+// What the leading "--" words pick before any is read: --help and
+// --version, answered whatever else is wrong; --headless, the headless
+// run; --wayland and --x11, the desktop's. `foreign` gets the first option
+// only the headless run takes.
+struct RunChoice {
+    bool headless = false, wayland = false, x11 = false;
+    std::string foreign;
+};
+
+RunChoice ChooseRun(SaverOptions& o, std::span<const std::string> rest)
 {
-    for (const std::string& arg : rest) {
+    RunChoice c;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string& arg = rest[i];
         if (arg == "--" || !arg.starts_with("--"))
             break;
         const std::string_view body = std::string_view(arg).substr(2);
         const std::string_view name = body.substr(0, body.find('='));
+        // A desktop option's value may be the next word ("--speed 3").
+        if (const OptionRow* row = FindOption(name, kRunX11 | kRunWayland, OptionPlace::Leading);
+            row && row->metavar && name.size() == body.size())
+            ++i;
         if (const OptionRow* query = FindOption(body, kRunsPosix, OptionPlace::Query))
             (query->id == OptionId::Help ? o.help : o.version) = true;
         else if (name == OptionRowOf(OptionId::Headless).name)
-            o.run = kRunHeadless;
-        else if (foreign.empty() && FindOption(name, kRunHeadless, OptionPlace::Leading) &&
-                 !FindOption(name, kRunX11, OptionPlace::Leading))
-            foreign = "--" + std::string(name);
+            c.headless = true;
+        else if (const OptionRow* choice = FindOption(body, kRunsPosix, OptionPlace::Choice))
+            (choice->id == OptionId::Wayland ? c.wayland : c.x11) = true;
+        else if (c.foreign.empty() && FindOption(name, kRunHeadless, OptionPlace::Leading) &&
+                 !FindOption(name, kRunX11 | kRunWayland, OptionPlace::Leading))
+            c.foreign = "--" + std::string(name);
+    }
+    return c;
+}
+
+void SetWaylandOption(WaylandOptions& o, const OptionRow& row, std::string_view value)
+{
+    switch (row.id) {
+    case OptionId::Window:
+        o.ownWindow = true;
+        return;
+    case OptionId::Speed:
+        o.speed = ReadClamped(value, row);
+        return;
+    case OptionId::WaylandOutput:
+        if (value.empty())
+            throw OptionError("--wayland-output needs an output's name");
+        o.output = std::string(value);
+        return;
+    default:
+        throw std::logic_error("not a Wayland option");
     }
 }
 
@@ -182,10 +215,15 @@ std::size_t ReadLeading(SaverOptions& o, std::span<const std::string> rest)
             return i;
         const std::string_view body = arg.substr(twoDashes ? 2 : 1);
         const std::size_t eq = body.find('=');
+        if (twoDashes && FindOption(body, kRunsPosix, OptionPlace::Choice))
+            continue; // picked the run already
         const OptionRow* row = FindOption(body.substr(0, eq), o.run, OptionPlace::Leading);
         if (!row) {
             if (!twoDashes)
                 return i; // "-s", "-p": the switch
+            if (const OptionRow* x11 = FindOption(body.substr(0, eq), kRunX11, OptionPlace::Leading);
+                x11 && o.run == kRunWayland)
+                throw OptionError("--" + std::string(x11->name) + " draws into X windows: run with --x11");
             throw OptionError("unknown option " + std::string(arg) + g.unknownHint);
         }
         const std::string shown = "--" + std::string(row->name);
@@ -202,6 +240,8 @@ std::size_t ReadLeading(SaverOptions& o, std::span<const std::string> rest)
         }
         if (o.run == kRunHeadless)
             SetHeadlessOption(o.headless, row->id, std::string(value.value_or("")));
+        else if (o.run == kRunWayland)
+            SetWaylandOption(o.wayland, *row, value.value_or(""));
         else
             SetX11Option(o.x11, *row, value.value_or(""));
     }
@@ -210,19 +250,26 @@ std::size_t ReadLeading(SaverOptions& o, std::span<const std::string> rest)
 
 } // namespace
 
-SaverOptions ParseSaverOptions(std::span<const std::string> args, unsigned built)
+SaverOptions ParseSaverOptions(std::span<const std::string> args, unsigned built, bool waylandSession)
 {
     SaverOptions o;
     std::vector<std::string> rest;
     static_cast<CommonOptions&>(o) = ReadCommonOptions(args, kRunsPosix, rest);
-    std::string foreign;
-    ChooseRun(o, rest, foreign);
+    const RunChoice choice = ChooseRun(o, rest);
     if (o.help || o.version)
         return o;
-    if (o.run != kRunHeadless) {
-        if (!foreign.empty())
-            throw OptionError(foreign + " needs --headless=WIDTHxHEIGHT");
-        if (!(built & kRunX11))
+    if (choice.headless) {
+        o.run = kRunHeadless;
+    } else {
+        if (!choice.foreign.empty())
+            throw OptionError(choice.foreign + " needs --headless=WIDTHxHEIGHT");
+        if (choice.wayland && choice.x11)
+            throw OptionError("--wayland and --x11 exclude each other");
+        const bool wayland = choice.wayland || (!choice.x11 && waylandSession && (built & kRunWayland));
+        o.run = wayland ? kRunWayland : kRunX11;
+        if (wayland && !(built & kRunWayland))
+            throw OptionError("not built with Wayland support: run with --x11");
+        if (!wayland && !(built & kRunX11))
             throw OptionError("not built with X11 support: use --headless=WIDTHxHEIGHT");
     }
     const std::size_t at = ReadLeading(o, rest);
@@ -230,6 +277,13 @@ SaverOptions ParseSaverOptions(std::span<const std::string> args, unsigned built
     const char* next = at + 1 < rest.size() ? rest[at + 1].c_str() : nullptr;
     if (o.run == kRunX11 && o.x11.target != X11Target::Switch && sw)
         throw OptionError("--root, --window-id and --window take no switch, got \"" + std::string(sw) + "\"");
+    if (o.run == kRunWayland && o.wayland.ownWindow && sw)
+        throw OptionError("--window takes no switch, got \"" + std::string(sw) + "\"");
     o.command = SaverCommand::FromArguments(sw, next);
     return o;
+}
+
+bool WaylandSession(const char* waylandDisplay, const char* display)
+{
+    return waylandDisplay && *waylandDisplay && !(display && *display);
 }

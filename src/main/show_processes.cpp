@@ -117,14 +117,18 @@ int CShowProcesses::Poll(int fd, int timeoutMs)
     return result;
 }
 
-int CShowProcesses::WaitForFirstEnd()
+int CShowProcesses::WaitForFirstEnd(std::optional<int> leavesOthers)
 {
     for (;;) {
         Reap();
+        bool allLeft = !m_children.empty();
         for (const Child& c : m_children) {
-            if (c.ended)
+            if (c.ended && c.status != leavesOthers)
                 return c.status;
+            allLeft = allLeft && c.ended;
         }
+        if (allLeft)
+            return 0;
         if (Poll(-1, -1) == 2)
             return 0;
     }

@@ -15,6 +15,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,10 @@ public:
     std::size_t Count() const { return m_children.size(); }
 
     // Waits until the first child ends (its status) or a stop signal
-    // arrives (0).
-    int WaitForFirstEnd();
+    // arrives (0). A child ending with `leavesOthers` (a show whose monitor
+    // went away) ends no other; when every child ended so, the run ends
+    // with 0.
+    int WaitForFirstEnd(std::optional<int> leavesOthers = std::nullopt);
     // Waits until `fd` is readable or hung up (true) or a stop signal
     // arrives (false). Children that end meanwhile are reaped.
     bool WaitReadable(int fd);

@@ -49,7 +49,7 @@ if [ ! -s "$work/display" ]; then
 fi
 export DISPLAY=":$(head -n 1 "$work/display")"
 export XDG_CONFIG_HOME=$work/config # the settings of this run only
-unset XSCREENSAVER_WINDOW
+unset XSCREENSAVER_WINDOW WAYLAND_DISPLAY # X11 only, even when run from a Wayland session
 echo "virtual display $DISPLAY"
 
 saver=$work/mosvik-test

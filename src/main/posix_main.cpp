@@ -125,7 +125,8 @@ int main(int argc, char** argv)
         } else if (options.run == kRunWayland) {
 #if MOSVIK_HAVE_WAYLAND
             WaylandStart wayland =
-                StartWayland(options.wayland, command, options.monitor, options.given, (kBuiltRuns & kRunX11) != 0);
+                StartWayland(options.wayland, command, options.monitor, options.given, (kBuiltRuns & kRunX11) != 0,
+                             sharePictureOrder);
             if (wayland.status)
                 return *wayland.status;
             platform = wayland.platform.release(); // none: the dialog, X11's below

@@ -28,7 +28,7 @@ int RunShowsOnOutputs(const std::string& exe, const std::vector<std::string>& gi
 
 WaylandStart StartWayland(const WaylandOptions& options, SaverCommand& command,
                           const std::optional<ShowMonitor>& monitor, const std::vector<std::string>& given,
-                          bool dialogByX11)
+                          bool dialogByX11, const std::function<void(std::size_t)>& beforeShows)
 {
     if (command.mode == SaverCommand::Mode::Configure && !options.ownWindow) {
         if (dialogByX11)
@@ -42,6 +42,8 @@ WaylandStart StartWayland(const WaylandOptions& options, SaverCommand& command,
         const std::vector<WaylandOutputInfo> outputs = platform->Outputs();
         if (outputs.size() > 1) {
             platform.reset(); // each show connects on its own
+            if (beforeShows)
+                beforeShows(outputs.size());
             return WaylandStart{nullptr, RunShowsOnOutputs(CPosixPlatform::ExecutablePath(), given, outputs)};
         }
     }

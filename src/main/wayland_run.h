@@ -10,6 +10,8 @@
 // dialog, which GTK shows on Wayland by itself.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,8 +30,9 @@ struct WaylandStart {
 
 // Starts the run for `command`; --window turns it into the preview of the
 // window made. `dialogByX11`: the build has the X11 backend for the
-// dialog. Throws std::exception with one line for the user (the process
-// ends with status 2).
+// dialog. `beforeShows`, when set, is told the number of shows before
+// they start (it may add to `given`). Throws std::exception with one line
+// for the user (the process ends with status 2).
 WaylandStart StartWayland(const WaylandOptions& options, SaverCommand& command,
                           const std::optional<ShowMonitor>& monitor, const std::vector<std::string>& given,
-                          bool dialogByX11);
+                          bool dialogByX11, const std::function<void(std::size_t)>& beforeShows = {});

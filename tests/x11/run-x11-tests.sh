@@ -464,7 +464,7 @@ else
   fail "cmake --install" "$(tail -n 3 "$work/install.log")"
 fi
 for f in libexec/xscreensaver/mosvik bin/mosvik-pack share/xscreensaver/config/mosvik.xml \
-         share/man/man6/mosvik.6 share/man/man1/mosvik-pack.1; do
+         share/man/man6/mosvik.6.gz share/man/man1/mosvik-pack.1.gz; do
   check "installed: $f" test -s "$work/prefix/$f"
 done
 check "installed: bin/mosvik links to it" \

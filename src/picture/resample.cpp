@@ -114,7 +114,7 @@ std::vector<CRowResampler::Taps> CRowResampler::MakeTaps(int srcLen, int dstLen)
 }
 
 CRowResampler::CRowResampler(int srcWidth, int srcHeight, int width, int height)
-    : m_srcWidth(srcWidth), m_srcHeight(srcHeight), m_dst(width, height)
+    : m_srcHeight(srcHeight), m_dst(width, height)
 {
     if (width == srcWidth && height == srcHeight)
         return; // rows are copied

@@ -51,7 +51,7 @@ private:
     static std::vector<Taps> MakeTaps(int srcLen, int dstLen);
     void PassAcross(const unsigned char* row, int y);
 
-    int m_srcWidth, m_srcHeight;
+    int m_srcHeight;
     std::vector<Taps> m_across, m_down;
     std::size_t m_ring = 1;
     std::vector<float> m_mid, m_acc;

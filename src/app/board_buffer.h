@@ -1,7 +1,7 @@
-// CBoardBuffer: an off-screen bitmap of the show (the board buffer of
-// RedrawBoard, the scene of the show cycle) with the size it was made at.
-// It lives for the whole process and is made again only when a different
-// size is asked for, so the animation never reallocates it.
+// CBoardBuffer: the saver window's off-screen bitmap with the size it was
+// made at. It lives as long as the window and is made again only when a
+// different size is asked for, so neither the animation nor a new cycle
+// reallocates it.
 #pragma once
 
 #include "raster/dc.h"

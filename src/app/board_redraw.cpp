@@ -59,23 +59,27 @@ void CSaverWnd::TileBackground(CDC* pDC, const RECT* prc)
     tileDC.SelectObject(pOld);
 }
 
-void CSaverWnd::RedrawBoard(CDC* pDC, const RECT* prcClient)
+RECT CSaverWnd::ComposeBoard(CDC* pMemDC, const RECT* prcClient)
 {
-    static CBoardBuffer s_bmpBoard;
     const int W = prcClient->right - prcClient->left, H = prcClient->bottom - prcClient->top;
-    s_bmpBoard.Ensure(pDC, W, H);
-
-    CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
-    CBitmap* pOld = memDC.SelectObject(s_bmpBoard.Bitmap());
-
     CJigsawBoard& board = GetSaverApp().m_board;
     const SIZE size = board.GetBoardSize();
     RECT d = board.m_rcDirty; // board coordinates; the board is centred in the window
     OffsetRect(d, (W - size.cx) / 2, (H - size.cy) / 2);
 
-    TileBackground(&memDC, &d);
-    board.DrawBoard(&memDC, &d);
+    TileBackground(pMemDC, &d);
+    board.DrawBoard(pMemDC, &d);
+    SetRectEmpty(board.m_rcDirty);
+    return d;
+}
+
+void CSaverWnd::RedrawBoard(CDC* pDC, const RECT* prcClient)
+{
+    m_bmpBoard.Ensure(pDC, prcClient->right - prcClient->left, prcClient->bottom - prcClient->top);
+    CDC memDC;
+    memDC.CreateCompatibleDC(pDC);
+    CBitmap* pOld = memDC.SelectObject(m_bmpBoard.Bitmap());
+    const RECT d = ComposeBoard(&memDC, prcClient);
     if (!IsRectEmpty(d)) {
         // A board step shown in the window waits for the display's refresh.
         if (dynamic_cast<CClientDC*>(pDC) && m_hWnd)
@@ -83,5 +87,4 @@ void CSaverWnd::RedrawBoard(CDC* pDC, const RECT* prcClient)
         pDC->BitBlt(d.left, d.top, d.right - d.left, d.bottom - d.top, &memDC, d.left, d.top, SRCCOPY);
     }
     memDC.SelectObject(pOld);
-    SetRectEmpty(board.m_rcDirty);
 }

@@ -5,6 +5,7 @@
 // refuses to be deactivated and turns input into the user interrupt.
 #pragma once
 
+#include "app/board_buffer.h"
 #include "framework/wnd.h"
 
 class CDC;
@@ -27,6 +28,10 @@ public:
     void RunShowCycle();
     void TileBackground(CDC* pDC, const RECT* prc);
     void RedrawBoard(CDC* pDC, const RECT* prcClient);
+    // Brings the board buffer, selected into pMemDC, up to date over the
+    // board's dirty rectangle and returns that rectangle (client
+    // coordinates); the board is clean afterwards.
+    RECT ComposeBoard(CDC* pMemDC, const RECT* prcClient);
     void ShowPicture(CDC* pDC);
     // False when the message cannot be fitted (it measures 0 wide or high)
     // and nothing was shown.
@@ -44,6 +49,12 @@ protected:
     void OnDestroy();
 
 private:
+    // The one client-sized off-screen image of the window: the board as the
+    // show draws it, the scattered board its transition reveals, and the
+    // picture and message screens composed in turn (each new board redraws
+    // it whole). Made again only when the client size changes.
+    CBoardBuffer m_bmpBoard;
+
     static LRESULT OnPaintMsg(CWnd* pWnd, WPARAM, LPARAM);
     static LRESULT OnCreateMsg(CWnd* pWnd, WPARAM, LPARAM);
     static LRESULT OnTimerMsg(CWnd* pWnd, WPARAM wParam, LPARAM);

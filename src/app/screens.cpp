@@ -15,15 +15,16 @@
 namespace {
 constexpr int kMeasureSize = 100; // 10 points, in tenths
 
-// A client-sized off-screen image over the tiled background, selected into
-// a memory DC for as long as the screen is being composed.
+// The window's off-screen image over the tiled background, selected into a
+// memory DC for as long as the screen is being composed. The finished
+// board it held is not needed again: the next cycle's board redraws it whole.
 class COffscreenScreen {
 public:
-    COffscreenScreen(CSaverWnd& wnd, CDC* pDC, const RECT& rc)
+    COffscreenScreen(CSaverWnd& wnd, CBoardBuffer& buffer, CDC* pDC, const RECT& rc)
     {
         m_dc.CreateCompatibleDC(pDC);
-        m_bmp.CreateCompatibleBitmap(pDC, rc.right - rc.left, rc.bottom - rc.top);
-        m_pOld = m_dc.SelectObject(&m_bmp);
+        buffer.Ensure(pDC, rc.right - rc.left, rc.bottom - rc.top);
+        m_pOld = m_dc.SelectObject(buffer.Bitmap());
         wnd.TileBackground(&m_dc, &rc);
     }
     ~COffscreenScreen() { m_dc.SelectObject(m_pOld); }
@@ -33,7 +34,6 @@ public:
 
 private:
     CDC m_dc;
-    CBitmap m_bmp;
     CBitmap* m_pOld = nullptr;
 };
 
@@ -81,7 +81,7 @@ void CSaverWnd::ShowPicture(CDC* pDC)
     RECT rc;
     GetClientRect(&rc);
     const int W = rc.right - rc.left, H = rc.bottom - rc.top;
-    COffscreenScreen screen(*this, pDC, rc);
+    COffscreenScreen screen(*this, m_bmpBoard, pDC, rc);
     CDC& memDC = screen.DC();
 
     const CJigsawDoc& doc = GetSaverApp().m_doc;
@@ -107,7 +107,7 @@ BOOL CSaverWnd::ShowMessage(CDC* pDC)
     RECT t = rc;
     InflateRect(t, -(W / 8), -(H / 8));
 
-    COffscreenScreen screen(*this, pDC, rc);
+    COffscreenScreen screen(*this, m_bmpBoard, pDC, rc);
     CDC& memDC = screen.DC();
 
     const CJigsawDoc& doc = GetSaverApp().m_doc;

@@ -3,7 +3,6 @@
 // the whole picture and the author's message are shown, each followed by a
 // pause. User input ends it through the user interrupt, which destroys the
 // main window and so ends the process.
-#include "app/board_buffer.h"
 #include "app/document_source.h"
 #include "app/pump.h"
 #include "app/saver_app.h"
@@ -20,9 +19,6 @@ constexpr int kScreenPause = 5; // seconds each screen stays
 
 void CSaverWnd::RunShowCycle()
 {
-    // The scattered board as first composed; made again when the client
-    // size changed since the cycle before (a resized window or preview).
-    static CBoardBuffer s_bmpScene;
     CSaverApp& app = GetSaverApp();
     try {
         KillTimer(kCycleTimerId);
@@ -34,17 +30,19 @@ void CSaverWnd::RunShowCycle()
         const int W = rc.right - rc.left, H = rc.bottom - rc.top;
         TileBackground(&dc, &rc);
 
+        // The scattered board is composed whole (a new board is dirty all
+        // over) in the board buffer, which the transition then reveals.
         CDC memDC;
         memDC.CreateCompatibleDC(&dc);
-        s_bmpScene.Ensure(&dc, W, H);
-        CBitmap* pOld = memDC.SelectObject(s_bmpScene.Bitmap());
+        m_bmpBoard.Ensure(&dc, W, H);
+        CBitmap* pOld = memDC.SelectObject(m_bmpBoard.Bitmap());
         if (app.m_pDocSource) {
             // The old pieces go first: they were cut from the old picture.
             app.m_board.ClearBoard();
             app.m_pDocSource->NextCycle(app.m_doc);
         }
         app.m_board.NewBoard();
-        RedrawBoard(&memDC, &rc);
+        ComposeBoard(&memDC, &rc);
         RunTransition(&dc, &memDC, W, H, 0);
         memDC.SelectObject(pOld);
 

@@ -1,9 +1,11 @@
-// Reads the saver's own executable into memory and scans it backwards for
-// the marker. The marker is kept scrambled (each byte xor a mask that the
+// Scans the saver's own executable backwards, a window at a time, for the
+// marker and reads what follows it. The marker is kept scrambled (each byte xor a mask that the
 // optimiser cannot see through) so that its plain bytes never appear in the
 // program; otherwise a bare saver would take its own code for a document.
 #include "document/container.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "framework/exceptions.h"
@@ -48,14 +50,40 @@ void ReadEmbeddedDocument(const std::string& exePath, CFile* dest)
     CFile file;
     file.Open(exePath, CFile::modeRead); // a failed open shows at the first operation
     const std::uint64_t length = file.GetLength();
-    std::vector<unsigned char> image(static_cast<std::size_t>(length));
-    if (file.Read(image.data(), image.size()) != image.size())
-        AfxThrowFileException(CFileException::endOfFile, -1, exePath);
     const std::string marker = ContainerMarker();
-    const std::size_t p = FindLastMarker(image.data(), image.size(), marker);
-    if (p == std::string::npos)
+    const std::uint64_t m = marker.size();
+    auto readAt = [&](std::uint64_t offset, std::vector<unsigned char>& into) {
+        file.Seek(std::int64_t(offset), CFile::begin);
+        if (file.Read(into.data(), into.size()) != into.size())
+            AfxThrowFileException(CFileException::endOfFile, -1, exePath);
+    };
+
+    // Windows from the end. One covers the marker starts in [begin, end):
+    // it holds the byte before begin (FindLastMarker never tests position
+    // 0) and the m - 1 bytes after end. Starts from end on were covered by
+    // the windows before, so the first marker found is the last one.
+    std::vector<unsigned char> window;
+    std::uint64_t found = 0;
+    bool bFound = false;
+    for (std::uint64_t end = length; end > 0 && !bFound;) {
+        const std::uint64_t begin = end > kContainerScanWindow ? end - kContainerScanWindow : 0;
+        const std::uint64_t base = begin > 0 ? begin - 1 : 0;
+        const std::uint64_t stop = std::min(length, end + m - 1);
+        window.resize(static_cast<std::size_t>(stop - base));
+        readAt(base, window);
+        const std::size_t p = FindLastMarker(window.data(), window.size(), marker);
+        if (p != std::string::npos) {
+            found = base + p;
+            bFound = true;
+        }
+        end = begin;
+    }
+    if (!bFound)
         AfxThrowFileException(CFileException::generic, -1);
-    const std::size_t start = p + marker.size() + 1; // marker, then one separator byte
-    if (start < image.size())
-        dest->Write(image.data() + start, image.size() - start);
+    const std::uint64_t start = found + m + 1; // marker, then one separator byte
+    if (start < length) {
+        std::vector<unsigned char> document(static_cast<std::size_t>(length - start));
+        readAt(start, document);
+        dest->Write(document.data(), document.size());
+    }
 }

@@ -11,6 +11,11 @@ class CFile;
 // verbatim, so a saver with nothing appended cannot find its own key.
 std::string ContainerMarker();
 
+// The file is scanned from its end in windows of this many bytes (each
+// overlapping the next by the marker's length), so only the document and
+// one window are ever held, never the whole program.
+constexpr std::size_t kContainerScanWindow = 64 * 1024;
+
 // Copies the document behind the last marker in `exePath` into `dest` (one
 // write). Throws CFileException(generic, -1) when there is no marker, and
 // the file's own exception when it cannot be opened or read.

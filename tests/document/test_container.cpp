@@ -76,6 +76,24 @@ TEST_F(ContainerFile, DocumentBehindTheLastMarkerWhateverTheSeparator)
     }
 }
 
+TEST_F(ContainerFile, MarkerAcrossTheScanWindowsIsFound)
+{
+    // The newest marker straddles, starts or ends at a window's edge, with an
+    // older one a window further back.
+    const std::size_t m = ContainerMarker().size();
+    for (std::size_t after : {kContainerScanWindow - m - 1, kContainerScanWindow - 5, kContainerScanWindow - 1,
+                              kContainerScanWindow, kContainerScanWindow + 3}) {
+        std::vector<BYTE> doc(after - 1, BYTE('d'));
+        std::vector<BYTE> tail = Tail(Bytes("an older document"), 0);
+        tail.resize(tail.size() + kContainerScanWindow, BYTE('x'));
+        const std::vector<BYTE> last = Tail(doc, 0);
+        tail.insert(tail.end(), last.begin(), last.end());
+        auto mem = Read(tail);
+        ASSERT_EQ(mem->GetLength(), doc.size()) << after;
+        EXPECT_TRUE(std::equal(doc.begin(), doc.end(), mem->GetBuffer()));
+    }
+}
+
 TEST_F(ContainerFile, MarkerAtTheEndGivesAnEmptyDocument)
 {
     for (const std::vector<BYTE>& tail : {Bytes(ContainerMarker()), Tail({}, 0)}) {

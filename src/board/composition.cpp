@@ -5,8 +5,10 @@
 // full redraw would put every piece again over its own earlier image, so
 // skipping it changes no pixel, and a step costs what it moves instead of
 // the whole board. Every piece still brings its image up to date, so the
-// image cache lives exactly as if each piece were drawn. A full-resolution
-// image is copied from its 32-bit form, made once per build.
+// image cache lives exactly as if each piece were drawn. An image is kept
+// in its 24-bit form only and converted as it is drawn: the conversion of
+// the clipped runs costs little more than a copy, and a 32-bit copy of
+// every image would hold a third more memory again.
 #include "board/board_host.h"
 #include "board/jigsaw_board.h"
 #include "board/piece_group.h"
@@ -47,29 +49,8 @@ void CPiece::Draw(CDC* pDC, const RECT* prc)
     const LONG W = m_bihImage.biWidth, H = m_bihImage.biHeight;
     if (m_nReduction == 1) {
         const int x = (box.left * z + 50) / 100, y = (box.top * z + 50) / 100;
-        // The first draw of a build copies the 24-bit image; a second one
-        // makes the 32-bit form (that image drawn once onto a surface of its
-        // size, so the same pixels) and copies rows from then on. A board's
-        // first composition draws each piece once and so converts nothing.
-        if (m_nImage32Build != m_nImageBuild && m_nFirstDrawBuild != m_nImageBuild) {
-            m_nFirstDrawBuild = m_nImageBuild;
-            pDC->SetDIBitsToDevice(x, y, DWORD(W), DWORD(H), 0, 0, 0, UINT(H), m_pImage.data(), &m_bihImage,
-                                   DIB_RGB_COLORS);
-        } else {
-            if (m_nImage32Build != m_nImageBuild) {
-                m_image32.Resize(W, H);
-                CDC conv;
-                conv.AttachSurface(&m_image32);
-                m_bImage32 = conv.SetDIBitsToDevice(0, 0, DWORD(W), DWORD(H), 0, 0, 0, UINT(H), m_pImage.data(),
-                                                    &m_bihImage, DIB_RGB_COLORS) != 0;
-                m_nImage32Build = m_nImageBuild;
-            }
-            if (m_bImage32) {
-                CDC src;
-                src.AttachSurface(&m_image32);
-                pDC->BitBlt(x, y, W, H, &src, 0, 0, SRCCOPY);
-            }
-        }
+        pDC->SetDIBitsToDevice(x, y, DWORD(W), DWORD(H), 0, 0, 0, UINT(H), m_pImage.data(), &m_bihImage,
+                               DIB_RGB_COLORS);
     } else {
         const int oldMode = pDC->SetStretchBltMode(COLORONCOLOR);
         pDC->StretchDIBits(box.left * z / 100, box.top * z / 100, (box.right - box.left) * z / 100,

@@ -61,6 +61,7 @@ public:
     const BYTE* m_pActiveBits = nullptr;    // picture rows (the document's, not owned)
     int m_nAnimSpeed = 8;                   // animation speed, copied from the host per group
     CPieceGroup* m_pTurningGroup = nullptr; // group whose refinement timer runs
+    mutable CShadeBitmap m_bmpShade;        // the shading map of the piece whose image is being built
 
 private:
     RECT ClientRect() const; // the host's client rectangle, empty without one

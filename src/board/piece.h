@@ -28,8 +28,9 @@ constexpr int g_nShadeMargin = 3;
 constexpr std::size_t kShadeInfoSize = sizeof(BITMAPINFOHEADER) + 257 * sizeof(RGBQUAD);
 static_assert(kShadeInfoSize == 1068);
 
-// The 8-bit shading map of a piece while its image is built. Its memory is
-// kept between builds (DeleteObject only marks it gone), so rebuilding an
+// The 8-bit shading map of a piece while its image is built. One map is
+// needed at a time, so the board keeps one for all its pieces; its memory
+// is kept between builds (DeleteObject only marks it gone), so building an
 // image does not fault in fresh pages.
 class CShadeBitmap {
 public:
@@ -89,15 +90,8 @@ public:
 
     BITMAPINFOHEADER m_bihImage{};
     std::vector<BYTE> m_pImage;      // image rows (empty: no image); capacity is reused
-    unsigned m_nImageBuild = 0;      // counts the builds of m_pImage
-    // The full-resolution image in the screen's 32-bit form, converted at
-    // its second draw after each build, so moving a piece copies rows
-    // instead of converting every pixel again (at 4 bytes a pixel more).
-    CSurface m_image32;
-    unsigned m_nImage32Build = ~0u;  // the build m_image32 was made from
-    unsigned m_nFirstDrawBuild = ~0u; // the build last drawn straight from m_pImage
-    bool m_bImage32 = false;         // the conversion succeeded
-    CShadeBitmap m_bmpShade;
-    std::vector<BYTE> m_pShadeInfo;  // kShadeInfoSize-byte BITMAPINFO of the shading map (empty: none)
+    // While the image is built: the BITMAPINFO (kShadeInfoSize bytes) and the
+    // rows of the shading map, which lie in the board's m_bmpShade.
+    std::vector<BYTE> m_pShadeInfo;  // empty: no map
     BYTE* m_pShadeBits = nullptr;
 };

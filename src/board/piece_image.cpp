@@ -44,7 +44,6 @@ void CPiece::RenderImage()
         return;
 
     BuildShadeMap();
-    ++m_nImageBuild;
 
     const std::size_t stride = PictureStride(W);
     m_bihImage = BITMAPINFOHEADER{};
@@ -101,6 +100,7 @@ void CPiece::RenderImage()
     }
 
     ApplyShade();
-    if (m_bmpShade.IsValid())
-        m_bmpShade.DeleteObject();
+    m_pBoard->m_bmpShade.DeleteObject();
+    m_pShadeInfo.clear();
+    m_pShadeBits = nullptr;
 }

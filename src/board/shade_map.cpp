@@ -20,6 +20,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "board/jigsaw_board.h"
 #include "board/piece.h"
 #include "document/picture.h"
 
@@ -180,7 +181,7 @@ void ZipBytes(BYTE* out, const BYTE* a, const BYTE* b, LONG n)
 void CPiece::BuildShadeMap()
 {
     const LONG m = g_nShadeMargin;
-    m_bmpShade.DeleteObject();
+    m_pBoard->m_bmpShade.DeleteObject();
     m_pShadeInfo.clear();
     m_pShadeBits = nullptr;
     if (m_nReduction != 1)
@@ -208,7 +209,7 @@ void CPiece::BuildShadeMap()
         q[0] = q[1] = q[2] = BYTE(k);
     }
 
-    m_pShadeBits = m_bmpShade.Create(std::size_t(S) * std::size_t(MH));
+    m_pShadeBits = m_pBoard->m_bmpShade.Create(std::size_t(S) * std::size_t(MH));
     std::memset(m_pShadeBits, 0, std::size_t(S) * std::size_t(MH));
     const LONG bx = (box.left * z + 50) / 100, by = (box.top * z + 50) / 100;
     m_rgn.FillMask(m_pShadeBits, MW, MH, S, true, m - bx, m - by, 255);
@@ -218,7 +219,7 @@ void CPiece::BuildShadeMap()
 
 void CPiece::EmbossShadeMap()
 {
-    if (!m_bmpShade.IsValid() || m_pShadeInfo.empty())
+    if (!m_pShadeBits || !m_pBoard->m_bmpShade.IsValid() || m_pShadeInfo.empty())
         return;
     const LONG m = g_nShadeMargin;
     const ShadeGeometry g = Geometry(m_pShadeInfo);
@@ -233,7 +234,7 @@ void CPiece::EmbossShadeMap()
 
 void CPiece::SmoothShadeMap()
 {
-    if (!m_bmpShade.IsValid() || m_pShadeInfo.empty())
+    if (!m_pShadeBits || !m_pBoard->m_bmpShade.IsValid() || m_pShadeInfo.empty())
         return;
     const ShadeGeometry g = Geometry(m_pShadeInfo);
     const std::size_t S = std::size_t(g.S);
@@ -262,7 +263,7 @@ void CPiece::SmoothShadeMap()
 
 void CPiece::ApplyShade()
 {
-    if (m_nReduction != 1 || !m_bmpShade.IsValid() || m_pShadeInfo.empty())
+    if (m_nReduction != 1 || !m_pShadeBits || !m_pBoard->m_bmpShade.IsValid() || m_pShadeInfo.empty())
         return;
     const LONG m = g_nShadeMargin;
     const ShadeGeometry g = Geometry(m_pShadeInfo);

@@ -47,7 +47,7 @@ void SetMap(CPiece& p, LONG mw, LONG mh, const std::vector<BYTE>& bytes)
     h.biBitCount = 8;
     p.m_pShadeInfo.assign(kShadeInfoSize, 0);
     std::memcpy(p.m_pShadeInfo.data(), &h, sizeof h);
-    p.m_pShadeBits = p.m_bmpShade.Create(bytes.size());
+    p.m_pShadeBits = p.m_pBoard->m_bmpShade.Create(bytes.size());
     std::memcpy(p.m_pShadeBits, bytes.data(), bytes.size());
 }
 } // namespace

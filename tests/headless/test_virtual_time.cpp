@@ -70,6 +70,8 @@ TEST_F(HeadlessTest, DisplayPlacesChildWindowsAndHidesInvisibleOnes)
     EXPECT_EQ(d.Pixel(29, 19), 0x111111u);
     EXPECT_EQ(d.Pixel(30, 20), 0x222222u);
     EXPECT_EQ(d.Pixel(39, 29), 0x222222u); // clipped at the display's edge
+    child.DestroyWindow(); // one window over the display is shown as it is
+    EXPECT_EQ(&p.ComposeDisplay(), p.GetWindowSurface(top.m_hWnd));
 }
 
 TEST_F(HeadlessTest, InputIsPostedWhenTheClockPassesItsTime)

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "fake_platform.h"
 #include "raster/dc.h"
@@ -135,6 +136,28 @@ TEST(Bitmap, CompatibleBitmapsAreBlackAndKeepTheirSurface)
     EXPECT_THROW(CSurface(-1, 2), std::length_error);
     bmp.DeleteObject();
     EXPECT_FALSE(bmp.IsValid());
+}
+
+TEST(Bitmap, LentMemoryIsDrawnIntoUntilTheSurfaceOutgrowsIt)
+{
+    std::vector<std::uint32_t> lent(12, 7);
+    CSurface s(2, 2);
+    s.Lend(lent.data(), lent.size(), 4, 3);
+    s.Fill(0x00123456);
+    EXPECT_EQ(lent[11], 0x00123456u);
+    const CSurface copy = s; // owns its pixels
+    s.Resize(4, 2);          // fits: still the lender's rows
+    EXPECT_EQ(s.Pixels(), lent.data());
+    s.Resize(5, 3); // beyond the loan: own storage, the lender's memory untouched
+    EXPECT_FALSE(s.IsLent());
+    s.Fill(0);
+    EXPECT_EQ(lent[0], 0x00123456u);
+    EXPECT_EQ(copy.Pixel(3, 2), 0x00123456u);
+    EXPECT_NE(copy.Pixels(), lent.data());
+    s.Lend(lent.data(), lent.size(), 4, 3);
+    s.EndLoan();
+    EXPECT_EQ(s.Width(), 0);
+    EXPECT_THROW(s.Lend(lent.data(), lent.size(), 4, 4), std::length_error);
 }
 
 TEST(Font, PointFontsAreMadeTheFrameworksWay)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "app/saver_app.h"
 #include "backends/headless/frame_output.h"
@@ -115,16 +116,26 @@ void CHeadlessPlatform::TakeSample(std::int64_t index)
 
 const CSurface& CHeadlessPlatform::ComposeDisplay()
 {
-    m_display.Resize(m_options.width, m_options.height);
-    m_display.Fill(0);
+    std::vector<const CPosixWindow*> shown;
     for (CPosixWindow* w : Windows()) {
         if (w->foreign)
             continue;
-        bool shown = true;
-        for (const CPosixWindow* p = w; p && shown; p = p->parent ? FindWindow(p->parent) : nullptr)
-            shown = p->foreign || (p->style & WS_VISIBLE);
-        if (!shown)
-            continue;
+        bool visible = true;
+        for (const CPosixWindow* p = w; p && visible; p = p->parent ? FindWindow(p->parent) : nullptr)
+            visible = p->foreign || (p->style & WS_VISIBLE);
+        if (visible)
+            shown.push_back(w);
+    }
+    // One window over the whole display is the display: no copy of it.
+    if (shown.size() == 1) {
+        const CPosixWindow& w = *shown.front();
+        const POINT o = ScreenOrigin(w);
+        if (o.x == 0 && o.y == 0 && w.surface.Width() == m_options.width && w.surface.Height() == m_options.height)
+            return w.surface;
+    }
+    m_display.Resize(m_options.width, m_options.height);
+    m_display.Fill(0);
+    for (const CPosixWindow* w : shown) {
         const POINT o = ScreenOrigin(*w);
         const int x0 = std::max<LONG>(o.x, 0), y0 = std::max<LONG>(o.y, 0);
         const int x1 = int(std::min<std::int64_t>(std::int64_t(o.x) + w->surface.Width(), m_display.Width()));

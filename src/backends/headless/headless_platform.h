@@ -56,7 +56,10 @@ public:
     const CVirtualClock& Clock() const { return m_clock; }
     std::int64_t SamplesTaken() const { return m_nextSample; }
     // The display as it looks now: every visible window of this process
-    // drawn in creation order over black.
+    // drawn in creation order over black. A single shown window covering
+    // the display at (0, 0) is returned itself, so a full-screen show keeps
+    // no second copy of its pixels; either stays valid until the windows
+    // change or the next call.
     const CSurface& ComposeDisplay();
 
     // The handle a preview command names, read by the application's rules

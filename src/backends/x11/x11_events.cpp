@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "backends/x11/x11_display.h"
+#include "backends/x11/x11_image.h"
 #include "backends/x11/x11_keys.h"
 #include "backends/x11/x11_platform.h"
 
@@ -191,7 +192,12 @@ void CX11Platform::HandleConfigure(HWND hwnd, const XConfigureEvent& ev)
         return;
     }
     try {
-        w->surface.Resize(width, height);
+        // A new image at the new size, lent to the surface when it can be.
+        Native* n = NativeOf(hwnd);
+        if (n && !n->gone)
+            n->image->Fit(w->surface, width, height);
+        else
+            w->surface.Resize(width, height);
     } catch (const std::length_error&) {
         w->surface.Resize(0, 0); // nothing is drawn until it is smaller again
     }

@@ -32,10 +32,19 @@ CX11Image::CX11Image(CX11Display& display) : m_display(display) { m_shm.shmid = 
 
 CX11Image::~CX11Image() { Release(); }
 
+bool CX11Image::IsLentTo(const CSurface& surface) const
+{
+    return m_image && &surface == m_pBorrower && surface.IsLent() &&
+           surface.Pixels() == reinterpret_cast<const std::uint32_t*>(m_image->data);
+}
+
 void CX11Image::Release()
 {
     if (!m_image)
         return;
+    if (m_pBorrower && IsLentTo(*m_pBorrower))
+        m_pBorrower->EndLoan();
+    m_pBorrower = nullptr;
     if (m_shm.shmid >= 0) {
         XShmDetach(m_display.Dpy(), &m_shm);
         XSync(m_display.Dpy(), False); // the server lets go before the memory does
@@ -143,6 +152,22 @@ void CX11Image::Allocate(int width, int height)
     }
 }
 
+void CX11Image::Fit(CSurface& surface, int width, int height)
+{
+    Release(); // the surface no longer draws into the old image
+    if (width > 0 && height > 0) {
+        // The image first: a lent surface then never holds pixels of its own.
+        Allocate(width, height);
+        if (UsesShm() && m_bDirectCopy && m_image->bytes_per_line == width * 4) {
+            const std::size_t pixels = std::size_t(width) * std::size_t(height);
+            surface.Lend(reinterpret_cast<std::uint32_t*>(m_image->data), pixels, width, height);
+            m_pBorrower = &surface;
+            return;
+        }
+    }
+    surface.Resize(width, height);
+}
+
 void CX11Image::CopyRows(const CSurface& surface, int x, int y, int w, int h)
 {
     if (m_bDirectCopy) {
@@ -174,6 +199,12 @@ void CX11Image::Show(Window window, GC gc, const CSurface& surface, const RECT& 
     const int x1 = std::min<LONG>(rc.right, surface.Width()), y1 = std::min<LONG>(rc.bottom, surface.Height());
     if (x1 <= x0 || y1 <= y0)
         return;
+    if (IsLentTo(surface)) {
+        XShmPutImage(m_display.Dpy(), window, gc, m_image, x0, y0, x0, y0, unsigned(x1 - x0), unsigned(y1 - y0),
+                     False);
+        XSync(m_display.Dpy(), False); // the server has read it before the core draws again
+        return;
+    }
     if (!m_image || surface.Width() > m_width || surface.Height() > m_height)
         Allocate(std::max(surface.Width(), m_width), std::max(surface.Height(), m_height));
     CopyRows(surface, x0, y0, x1 - x0, y1 - y0);

@@ -212,6 +212,11 @@ bool CX11Platform::OnWindowCreated(CPosixWindow& w)
     n.gc = XCreateGC(d->Dpy(), window, 0, nullptr);
     XSetGraphicsExposures(d->Dpy(), n.gc, False);
     n.image = std::make_unique<CX11Image>(*d);
+    try {
+        n.image->Fit(w.surface, w.surface.Width(), w.surface.Height());
+    } catch (const std::exception&) {
+        // No image yet: the surface keeps its own pixels and Show retries.
+    }
     n.takesInput = takesInput;
     n.fullScreen = fullScreen;
     w.native = window;

@@ -72,6 +72,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.korvel-software.example/mosvik")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libheif is loaded at the first HEIC or AVIF picture, so shlibdeps does not
+# see it: HEIC and AVIF need it, nothing else does.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libheif1)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS xscreensaver)
 
 include(CPack)

@@ -72,8 +72,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.korvel-software.example/mosvik")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libheif is loaded at the first HEIC or AVIF picture, so shlibdeps does not
-# see it: HEIC and AVIF need it, nothing else does.
+# GTK and libheif are loaded when first needed (the settings dialog, the
+# first HEIC or AVIF picture), so shlibdeps does not see them. The dialog is
+# part of every saver; HEIC and AVIF need libheif, nothing else does.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libgtk-3-0)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libheif1)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS xscreensaver)
 

@@ -93,7 +93,8 @@ __attribute__((target("ssse3"))) void Row24To32Ssse3(std::uint32_t* __restrict d
 
 void Row24To32(std::uint32_t* __restrict d, const BYTE* __restrict s, std::size_t n)
 {
-    __builtin_cpu_init(); // a flag test once the processor is known
+    // A flag test: the run-time library reads the processor before any
+    // constructor runs, and nothing draws before then.
     if (__builtin_cpu_supports("ssse3"))
         Row24To32Ssse3(d, s, n);
     else
